@@ -5,23 +5,6 @@
 
 namespace talvane::host {
 
-namespace {
-template <typename Interface>
-tresult answerQuery(Interface* self, const TUID iid, void** obj)
-{
-    if (!obj)
-        return kInvalidArgument;
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, Interface::iid))
-    {
-        self->addRef();
-        *obj = self;
-        return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
-}
-} // namespace
-
 tresult PLUGIN_API ParamValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value)
 {
     if (index < 0 || index >= getPointCount() || index == failingPoint)
@@ -36,11 +19,6 @@ tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, ParamValue valu
     index = getPointCount();
     points.push_back({sampleOffset, value});
     return kResultOk;
-}
-
-tresult PLUGIN_API ParamValueQueue::queryInterface(const TUID iid, void** obj)
-{
-    return answerQuery<IParamValueQueue>(this, iid, obj);
 }
 
 IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
@@ -61,11 +39,6 @@ IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& i
     index = getParameterCount();
     queues.emplace_back(id);
     return &queues.back();
-}
-
-tresult PLUGIN_API ParameterChanges::queryInterface(const TUID iid, void** obj)
-{
-    return answerQuery<IParameterChanges>(this, iid, obj);
 }
 
 void ParameterChanges::add(ParamID id, int32 sampleOffset, ParamValue value)
@@ -95,12 +68,8 @@ tresult PLUGIN_API EventList::addEvent(Event& e)
     return kResultOk;
 }
 
-tresult PLUGIN_API EventList::queryInterface(const TUID iid, void** obj)
-{
-    return answerQuery<IEventList>(this, iid, obj);
-}
-
-void EventList::noteOn(int32 sampleOffset, int16 pitch, float velocity, int32 noteId, int16 channel, float tuning)
+void EventList::noteOn(int32 sampleOffset, int16 pitch, float velocity, int32 noteId, int16 channel,
+                       float tuning)
 {
     Event e{};
     e.sampleOffset = sampleOffset;
@@ -186,11 +155,6 @@ tresult PLUGIN_API MemoryStream::tell(int64* pos)
         return kInvalidArgument;
     *pos = position;
     return kResultOk;
-}
-
-tresult PLUGIN_API MemoryStream::queryInterface(const TUID iid, void** obj)
-{
-    return answerQuery<IBStream>(this, iid, obj);
 }
 
 } // namespace talvane::host

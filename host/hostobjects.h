@@ -15,13 +15,33 @@ namespace talvane::host {
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
-// Reference counting for host-owned objects: the count is kept for inspection but never frees.
-#define TALVANE_HOST_OWNED_REFCOUNT                                                                    \
-    uint32 PLUGIN_API addRef() override { return static_cast<uint32>(++refs); }                         \
-    uint32 PLUGIN_API release() override { return static_cast<uint32>(--refs); }                       \
-    int refs = 1;
+// Base of the host-owned objects: answers queryInterface for FUnknown and its interface, and keeps a
+// reference count for inspection that never frees the object.
+template <typename Interface>
+class HostOwned : public Interface
+{
+public:
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        if (!obj)
+            return kInvalidArgument;
+        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, Interface::iid))
+        {
+            addRef();
+            *obj = static_cast<Interface*>(this);
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return static_cast<uint32>(++refs); }
+    uint32 PLUGIN_API release() override { return static_cast<uint32>(--refs); }
 
-class ParamValueQueue : public IParamValueQueue
+private:
+    int refs = 1;
+};
+
+class ParamValueQueue : public HostOwned<IParamValueQueue>
 {
 public:
     explicit ParamValueQueue(ParamID id) : paramId(id) {}
@@ -30,9 +50,6 @@ public:
     int32 PLUGIN_API getPointCount() override { return static_cast<int32>(points.size()); }
     tresult PLUGIN_API getPoint(int32 index, int32& sampleOffset, ParamValue& value) override;
     tresult PLUGIN_API addPoint(int32 sampleOffset, ParamValue value, int32& index) override;
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
-    TALVANE_HOST_OWNED_REFCOUNT
 
     // Test hooks: make getPoint fail at one index, as a misbehaving host might.
     int32 failingPoint = -1;
@@ -47,15 +64,12 @@ private:
     std::vector<Point> points;
 };
 
-class ParameterChanges : public IParameterChanges
+class ParameterChanges : public HostOwned<IParameterChanges>
 {
 public:
     int32 PLUGIN_API getParameterCount() override { return static_cast<int32>(queues.size()); }
     IParamValueQueue* PLUGIN_API getParameterData(int32 index) override;
     IParamValueQueue* PLUGIN_API addParameterData(const ParamID& id, int32& index) override;
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
-    TALVANE_HOST_OWNED_REFCOUNT
 
     // Appends a point to the queue of `id` (creating the queue on first use, as hosts do).
     void add(ParamID id, int32 sampleOffset, ParamValue value);
@@ -68,19 +82,17 @@ private:
     std::vector<ParamValueQueue> queues;
 };
 
-class EventList : public IEventList
+class EventList : public HostOwned<IEventList>
 {
 public:
     int32 PLUGIN_API getEventCount() override { return static_cast<int32>(events.size()); }
     tresult PLUGIN_API getEvent(int32 index, Event& e) override;
     tresult PLUGIN_API addEvent(Event& e) override;
 
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
-    TALVANE_HOST_OWNED_REFCOUNT
-
     void noteOn(int32 sampleOffset, int16 pitch, float velocity, int32 noteId = -1, int16 channel = 0,
                 float tuning = 0.0f);
-    void noteOff(int32 sampleOffset, int16 pitch, int32 noteId = -1, int16 channel = 0, float velocity = 0.0f);
+    void noteOff(int32 sampleOffset, int16 pitch, int32 noteId = -1, int16 channel = 0,
+                 float velocity = 0.0f);
     void clear() { events.clear(); }
     bool empty() const { return events.empty(); }
 
@@ -90,7 +102,7 @@ private:
 
 // A growable in-memory IBStream whose behaviour can be degraded for tests: it can fail every read
 // from a byte position on, or report success while delivering fewer bytes than asked.
-class MemoryStream : public IBStream
+class MemoryStream : public HostOwned<IBStream>
 {
 public:
     MemoryStream() = default;
@@ -100,9 +112,6 @@ public:
     tresult PLUGIN_API write(void* buffer, int32 numBytes, int32* numBytesWritten) override;
     tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override;
     tresult PLUGIN_API tell(int64* pos) override;
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
-    TALVANE_HOST_OWNED_REFCOUNT
 
     const std::vector<std::uint8_t>& bytes() const { return data; }
     void rewind() { position = 0; }

@@ -23,7 +23,8 @@ bool PluginInstance::create(IPluginFactory* factory)
     for (int32 i = 0; i < factory->countClasses() && !found; ++i)
     {
         PClassInfo info;
-        if (factory->getClassInfo(i, &info) == kResultOk && std::strcmp(info.category, kVstAudioEffectClass) == 0)
+        if (factory->getClassInfo(i, &info) == kResultOk &&
+            std::strcmp(info.category, kVstAudioEffectClass) == 0)
         {
             std::memcpy(processorCid, info.cid, sizeof(TUID));
             found = true;
@@ -48,7 +49,8 @@ bool PluginInstance::create(IPluginFactory* factory)
         destroy();
         return false;
     }
-    if (componentPtr->queryInterface(IAudioProcessor::iid, reinterpret_cast<void**>(&processorPtr)) != kResultOk)
+    if (componentPtr->queryInterface(IAudioProcessor::iid, reinterpret_cast<void**>(&processorPtr)) !=
+        kResultOk)
     {
         lastError = "the component is no audio processor";
         processorPtr = nullptr;
@@ -57,8 +59,8 @@ bool PluginInstance::create(IPluginFactory* factory)
     }
     TUID controllerCid{};
     if (componentPtr->getControllerClassId(controllerCid) == kResultTrue &&
-        factory->createInstance(controllerCid, IEditController::iid, reinterpret_cast<void**>(&controllerPtr)) ==
-            kResultOk &&
+        factory->createInstance(controllerCid, IEditController::iid,
+                                reinterpret_cast<void**>(&controllerPtr)) == kResultOk &&
         controllerPtr)
     {
         if (controllerPtr->initialize(&hostContext()) != kResultOk)
@@ -162,9 +164,9 @@ bool PluginInstance::loadState(MemoryStream& stream)
     return processorOk;
 }
 
-AudioProcessRunner::AudioProcessRunner(IAudioProcessor* processorIn, int32 maxSamplesPerBlock, double sampleRate)
-    : left(static_cast<size_t>(maxSamplesPerBlock > 0 ? maxSamplesPerBlock : 1)),
-      right(left.size()),
+AudioProcessRunner::AudioProcessRunner(IAudioProcessor* processorIn, int32 maxSamplesPerBlock,
+                                       double sampleRate)
+    : left(static_cast<size_t>(maxSamplesPerBlock > 0 ? maxSamplesPerBlock : 1)), right(left.size()),
       processor(processorIn)
 {
     context.state = ProcessContext::kTempoValid;

@@ -8,7 +8,8 @@ namespace talvane::host {
 namespace {
 bool isDirectory(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -89,6 +90,9 @@ void PluginModule::unload()
     }
 }
 
-void* PluginModule::symbol(const char* name) const { return handle ? dlsym(handle, name) : nullptr; }
+void* PluginModule::symbol(const char* name) const
+{
+    return handle ? dlsym(handle, name) : nullptr;
+}
 
 } // namespace talvane::host

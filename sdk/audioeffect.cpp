@@ -52,10 +52,22 @@ EventBus* AudioEffect::addEventOutput(const TChar* name, int32 channels, BusType
     return bus;
 }
 
-AudioBus* AudioEffect::getAudioInput(int32 index) { return busAt<AudioBus>(audioInputs, index); }
-AudioBus* AudioEffect::getAudioOutput(int32 index) { return busAt<AudioBus>(audioOutputs, index); }
-EventBus* AudioEffect::getEventInput(int32 index) { return busAt<EventBus>(eventInputs, index); }
-EventBus* AudioEffect::getEventOutput(int32 index) { return busAt<EventBus>(eventOutputs, index); }
+AudioBus* AudioEffect::getAudioInput(int32 index)
+{
+    return busAt<AudioBus>(audioInputs, index);
+}
+AudioBus* AudioEffect::getAudioOutput(int32 index)
+{
+    return busAt<AudioBus>(audioOutputs, index);
+}
+EventBus* AudioEffect::getEventInput(int32 index)
+{
+    return busAt<EventBus>(eventInputs, index);
+}
+EventBus* AudioEffect::getEventOutput(int32 index)
+{
+    return busAt<EventBus>(eventOutputs, index);
+}
 
 tresult PLUGIN_API AudioEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                    SpeakerArrangement* outputs, int32 numOuts)

@@ -29,9 +29,10 @@ public:
     EventBus* getEventOutput(int32 index);
 
     // IAudioProcessor
-    tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs,
-                                          int32 numOuts) SMTG_OVERRIDE;
-    tresult PLUGIN_API getBusArrangement(BusDirection dir, int32 index, SpeakerArrangement& arr) SMTG_OVERRIDE;
+    tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                          SpeakerArrangement* outputs, int32 numOuts) SMTG_OVERRIDE;
+    tresult PLUGIN_API getBusArrangement(BusDirection dir, int32 index,
+                                         SpeakerArrangement& arr) SMTG_OVERRIDE;
     tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) SMTG_OVERRIDE;
     uint32 PLUGIN_API getLatencySamples() SMTG_OVERRIDE { return 0; }
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;
@@ -41,7 +42,7 @@ public:
 
     OBJ_METHODS(AudioEffect, Component)
     DEFINE_INTERFACES
-        DEF_INTERFACE(IAudioProcessor)
+    DEF_INTERFACE(IAudioProcessor)
     END_DEFINE_INTERFACES(Component)
     REFCOUNT_METHODS(Component)
 

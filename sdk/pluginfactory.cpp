@@ -89,8 +89,10 @@ tresult PLUGIN_API CPluginFactory::queryInterface(const TUID iid, void** obj)
 {
     if (!obj)
         return kInvalidArgument;
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IPluginFactory::iid) ||
-        FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) || FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid))
+    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
+        FUnknownPrivate::iidEqual(iid, IPluginFactory::iid) ||
+        FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
+        FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid))
     {
         addRef();
         *obj = static_cast<IPluginFactory3*>(this);
@@ -100,7 +102,10 @@ tresult PLUGIN_API CPluginFactory::queryInterface(const TUID iid, void** obj)
     return kNoInterface;
 }
 
-uint32 PLUGIN_API CPluginFactory::addRef() { return FUnknownPrivate::atomicAdd(refCount, 1); }
+uint32 PLUGIN_API CPluginFactory::addRef()
+{
+    return FUnknownPrivate::atomicAdd(refCount, 1);
+}
 
 uint32 PLUGIN_API CPluginFactory::release()
 {
@@ -121,7 +126,10 @@ tresult PLUGIN_API CPluginFactory::getFactoryInfo(PFactoryInfo* info)
     return kResultOk;
 }
 
-int32 PLUGIN_API CPluginFactory::countClasses() { return static_cast<int32>(classes.size()); }
+int32 PLUGIN_API CPluginFactory::countClasses()
+{
+    return static_cast<int32>(classes.size());
+}
 
 const CPluginFactory::ClassEntry* CPluginFactory::entryAt(int32 index) const
 {
@@ -186,6 +194,9 @@ tresult PLUGIN_API CPluginFactory::createInstance(FIDString cid, FIDString iid, 
     return kNoInterface;
 }
 
-tresult PLUGIN_API CPluginFactory::setHostContext(FUnknown* /*context*/) { return kNotImplemented; }
+tresult PLUGIN_API CPluginFactory::setHostContext(FUnknown* /*context*/)
+{
+    return kNotImplemented;
+}
 
 } // namespace Steinberg

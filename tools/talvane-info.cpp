@@ -33,8 +33,8 @@ int main(int argc, char** argv)
     }
     Steinberg::PFactoryInfo factoryInfo;
     module.factory()->getFactoryInfo(&factoryInfo);
-    std::printf("module   %s\nvendor   %s (%s, %s)\n", module.path().c_str(), factoryInfo.vendor, factoryInfo.url,
-                factoryInfo.email);
+    std::printf("module   %s\nvendor   %s (%s, %s)\n", module.path().c_str(), factoryInfo.vendor,
+                factoryInfo.url, factoryInfo.email);
     Steinberg::IPluginFactory2* factory2 = nullptr;
     module.factory()->queryInterface(Steinberg::IPluginFactory2::iid, reinterpret_cast<void**>(&factory2));
     for (Steinberg::int32 i = 0; factory2 && i < factory2->countClasses(); ++i)

@@ -30,8 +30,9 @@ tresult PLUGIN_API TalvaneController::initialize(FUnknown* context)
         String128 title;
         UString(title, str16BufferSize(String128)).fromAscii(talvane::kParamNames[id]);
         const int32 stepCount = def.numValues > 0 ? def.numValues - 1 : 0;
-        parameters.addParameter(title, nullptr, stepCount, defaultValue, def.flags | ParameterInfo::kCanAutomate,
-                                static_cast<ParamID>(id), kRootUnitId);
+        parameters.addParameter(title, nullptr, stepCount, defaultValue,
+                                def.flags | ParameterInfo::kCanAutomate, static_cast<ParamID>(id),
+                                kRootUnitId);
     }
     return kResultOk;
 }

@@ -18,7 +18,8 @@ public:
     static FUnknown* createInstance(void* context);
 
     tresult PLUGIN_API initialize(FUnknown* context) SMTG_OVERRIDE;
-    tresult PLUGIN_API getParamStringByValue(ParamID id, ParamValue valueNormalized, String128 string) SMTG_OVERRIDE;
+    tresult PLUGIN_API getParamStringByValue(ParamID id, ParamValue valueNormalized,
+                                             String128 string) SMTG_OVERRIDE;
     ParamValue PLUGIN_API getParamNormalized(ParamID id) SMTG_OVERRIDE;
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
 

@@ -4,8 +4,14 @@
 
 namespace {
 
-bool InitModule() { return true; }
-bool DeinitModule() { return true; }
+bool InitModule()
+{
+    return true;
+}
+bool DeinitModule()
+{
+    return true;
+}
 
 int moduleUsers = 0;
 
@@ -29,8 +35,14 @@ SMTG_EXPORT_SYMBOL bool ModuleExit()
     return DeinitModule();
 }
 
-SMTG_EXPORT_SYMBOL bool InitDll() { return InitModule(); }
+SMTG_EXPORT_SYMBOL bool InitDll()
+{
+    return InitModule();
+}
 
-SMTG_EXPORT_SYMBOL bool ExitDll() { return DeinitModule(); }
+SMTG_EXPORT_SYMBOL bool ExitDll()
+{
+    return DeinitModule();
+}
 
 } // extern "C"

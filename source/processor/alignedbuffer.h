@@ -48,14 +48,35 @@ public:
         length = 0;
     }
 
-    void clear() { clear(0, length); }
-    void clear(std::size_t first, std::size_t count) { std::memset(storage + first, 0, count * sizeof(T)); }
+    void clear()
+    {
+        clear(0, length);
+    }
+    void clear(std::size_t first, std::size_t count)
+    {
+        std::memset(storage + first, 0, count * sizeof(T));
+    }
 
-    T* data() { return storage; }
-    const T* data() const { return storage; }
-    std::size_t size() const { return length; }
-    T& operator[](std::size_t i) { return storage[i]; }
-    const T& operator[](std::size_t i) const { return storage[i]; }
+    T* data()
+    {
+        return storage;
+    }
+    const T* data() const
+    {
+        return storage;
+    }
+    std::size_t size() const
+    {
+        return length;
+    }
+    T& operator[](std::size_t i)
+    {
+        return storage[i];
+    }
+    const T& operator[](std::size_t i) const
+    {
+        return storage[i];
+    }
 
 private:
     T* storage = nullptr;

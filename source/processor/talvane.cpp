@@ -47,15 +47,30 @@ tresult PLUGIN_API Talvane::initialize(FUnknown* context)
     return kResultOk;
 }
 
-tresult PLUGIN_API Talvane::terminate() { return AudioEffect::terminate(); }
+tresult PLUGIN_API Talvane::terminate()
+{
+    return AudioEffect::terminate();
+}
 
-tresult PLUGIN_API Talvane::notify(IMessage* /*message*/) { return kResultOk; }
+tresult PLUGIN_API Talvane::notify(IMessage* /*message*/)
+{
+    return kResultOk;
+}
 
-tresult PLUGIN_API Talvane::setActive(TBool state) { return AudioEffect::setActive(state); }
+tresult PLUGIN_API Talvane::setActive(TBool state)
+{
+    return AudioEffect::setActive(state);
+}
 
-tresult PLUGIN_API Talvane::setState(IBStream* /*state*/) { return kNotImplemented; }
+tresult PLUGIN_API Talvane::setState(IBStream* /*state*/)
+{
+    return kNotImplemented;
+}
 
-tresult PLUGIN_API Talvane::getState(IBStream* /*state*/) { return kNotImplemented; }
+tresult PLUGIN_API Talvane::getState(IBStream* /*state*/)
+{
+    return kNotImplemented;
+}
 
 tresult PLUGIN_API Talvane::setBusArrangements(SpeakerArrangement* /*inputs*/, int32 numIns,
                                                SpeakerArrangement* /*outputs*/, int32 numOuts)
@@ -73,7 +88,10 @@ tresult PLUGIN_API Talvane::canProcessSampleSize(int32 symbolicSampleSize)
     return symbolicSampleSize == kSample32 ? kResultTrue : kResultFalse;
 }
 
-uint32 PLUGIN_API Talvane::getLatencySamples() { return kLatencySamples; }
+uint32 PLUGIN_API Talvane::getLatencySamples()
+{
+    return kLatencySamples;
+}
 
 tresult PLUGIN_API Talvane::setupProcessing(ProcessSetup& setup)
 {

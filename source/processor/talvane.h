@@ -11,9 +11,9 @@ namespace Vst {
 // One timed parameter change on the block timeline.
 struct ParamEvent
 {
-    float value;     // normalized 0..1
-    int32 id;        // parameter ID
-    int32 position;  // timeline position in host samples
+    float value;    // normalized 0..1
+    int32 id;       // parameter ID
+    int32 position; // timeline position in host samples
 };
 static_assert(sizeof(ParamEvent) == 12, "ParamEvent is a 12-byte record");
 
@@ -37,8 +37,8 @@ public:
     tresult PLUGIN_API setState(IBStream* state) SMTG_OVERRIDE;
     tresult PLUGIN_API getState(IBStream* state) SMTG_OVERRIDE;
     // IAudioProcessor
-    tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs,
-                                          int32 numOuts) SMTG_OVERRIDE;
+    tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                          SpeakerArrangement* outputs, int32 numOuts) SMTG_OVERRIDE;
     tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) SMTG_OVERRIDE;
     uint32 PLUGIN_API getLatencySamples() SMTG_OVERRIDE;
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;

@@ -181,8 +181,7 @@ TEST(Factory, CreatesOnlyItsOwnClassesAndInterfaces)
 }
 
 class FactoryInstance : public talvane::testing::ModuleTest
-{
-};
+{};
 
 TEST_F(FactoryInstance, ProcessorNamesTheControllerClass)
 {

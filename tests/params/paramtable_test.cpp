@@ -56,7 +56,8 @@ TEST(ParamTable, EveryDiscreteValueRoundTrips)
         for (int plain = def.minValue; plain < def.minValue + def.numValues; ++plain)
             EXPECT_EQ(indexFromNormalized(id, normalizedFromIndex(id, plain)), plain) << kParamNames[id];
         EXPECT_EQ(indexFromNormalized(id, 0.0f), def.minValue);
-        EXPECT_EQ(indexFromNormalized(id, 1.0f), def.minValue + def.numValues - 1) << "1.0 is in the last bin";
+        EXPECT_EQ(indexFromNormalized(id, 1.0f), def.minValue + def.numValues - 1)
+            << "1.0 is in the last bin";
     }
 }
 

@@ -50,7 +50,10 @@ protected:
 
 } // namespace
 
-TEST_F(Processor, DeclaresOneStereoOutputAndOneEventInput) { expectOriginalBuses(); }
+TEST_F(Processor, DeclaresOneStereoOutputAndOneEventInput)
+{
+    expectOriginalBuses();
+}
 
 TEST_F(Processor, RefusesEveryBusArrangementAndKeepsItsBuses)
 {
@@ -184,8 +187,9 @@ TEST_F(Processor, AnswersNotifyAndActivation)
     EXPECT_EQ(plugin.component()->setActive(true), kResultOk);
     EXPECT_EQ(plugin.component()->setActive(false), kResultOk);
     IConnectionPoint* connection = nullptr;
-    ASSERT_EQ(plugin.component()->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&connection)),
-              kResultOk);
+    ASSERT_EQ(
+        plugin.component()->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&connection)),
+        kResultOk);
     EXPECT_EQ(connection->notify(nullptr), kResultOk);
     connection->release();
 }

@@ -42,8 +42,14 @@ public:
 };
 int Counted::alive = 0;
 
-FUnknown* createCounted(void*) { return new Counted(); }
-FUnknown* createNothing(void*) { return nullptr; }
+FUnknown* createCounted(void*)
+{
+    return new Counted();
+}
+FUnknown* createNothing(void*)
+{
+    return nullptr;
+}
 
 const FUID kFirst(1, 2, 3, 4);
 const FUID kSecond(5, 6, 7, 8);
@@ -53,7 +59,8 @@ const FUID kSecond(5, 6, 7, 8);
 TEST(PluginFactoryStandIn, KeepsRegistrationOrderAcrossInfoForms)
 {
     auto* factory = new CPluginFactory(PFactoryInfo("Maker", "https://maker", "mailto:m@maker", 16));
-    PClassInfo2 second(kSecond.toTUID(), PClassInfo::kManyInstances, "Cat B", "Second", 0, "", "", "1.0", "V");
+    PClassInfo2 second(kSecond.toTUID(), PClassInfo::kManyInstances, "Cat B", "Second", 0, "", "", "1.0",
+                       "V");
     PClassInfo first(kFirst.toTUID(), PClassInfo::kManyInstances, "Cat A", "First");
     EXPECT_TRUE(factory->registerClass(&first, createCounted));
     EXPECT_TRUE(factory->registerClass(&second, createCounted));
