@@ -1,0 +1,76 @@
+#include "source/engine/lookuptables.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <thread>
+
+using namespace talvane;
+
+namespace {
+constexpr int kSteps = LookupTables::kStepsPerSemitone;
+}
+
+TEST(NoteFrequencyTable, SemitoneStepsFromNoteZero)
+{
+    const float* hz = LookupTables::shared().noteFrequencyTable();
+    EXPECT_NEAR(hz[0], 8.1758, 1e-4);
+    EXPECT_EQ(hz[69 * kSteps], 440.0f);
+    EXPECT_NEAR(hz[60 * kSteps], 261.6256, 1e-3);
+    EXPECT_NEAR(hz[69 * kSteps + kSteps / 2], 440.0 * std::pow(2.0, 0.5 / 12.0), 1e-4);
+    for (int i = 1; i < LookupTables::kNoteFrequencyLength; ++i)
+        ASSERT_GT(hz[i], hz[i - 1]) << i;
+    for (int i = 0; i + 12 * kSteps < LookupTables::kNoteFrequencyLength; i += 997)
+        EXPECT_NEAR(hz[i + 12 * kSteps] / hz[i], 2.0, 1e-6) << "an octave doubles, entry " << i;
+}
+
+TEST(NoteFrequencyTable, NoteToHzReadsTheTableBelowOneAndComputesAbove)
+{
+    const LookupTables& tables = LookupTables::shared();
+    const float* hz = tables.noteFrequencyTable();
+    EXPECT_EQ(tables.noteToHz(69.0 / 128.0), 440.0f);
+    EXPECT_EQ(tables.noteToHz((1000.0 + 0.999) / 65536.0), hz[1000]) << "truncates to the entry below";
+    EXPECT_EQ(tables.noteToHz(std::nextafter(1.0, 0.0)), hz[65535]);
+    EXPECT_EQ(tables.noteToHz(0.0), hz[0]);
+    EXPECT_EQ(tables.noteToHz(-0.25), hz[0]) << "below 0 counts as 0";
+    EXPECT_EQ(tables.noteToHz(std::numeric_limits<double>::quiet_NaN()), hz[0]);
+
+    // From 1.0 up (note 128 and beyond) the frequency is computed, not read past the table.
+    EXPECT_EQ(tables.noteToHz(1.0), static_cast<float>(440.0 * std::pow(2.0, 59.0 / 12.0)));
+    EXPECT_NEAR(tables.noteToHz(1.0), 13289.75, 0.01);
+    EXPECT_NEAR(tables.noteToHz(1.0) / hz[65535], std::pow(2.0, 1.0 / (12.0 * kSteps)), 1e-6)
+        << "continues the table's last step";
+    EXPECT_NEAR(tables.noteToHz(1.0 + 12.0 / 128.0) / tables.noteToHz(1.0), 2.0, 1e-6);
+}
+
+TEST(ResonanceCompTable, FallsFromItsValueAtZeroToItsEnd)
+{
+    const LookupTables& tables = LookupTables::shared();
+    const float* comp = tables.resonanceCompTable();
+    EXPECT_EQ(comp[0], 1.0162f);
+    const double last = 2047.0 / 2048.0;
+    EXPECT_FLOAT_EQ(comp[2047], (2.4723 - 1.355 * last) * last * last - 1.8967 * last + 1.0162);
+    EXPECT_NEAR(comp[2047], 0.237, 1e-3);
+    for (int j = 1; j < LookupTables::kResonanceCompLength; ++j)
+        ASSERT_LT(comp[j], comp[j - 1]) << j;
+
+    EXPECT_EQ(tables.resonanceComp(0.0), comp[0]);
+    EXPECT_EQ(tables.resonanceComp(0.5), comp[1024]);
+    EXPECT_EQ(tables.resonanceComp(1.0), comp[2047]) << "the top of the range reads the last entry";
+    EXPECT_EQ(tables.resonanceComp(3.0), comp[2047]);
+    EXPECT_EQ(tables.resonanceComp(-1.0), comp[0]);
+    EXPECT_EQ(tables.resonanceComp(std::numeric_limits<double>::quiet_NaN()), comp[0]);
+}
+
+TEST(LookupTables, SharedTablesAreBuiltOnceForAllThreads)
+{
+    const LookupTables* seen[2] = {};
+    std::thread first([&] { seen[0] = &LookupTables::shared(); });
+    std::thread second([&] { seen[1] = &LookupTables::shared(); });
+    first.join();
+    second.join();
+    EXPECT_NE(seen[0], nullptr);
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[0], &LookupTables::shared());
+}
