@@ -66,16 +66,6 @@ TEST(Random15, SpansFifteenBits)
     EXPECT_EQ(highest, kRandom15Steps - 1);
 }
 
-TEST(NoiseBuffers, SilentUntilGenerated)
-{
-    auto noise = std::make_unique<NoiseBuffers>();
-    for (int i = 0; i < kLength; i += 4099)
-    {
-        EXPECT_EQ(noise->noiseSample(waveform::kWhiteNoise, i), 0.0f);
-        EXPECT_EQ(noise->noiseSample(waveform::kPinkNoise, i), 0.0f);
-    }
-}
-
 TEST(NoiseBuffers, WhiteNoiseTakesFifteenBitStepsOverTheFullRange)
 {
     const auto noise = generatedWithSeed(12345);

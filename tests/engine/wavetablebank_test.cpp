@@ -318,10 +318,6 @@ TEST(WavetableBank, AddressingWrapsAndNoiseSlotsAreSilent)
             const float* table = bank.table(w, note);
             EXPECT_TRUE(std::all_of(table, table + kTableLength, [](float s) { return s == 0.0f; })) << w;
         }
-
-    // Distinct waveforms and notes have storage of their own.
-    EXPECT_NE(bank.table(waveform::kSaw, 0), bank.table(waveform::kSaw, 1));
-    EXPECT_EQ(bank.table(waveform::kFourSteps, 0), bank.table(waveform::kSquare, 0) + 128 * kTableLength);
 }
 
 TEST(WavetableBank, SharedBankIsBuiltOnceForAllThreads)
@@ -334,16 +330,4 @@ TEST(WavetableBank, SharedBankIsBuiltOnceForAllThreads)
     EXPECT_NE(seen[0], nullptr);
     EXPECT_EQ(seen[0], seen[1]);
     EXPECT_EQ(seen[0], &WavetableBank::shared());
-}
-
-TEST(WavetableBank, BuildGivesTheSameTablesAsTheSharedBank)
-{
-    const auto own = WavetableBank::build();
-    const WavetableBank& shared = WavetableBank::shared();
-    EXPECT_NE(own.get(), &shared);
-    for (int w : kPeriodicWaveforms)
-        for (int note = 0; note < WavetableBank::kNumNotes; ++note)
-            ASSERT_EQ(std::memcmp(own->table(w, note), shared.table(w, note), kTableLength * sizeof(float)),
-                      0)
-                << "waveform " << w << ", note " << note;
 }
