@@ -27,6 +27,8 @@ public:
     }
     const float* whiteNoise() const { return white; }
     const float* pinkNoise() const { return pink; }
+    // The buffer an oscillator or LFO of waveform 4 (white) or 5 (pink) reads from.
+    const float* buffer(int waveform) const { return waveform == waveform::kWhiteNoise ? white : pink; }
 
 private:
     float white[kLength] = {};

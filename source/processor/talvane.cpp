@@ -1,6 +1,7 @@
 #include "source/processor/talvane.h"
 
 #include "source/factory/classids.h"
+#include "source/params/parameterapplication.h"
 #include "source/params/paramtable.h"
 #include "source/processor/referenceguard.h"
 
@@ -12,12 +13,20 @@ namespace Steinberg {
 namespace Vst {
 
 namespace {
-// Internal samples per host sample: the engine renders at twice the host rate.
-constexpr int32 kOversampling = 2;
-// Block buffers hold the block plus one sub-block of 16 host samples rendered ahead.
-constexpr int32 kRenderAheadSamples = 16;
 // Largest sample rate we accept; the integer rate and twice it must fit the engine's 32-bit fields.
 constexpr double kMaxSampleRate = 1.0e6;
+// Queued parameter changes an ordinary block may bring without the queue growing on the audio thread.
+constexpr std::size_t kReservedParamEvents = 4096;
+// Timeline positions run to maxSamplesPerBlock + 16 inclusive: a block of 0 samples carries its
+// changes at position carryIn, which is 16 even when the maximum block is 0.
+constexpr int32 kFlagGuardEntries = 1;
+
+// The twelve time parameters whose stage rates depend on the sample rate.
+constexpr talvane::ParamId kTimeParameters[] = {
+    talvane::kAAttack,     talvane::kADecay,     talvane::kARelease,   talvane::kFAttack,
+    talvane::kFDecay,      talvane::kFRelease,   talvane::kEnv1Attack, talvane::kEnv1Decay,
+    talvane::kEnv1Release, talvane::kEnv2Attack, talvane::kEnv2Decay,  talvane::kEnv2Release,
+};
 } // namespace
 
 Talvane::Talvane()
@@ -104,56 +113,39 @@ tresult PLUGIN_API Talvane::setupProcessing(ProcessSetup& setup)
         return kResultFalse;
 
     updateSampleRate(setup.sampleRate);
-    if (!allocateBlockBuffers(setup.maxSamplesPerBlock))
+    try
+    {
+        // The first set-up of the process builds the shared tables, which can run out of memory.
+        engine.prepare(hostRateF, internalRateF);
+    }
+    catch (const std::bad_alloc&)
     {
         setUp = false;
         return kOutOfMemory;
     }
+    const bool allocated = engine.allocateBuffers(setup.maxSamplesPerBlock) &&
+                           eventFlags.allocate(static_cast<std::size_t>(
+                               setup.maxSamplesPerBlock + talvane::kRenderAheadSamples + kFlagGuardEntries));
+    if (!allocated)
+    {
+        setUp = false;
+        return kOutOfMemory;
+    }
+    eventQueue.reserve(kReservedParamEvents);
     buffersDirty = true;
     setUp = true;
     return AudioEffect::setupProcessing(setup);
 }
 
-bool Talvane::allocateBlockBuffers(int32 maxSamplesPerBlock)
-{
-    const auto internalLength =
-        static_cast<std::size_t>(kOversampling * maxSamplesPerBlock + kOversampling * kRenderAheadSamples);
-    bool ok = mixL.allocate(internalLength) && mixR.allocate(internalLength);
-    for (int32 slot = 0; slot < kNumVoiceSlots; ++slot)
-        ok = ok && voiceOutL[slot].allocate(internalLength) && voiceOutR[slot].allocate(internalLength);
-    ok = ok && eventFlags.allocate(static_cast<std::size_t>(maxSamplesPerBlock + kRenderAheadSamples));
-    return ok;
-}
-
 void Talvane::updateSampleRate(double rate)
 {
     hostRate = static_cast<uint32>(rate);
-    internalRate = kOversampling * hostRate;
+    internalRate = talvane::kOversampling * hostRate;
     hostRateF = static_cast<float>(hostRate);
     internalRateF = static_cast<float>(internalRate);
-}
-
-bool Talvane::isProcessDataUsable(ProcessData& data) const
-{
-    if (talvane::isNullReference(data) || !data.outputs || data.numOutputs < 1)
-        return false;
-    const AudioBusBuffers& out = data.outputs[0];
-    if (out.numChannels < 2 || !out.channelBuffers32 || !out.channelBuffers32[0] || !out.channelBuffers32[1])
-        return false;
-    return data.numSamples >= 0 && data.numSamples <= processSetup.maxSamplesPerBlock;
-}
-
-tresult PLUGIN_API Talvane::process(ProcessData& data)
-{
-    if (!setUp)
-        return kNotInitialized;
-    if (!isProcessDataUsable(data))
-        return kInvalidArgument;
-    const AudioBusBuffers& out = data.outputs[0];
-    for (int32 channel = 0; channel < 2; ++channel)
-        for (int32 i = 0; i < data.numSamples; ++i)
-            out.channelBuffers32[channel][i] = 0.0f;
-    return kResultOk;
+    engine.setRates(hostRateF, internalRateF);
+    for (talvane::ParamId id : kTimeParameters)
+        applyParameter({paramValues[id], static_cast<int32>(id), 0});
 }
 
 void Talvane::applyParameter(const ParamEvent& event)
@@ -161,6 +153,8 @@ void Talvane::applyParameter(const ParamEvent& event)
     if (event.id < 0 || event.id >= talvane::kNumParams)
         return;
     paramValues[event.id] = event.value;
+    talvane::applyParameterToEngine(engine, paramValues, static_cast<talvane::ParamId>(event.id),
+                                    event.value);
 }
 
 } // namespace Vst

@@ -2,8 +2,15 @@
 #pragma once
 
 #include "sdk/audioeffect.h"
+#include "source/engine/alignedbuffer.h"
+#include "source/engine/engineconstants.h"
+#include "source/engine/synthengine.h"
 #include "source/params/paramids.h"
-#include "source/processor/alignedbuffer.h"
+
+#include "pluginterfaces/vst/ivstevents.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
+
+#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -50,17 +57,27 @@ public:
     float parameterValue(talvane::ParamId id) const { return paramValues[id]; }
     uint32 hostSampleRate() const { return hostRate; }
     uint32 internalSampleRate() const { return internalRate; }
+    float currentTempo() const { return engine.modulation.inputs.tempo; }
+    int32 carryInSamples() const { return carryIn; }
+    const talvane::SynthEngine& synthEngine() const { return engine; }
 
-    static constexpr int32 kLatencySamples = 16;
-    static constexpr int32 kNumVoiceSlots = 20;
+    static constexpr int32 kLatencySamples = talvane::kRenderAheadSamples;
 
 protected:
     void updateSampleRate(double rate);
-    bool allocateBlockBuffers(int32 maxSamplesPerBlock);
     bool isProcessDataUsable(ProcessData& data) const;
+    void takeParameterChanges(IParameterChanges& changes, int32 numSamples);
+    void takeNoteEvents(IEventList& events, int32 numSamples);
+    void dispatchEventsAt(int32 position);
+    void readProcessContext(const ProcessContext& context);
+    void trimVoicesAfterModeChange(bool wasLegato);
+    void trimVoicesToPolyphony();
+    void requeueUnappliedEvents();
 
-    talvane::AlignedBuffer<float> mixL, mixR;
-    talvane::AlignedBuffer<float> voiceOutL[kNumVoiceSlots], voiceOutR[kNumVoiceSlots];
+    talvane::SynthEngine engine;
+
+    std::vector<ParamEvent> eventQueue;
+    // Entry p is non-zero when a queued change may have timeline position p.
     talvane::AlignedBuffer<uint8> eventFlags;
 
     float paramValues[talvane::kNumParams] = {};
@@ -69,6 +86,15 @@ protected:
     uint32 internalRate = 0;
     float hostRateF = 0.0f;
     float internalRateF = 0.0f;
+
+    // Internal samples rendered in one block for output in the next.
+    float carryL[talvane::kOversampling * talvane::kRenderAheadSamples] = {};
+    float carryR[talvane::kOversampling * talvane::kRenderAheadSamples] = {};
+    int32 carryIn = talvane::kRenderAheadSamples;
+    int32 carryOut = 0;
+    int32 renderCount = 0;
+    int32 blockPos = 0;
+    int32 writeIndex = 0;
 
     bool buffersDirty = false;
     bool setUp = false; // a setupProcessing has succeeded: the block buffers exist

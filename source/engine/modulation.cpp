@@ -1,0 +1,348 @@
+#include "source/engine/modulation.h"
+
+#include "source/engine/crandom.h"
+#include "source/engine/noisebuffers.h"
+#include "source/engine/waveforms.h"
+#include "source/params/paramcurves.h"
+#include "source/engine/wavetablebank.h"
+
+#include <algorithm>
+#include <iterator>
+#include <cmath>
+
+namespace talvane {
+
+namespace {
+
+constexpr int kNoiseMask = 524287;
+constexpr int kLfoTableNote = 0; // LFOs read the fully band-limited tables of note 0
+constexpr float kTableLength = 4096.0f;
+constexpr int kTableMask = 4095;
+
+// Tempo sync: 39 divisions in 13 groups of dotted, straight and triplet lengths.
+constexpr int kSyncDivisions = 39;
+constexpr int kSyncKinds = 3;
+constexpr float kSyncFactor[kSyncKinds] = {1.5f, 1.0f, 2.0f / 3.0f};
+constexpr float kLongestDivisionWholeNotes = 16.0f;
+constexpr float kSecondsPerMinuteTimesBeatsPerWhole = 240.0f; // 60 s * 4 quarter notes
+constexpr double kRandomLfoPhaseScale = 32769.0 / 1073741824.0;
+
+inline float clamp01(float x)
+{
+    return std::min(std::max(x, 0.0f), 1.0f);
+}
+inline float clampBipolar(float x)
+{
+    return std::min(std::max(x, -1.0f), 1.0f);
+}
+inline float frac(float x)
+{
+    return x - static_cast<float>(static_cast<int>(x));
+}
+
+// Positive clipping lowers the ceiling to 1 - c, negative raises the floor to -1 - c.
+inline float clip(float v, float c)
+{
+    if (c == 0.0f)
+        return v;
+    if (c > 0.0f)
+        v = std::min(v, 1.0f - c);
+    else
+        v = std::max(v, -1.0f - c);
+    return clampBipolar(v);
+}
+
+inline bool isNoise(int w)
+{
+    return w == waveform::kWhiteNoise || w == waveform::kPinkNoise;
+}
+
+} // namespace
+
+void ModulationStage::setSources(const WavetableBank* bankIn, const NoiseBuffers* noiseIn, float hostRate)
+{
+    bank = bankIn;
+    noise = noiseIn;
+    hostRateF = hostRate;
+}
+
+void ModulationStage::startLfos(ModulationVoiceState& state) const
+{
+    for (int l = 0; l < kNumLfos; ++l)
+    {
+        LfoVoiceState& lfo = state.lfo[l];
+        if (lfos[l].retrig)
+            lfo.phase =
+                clamp01(lfos[l].initPhase + state.bus.value[mod_dest::lfo(l, mod_dest::kLfoInitPhase)][0]);
+        else
+            lfo.phase = static_cast<float>(random15() * kRandomLfoPhaseScale);
+    }
+}
+
+EnvelopeEnd ModulationStage::run(ModulationVoiceState& state, float velocity) const
+{
+    const EnvelopeEnd ampEnd = runEnvelopes(state);
+
+    // A routing change redoes the whole bus once, so destinations that lost their modulation
+    // read zero again; otherwise only the modulated rows can be non-zero.
+    const bool whole = state.routingGeneration != routing.generation;
+    state.routingGeneration = routing.generation;
+
+    clearBus(state, whole);
+    for (int l = 0; l < kNumLfos; ++l)
+        if (routing.lfoInUse[l])
+            runLfo(l, state);
+    for (int e = 0; e < kNumModEnvelopes; ++e)
+        if (routing.modEnvInUse[e])
+            runModEnv(e, state);
+    for (int m = 0; m < kNumMatrices; ++m)
+        if (routing.matrixInUse[m])
+            runMatrix(m, state, velocity);
+    clampBus(state, whole);
+    return ampEnd;
+}
+
+EnvelopeEnd ModulationStage::runEnvelopes(ModulationVoiceState& state) const
+{
+    EnvelopeEnd ampEnd = EnvelopeEnd::Running;
+    for (int e = 0; e < kNumEnvelopes; ++e)
+    {
+        const bool inUse = e == kAmpEnv || e == kFilterEnv || routing.modEnvInUse[e - kModEnv1];
+        if (!inUse)
+            continue;
+        const EnvelopeModulation mod{mod_dest::kEnvelopeDestinations[e], routing.modulated, state.bus.prev};
+        const EnvelopeEnd end = runEnvelope(state.env[e], envelopes[e], mod, hostRateF);
+        if (e == kAmpEnv)
+            ampEnd = end;
+    }
+    return ampEnd;
+}
+
+void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const
+{
+    if (whole)
+    {
+        std::fill(&state.bus.value[0][0], &state.bus.value[0][0] + kNumModDestinations * kSubBlockSamples,
+                  0.0f);
+        return;
+    }
+    for (int i = 0; i < routing.modulatedCount; ++i)
+        std::fill(std::begin(state.bus.value[routing.modulatedList[i]]),
+                  std::end(state.bus.value[routing.modulatedList[i]]), 0.0f);
+}
+
+void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const
+{
+    auto clampRow = [&state](int d) {
+        for (float& v : state.bus.value[d])
+            v = clampBipolar(v);
+        state.bus.prev[d] = state.bus.value[d][kSubBlockSamples - 1];
+    };
+    if (whole)
+    {
+        for (int d = 0; d < kNumModDestinations; ++d)
+            clampRow(d);
+        return;
+    }
+    for (int i = 0; i < routing.modulatedCount; ++i)
+        clampRow(routing.modulatedList[i]);
+}
+
+float ModulationStage::lfoIncrement(int l, const float* prevMod) const
+{
+    const LfoSettings& s = lfos[l];
+    const float freqMod = prevMod[mod_dest::lfo(l, mod_dest::kLfoFreq)];
+    if (s.sync)
+    {
+        int division = static_cast<int>((s.freq + freqMod) * kSyncDivisions);
+        division = std::min(std::max(division, 0), kSyncDivisions - 1);
+        const int group = division / kSyncKinds;
+        const float wholeNotes =
+            kSyncFactor[division % kSyncKinds] * kLongestDivisionWholeNotes / static_cast<float>(1 << group);
+        return inputs.tempo / (wholeNotes * kSecondsPerMinuteTimesBeatsPerWhole * hostRateF);
+    }
+    return clamp01((std::pow(kLfoRateBase, s.freq + 0.5f * freqMod) - kLfoRateOffset) / hostRateF);
+}
+
+void ModulationStage::runLfo(int l, ModulationVoiceState& state) const
+{
+    const LfoSettings& s = lfos[l];
+    LfoVoiceState& lfo = state.lfo[l];
+    const float* prev = state.bus.prev;
+    // Everything a modulator reads from the bus comes from the previous sub-block, so it is
+    // constant across this one.
+    const float clipping = s.clipping + prev[mod_dest::lfo(l, mod_dest::kLfoClipping)];
+    const float amount = clampBipolar(s.amount + prev[mod_dest::lfo(l, mod_dest::kLfoAmount)]);
+    float slotAmount[kSlotsPerModulator];
+    for (int slot = 0; slot < kSlotsPerModulator; ++slot)
+        slotAmount[slot] =
+            clampBipolar(s.slots.amount[slot] + prev[mod_dest::lfo(l, mod_dest::kLfoFirstSlotAmount + slot)]);
+    const float increment = lfoIncrement(l, prev);
+
+    const bool noiseWave = isNoise(s.waveform);
+    const float* table = noiseWave ? nullptr : bank->table(s.waveform, kLfoTableNote);
+    const float* noiseSamples = noiseWave ? noise->buffer(s.waveform) : nullptr;
+    for (int k = 0; k < kSubBlockSamples; ++k)
+    {
+        float value;
+        if (noiseWave)
+        {
+            // One new noise sample per host sample, whatever the rate.
+            lfo.noisePos = (lfo.noisePos + 1) & kNoiseMask;
+            value = noiseSamples[lfo.noisePos];
+        }
+        else
+        {
+            value = table[static_cast<int>(lfo.phase * kTableLength) & kTableMask];
+        }
+        lfo.raw[k] = value;
+        value = clip(value, clipping) * amount;
+        for (int slot = 0; slot < kSlotsPerModulator; ++slot)
+            state.bus.value[s.slots.target[slot]][k] += slotAmount[slot] * value;
+        lfo.phase = frac(lfo.phase + increment);
+    }
+}
+
+void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const
+{
+    const ModEnvSettings& s = modEnvs[e];
+    const float* prev = state.bus.prev;
+    const float amount = s.amount + prev[mod_dest::modEnv(e, mod_dest::kModEnvAmount)];
+    // Unlike the LFO and matrix slots, the envelope slot amounts are not clamped.
+    float slotAmount[kSlotsPerModulator];
+    for (int slot = 0; slot < kSlotsPerModulator; ++slot)
+        slotAmount[slot] =
+            s.slots.amount[slot] + prev[mod_dest::modEnv(e, mod_dest::kModEnvFirstSlotAmount + slot)];
+    const float* envOut = state.env[kModEnv1 + e].out;
+    for (int k = 0; k < kSubBlockSamples; ++k)
+    {
+        float a = amount * envOut[k];
+        switch (static_cast<ModEnvType>(std::min(s.type, static_cast<int>(ModEnvType::BipolarMinus))))
+        {
+        case ModEnvType::Positive:
+            break;
+        case ModEnvType::Negative:
+            a = -a;
+            break;
+        case ModEnvType::BipolarPlus:
+            a = 2.0f * a - 1.0f;
+            break;
+        case ModEnvType::BipolarMinus:
+            a = 1.0f - 2.0f * a;
+            break;
+        }
+        for (int slot = 0; slot < kSlotsPerModulator; ++slot)
+            state.bus.value[s.slots.target[slot]][k] += slotAmount[slot] * a;
+    }
+}
+
+void ModulationStage::runMatrix(int m, ModulationVoiceState& state, float velocity) const
+{
+    const MatrixSettings& s = matrices[m];
+    const float* prev = state.bus.prev;
+    const float clipping = s.clipping + prev[mod_dest::matrix(m, mod_dest::kMatrixClipping)];
+    const float amount = clampBipolar(s.amount + prev[mod_dest::matrix(m, mod_dest::kMatrixAmount)]);
+    float slotAmount[kSlotsPerModulator];
+    for (int slot = 0; slot < kSlotsPerModulator; ++slot)
+        slotAmount[slot] = clampBipolar(s.slots.amount[slot] +
+                                        prev[mod_dest::matrix(m, mod_dest::kMatrixFirstSlotAmount + slot)]);
+
+    float constant = 0.0f;
+    const float* perSample = nullptr;
+    switch (s.source)
+    {
+    case ModSource::None:
+        break;
+    case ModSource::ModWheel:
+        constant = inputs.modWheel;
+        break;
+    case ModSource::PitchBend:
+        constant = inputs.pitchBend;
+        break;
+    case ModSource::Velocity:
+        constant = 2.0f * velocity - 1.0f;
+        break;
+    case ModSource::AmpEnv:
+        perSample = state.env[kAmpEnv].out;
+        break;
+    case ModSource::FilterEnv:
+        perSample = state.env[kFilterEnv].out;
+        break;
+    case ModSource::ModEnv1:
+        perSample = state.env[kModEnv1].out;
+        break;
+    case ModSource::ModEnv2:
+        perSample = state.env[kModEnv2].out;
+        break;
+    case ModSource::Lfo1:
+        perSample = state.lfo[0].raw;
+        break;
+    case ModSource::Lfo2:
+        perSample = state.lfo[1].raw;
+        break;
+    }
+    for (int k = 0; k < kSubBlockSamples; ++k)
+    {
+        const float a = clip(perSample ? perSample[k] : constant, clipping) * amount;
+        for (int slot = 0; slot < kSlotsPerModulator; ++slot)
+            state.bus.value[s.slots.target[slot]][k] += slotAmount[slot] * a;
+    }
+}
+
+void ModulationStage::rebuildModulationUse()
+{
+    ModRouting& r = routing;
+    std::fill(std::begin(r.modulated), std::end(r.modulated), false);
+    std::fill(std::begin(r.lfoInUse), std::end(r.lfoInUse), false);
+    std::fill(std::begin(r.modEnvInUse), std::end(r.modEnvInUse), false);
+    std::fill(std::begin(r.matrixInUse), std::end(r.matrixInUse), false);
+
+    // Marks a modulator's targets ("None" included, which means nothing) and tells whether any
+    // target is a real destination.
+    auto mark = [&r](const ModSlots& slots) {
+        bool any = false;
+        for (int target : slots.target)
+        {
+            r.modulated[target] = true;
+            any = any || target != mod_dest::kNone;
+        }
+        return any;
+    };
+    for (int l = 0; l < kNumLfos; ++l)
+        r.lfoInUse[l] = mark(lfos[l].slots);
+    r.ampEnvInUse = true;
+    r.filterEnvInUse = true;
+    for (int e = 0; e < kNumModEnvelopes; ++e)
+        r.modEnvInUse[e] = mark(modEnvs[e].slots);
+    for (int m = 0; m < kNumMatrices; ++m)
+    {
+        if (!mark(matrices[m].slots))
+            continue;
+        r.matrixInUse[m] = true;
+        switch (matrices[m].source)
+        {
+        case ModSource::ModEnv1:
+            r.modEnvInUse[0] = true;
+            break;
+        case ModSource::ModEnv2:
+            r.modEnvInUse[1] = true;
+            break;
+        case ModSource::Lfo1:
+            r.lfoInUse[0] = true;
+            break;
+        case ModSource::Lfo2:
+            r.lfoInUse[1] = true;
+            break;
+        default:
+            break;
+        }
+    }
+
+    r.modulatedCount = 0;
+    for (int d = 0; d < kNumModDestinations; ++d)
+        if (r.modulated[d])
+            r.modulatedList[r.modulatedCount++] = d;
+    ++r.generation;
+}
+
+} // namespace talvane

@@ -1,0 +1,257 @@
+// The block loop: frames host blocks of any length into 16-sample sub-blocks rendered one
+// sub-block ahead, and schedules parameter changes on the same timeline.
+#include "source/engine/denormalguard.h"
+#include "source/params/paramtable.h"
+#include "source/processor/referenceguard.h"
+#include "source/processor/talvane.h"
+
+#include "pluginterfaces/vst/ivstprocesscontext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace Steinberg {
+namespace Vst {
+
+namespace {
+constexpr double kMaxSampleRate = 1.0e6;
+constexpr int32 kSubBlock = talvane::kSubBlockSamples;
+
+int32 clampOffset(int32 offset, int32 numSamples)
+{
+    return std::min(std::max(offset, 0), std::max(numSamples - 1, 0));
+}
+} // namespace
+
+bool Talvane::isProcessDataUsable(ProcessData& data) const
+{
+    if (talvane::isNullReference(data) || !data.outputs || data.numOutputs < 1)
+        return false;
+    const AudioBusBuffers& out = data.outputs[0];
+    if (out.numChannels < 2 || !out.channelBuffers32 || !out.channelBuffers32[0] || !out.channelBuffers32[1])
+        return false;
+    return data.numSamples >= 0 && data.numSamples <= processSetup.maxSamplesPerBlock;
+}
+
+tresult PLUGIN_API Talvane::process(ProcessData& data)
+{
+    if (!setUp)
+        return kNotInitialized;
+    if (!isProcessDataUsable(data))
+        return kInvalidArgument;
+    talvane::DenormalGuard denormalGuard;
+
+    const int32 n = data.numSamples;
+    const int32 h = carryIn;
+    // Whole-length clears are only needed after a set-up; otherwise the part a block uses suffices,
+    // since nothing beyond it is ever written.
+    carryOut = kSubBlock - ((n - h) & (kSubBlock - 1));
+    renderCount = carryOut - h + n;
+    const int32 usedInternal = talvane::kOversampling * (n + carryOut);
+    engine.clearMix(usedInternal);
+    if (buffersDirty)
+    {
+        engine.clearAllVoiceBuffers();
+        eventFlags.clear();
+        buffersDirty = false;
+    }
+    if (h > 0)
+    {
+        std::copy(carryL, carryL + talvane::kOversampling * h, engine.mixLeft());
+        std::copy(carryR, carryR + talvane::kOversampling * h, engine.mixRight());
+    }
+    if (data.inputParameterChanges)
+        takeParameterChanges(*data.inputParameterChanges, n);
+    if (data.inputEvents)
+        takeNoteEvents(*data.inputEvents, n);
+    if (data.processContext)
+        readProcessContext(*data.processContext);
+    engine.beginBlock();
+
+    if (renderCount == 0)
+        for (int32 s = 0; s < n; ++s)
+            if (eventFlags[h + s])
+                dispatchEventsAt(h + s);
+    for (blockPos = h; blockPos < h + renderCount; blockPos += kSubBlock)
+    {
+        for (int32 i = 0; i < kSubBlock; ++i)
+            if (eventFlags[blockPos + i])
+                dispatchEventsAt(blockPos + i);
+        writeIndex = talvane::kOversampling * blockPos;
+        engine.renderSubBlock(writeIndex);
+    }
+
+    engine.mixVoices(talvane::kOversampling * h, usedInternal);
+    const int32 carriedInternal = talvane::kOversampling * carryOut;
+    std::copy(engine.mixLeft() + talvane::kOversampling * n,
+              engine.mixLeft() + talvane::kOversampling * n + carriedInternal, carryL);
+    std::copy(engine.mixRight() + talvane::kOversampling * n,
+              engine.mixRight() + talvane::kOversampling * n + carriedInternal, carryR);
+    requeueUnappliedEvents();
+
+    engine.decimate(data.outputs[0].channelBuffers32[0], data.outputs[0].channelBuffers32[1], n);
+    engine.endBlock(usedInternal);
+    carryIn = carryOut;
+    return kResultOk;
+}
+
+void Talvane::requeueUnappliedEvents()
+{
+    // Changes beyond the rendered range apply at the next block's first sub-block, in queue order.
+    eventFlags.clear();
+    if (eventQueue.empty())
+        return;
+    for (ParamEvent& event : eventQueue)
+        event.position = carryOut;
+    eventFlags[carryOut] = 1;
+}
+
+void Talvane::takeParameterChanges(IParameterChanges& changes, int32 numSamples)
+{
+    const int32 count = changes.getParameterCount();
+    if (count <= 0)
+        return;
+    const bool wasLegato = engine.noteMode == talvane::NoteMode::Legato;
+    int32 lastNoteModeOffset = -1;
+    int32 lastPolyphonyOffset = -1;
+    bool noteModeTouched = false;
+    bool polyphonyTouched = false;
+
+    for (int32 q = 0; q < count; ++q)
+    {
+        IParamValueQueue* queue = changes.getParameterData(q);
+        if (!queue)
+            continue;
+        const ParamID id = queue->getParameterId();
+        const int32 points = queue->getPointCount();
+        for (int32 j = 0; j < points; ++j)
+        {
+            int32 offset = 0;
+            ParamValue value = 0.0;
+            if (queue->getPoint(j, offset, value) != kResultOk)
+                continue;
+            // Only values a saved state can hold get in: NaN is dropped, the rest clamped.
+            if (std::isnan(value))
+                continue;
+            value = std::min(std::max(value, 0.0), 1.0);
+            if (id == talvane::kPanic)
+            {
+                engine.resetAllVoices();
+                continue;
+            }
+            offset = clampOffset(offset, numSamples);
+            const int32 position = carryIn + offset;
+            eventFlags[position] = 1;
+            const ParamEvent event{static_cast<float>(value), static_cast<int32>(id), position};
+            // Note mode and polyphony act at intake, not at their position: the latest point wins.
+            if (id == talvane::kNoteMode)
+            {
+                noteModeTouched = true;
+                if (offset > lastNoteModeOffset)
+                {
+                    applyParameter(event);
+                    lastNoteModeOffset = offset;
+                }
+            }
+            else if (id == talvane::kPolyphony)
+            {
+                polyphonyTouched = true;
+                if (offset > lastPolyphonyOffset)
+                {
+                    applyParameter(event);
+                    lastPolyphonyOffset = offset;
+                }
+            }
+            else
+            {
+                eventQueue.push_back(event);
+            }
+        }
+    }
+    if (noteModeTouched)
+        trimVoicesAfterModeChange(wasLegato);
+    if (polyphonyTouched)
+        trimVoicesToPolyphony();
+}
+
+void Talvane::trimVoicesAfterModeChange(bool wasLegato)
+{
+    const talvane::NoteMode mode = engine.noteMode;
+    // Leaving Legato ends the held note, whose note-off was ignored.
+    if (mode != talvane::NoteMode::Legato && wasLegato && engine.hasOrderedVoice())
+        engine.stopOldestVoice();
+    if (mode == talvane::NoteMode::Mono || mode == talvane::NoteMode::Legato)
+    {
+        // Only the most recent voice remains.
+        for (int k = engine.orderedVoiceCount(); k > 1; --k)
+            engine.stopOldestVoice();
+    }
+}
+
+void Talvane::trimVoicesToPolyphony()
+{
+    for (int k = engine.orderedVoiceCount(); k > engine.polyphony; --k)
+        engine.stopOldestVoice();
+}
+
+void Talvane::dispatchEventsAt(int32 position)
+{
+    // Records at one position apply in arrival order.
+    auto due = [position](const ParamEvent& event) { return event.position == position; };
+    for (const ParamEvent& event : eventQueue)
+        if (due(event))
+            applyParameter(event);
+    eventQueue.erase(std::remove_if(eventQueue.begin(), eventQueue.end(), due), eventQueue.end());
+}
+
+void Talvane::takeNoteEvents(IEventList& events, int32 numSamples)
+{
+    const int32 count = events.getEventCount();
+    for (int32 i = 0; i < count; ++i)
+    {
+        Event e{};
+        if (events.getEvent(i, e) != kResultOk)
+            continue;
+        talvane::NoteEvent note;
+        note.busIndex = e.busIndex;
+        note.sampleOffset = e.sampleOffset;
+        if (e.type == Event::kNoteOnEvent)
+        {
+            note.on = true;
+            note.channel = e.noteOn.channel;
+            note.pitch = e.noteOn.pitch;
+            note.tuning = e.noteOn.tuning;
+            note.velocity = e.noteOn.velocity;
+            note.length = e.noteOn.length;
+            note.noteId = e.noteOn.noteId;
+        }
+        else if (e.type == Event::kNoteOffEvent)
+        {
+            note.on = false;
+            note.channel = e.noteOff.channel;
+            note.pitch = e.noteOff.pitch;
+            note.tuning = e.noteOff.tuning;
+            note.velocity = e.noteOff.velocity;
+            note.noteId = e.noteOff.noteId;
+        }
+        else
+        {
+            continue;
+        }
+        engine.noteIntake(note, carryIn, numSamples);
+    }
+}
+
+void Talvane::readProcessContext(const ProcessContext& context)
+{
+    // A rate the engine cannot run at is ignored rather than taken.
+    const bool usableRate = context.sampleRate >= 1.0 && context.sampleRate <= kMaxSampleRate;
+    if (usableRate && context.sampleRate != static_cast<double>(hostRateF))
+        updateSampleRate(context.sampleRate);
+    if ((context.state & ProcessContext::kTempoValid) && std::isfinite(context.tempo) && context.tempo > 0.0)
+        engine.modulation.inputs.tempo = static_cast<float>(context.tempo);
+}
+
+} // namespace Vst
+} // namespace Steinberg
