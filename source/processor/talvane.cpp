@@ -57,20 +57,7 @@ tresult PLUGIN_API Talvane::notify(IMessage* /*message*/)
     return kResultOk;
 }
 
-tresult PLUGIN_API Talvane::setActive(TBool state)
-{
-    return AudioEffect::setActive(state);
-}
-
-tresult PLUGIN_API Talvane::setState(IBStream* /*state*/)
-{
-    return kNotImplemented;
-}
-
-tresult PLUGIN_API Talvane::getState(IBStream* /*state*/)
-{
-    return kNotImplemented;
-}
+// setActive, setState and getState: talvanestate.cpp.
 
 tresult PLUGIN_API Talvane::setBusArrangements(SpeakerArrangement* /*inputs*/, int32 numIns,
                                                SpeakerArrangement* /*outputs*/, int32 numOuts)
@@ -149,10 +136,12 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
         return kNotInitialized;
     if (!isProcessDataUsable(data))
         return kInvalidArgument;
+    applyPendingState(); // state hook: values of a state loaded while active, before any sub-block
     const AudioBusBuffers& out = data.outputs[0];
     for (int32 channel = 0; channel < 2; ++channel)
         for (int32 i = 0; i < data.numSamples; ++i)
             out.channelBuffers32[channel][i] = 0.0f;
+    publishParameterValues(); // state hook: the values getState saves while active
     return kResultOk;
 }
 

@@ -1,0 +1,54 @@
+// The laws that turn normalized settings into engine units. The processor applies them and the
+// controller's value texts show them, so both compute exactly the same single-precision numbers.
+#pragma once
+
+#include <cmath>
+
+namespace talvane {
+
+// Envelope stage times follow a cubic law, x^3 * span + shortest, so the lower half of the knob
+// gives fine control over short times.
+struct StageTimeLaw
+{
+    double spanSeconds;
+    double shortestSeconds;
+};
+
+constexpr StageTimeLaw kAttackTimeLaw{3.99999, 0.00001}; // 10 us .. 4 s
+constexpr StageTimeLaw kDecayTimeLaw{3.995, 0.005};      // 5 ms .. 4 s
+constexpr StageTimeLaw kReleaseTimeLaw{19.995, 0.005};   // 5 ms .. 20 s
+
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+inline float stageSeconds(const StageTimeLaw& law, float x)
+{
+    return x * x * x * static_cast<float>(law.spanSeconds) + static_cast<float>(law.shortestSeconds);
+}
+
+// The same law with its constants scaled to milliseconds before rounding to single precision, so
+// the shown texts read 0.01 .. 4000.00 ms rather than the rounding noise of seconds times 1000.
+inline float stageMilliseconds(const StageTimeLaw& law, float x)
+{
+    return x * x * x * static_cast<float>(law.spanSeconds * kMillisecondsPerSecond) +
+           static_cast<float>(law.shortestSeconds * kMillisecondsPerSecond);
+}
+
+// LFO rate: exponential from 0.1 Hz at 0 to about 2000 Hz at 1, in single precision throughout.
+constexpr float kLfoRateBase = 2000.9f;
+constexpr float kLfoLowestHz = 0.1f;
+
+inline float lfoFrequencyHz(float x)
+{
+    return std::exp(std::log(kLfoRateBase) * x) - 1.0f + kLfoLowestHz;
+}
+
+// Filter cutoff: ten octaves up from 20 Hz, so 0 is 20 Hz and 1 is 20480 Hz.
+constexpr float kLowestCutoffHz = 20.0f;
+constexpr float kCutoffOctaves = 10.0f;
+
+inline float cutoffHz(float x)
+{
+    return std::exp2(kCutoffOctaves * x) * kLowestCutoffHz;
+}
+
+} // namespace talvane
