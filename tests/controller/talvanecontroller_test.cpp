@@ -170,3 +170,12 @@ TEST_F(Controller, OffersTheEditorViewOnlyByItsExactName)
     EXPECT_EQ(controller->createView("edito"), nullptr);
     EXPECT_EQ(controller->createView("Editor"), nullptr);
 }
+
+TEST_F(Controller, KnobsAreLinearAndASecondInitializeRegistersNothingMore)
+{
+    EXPECT_EQ(EditController::getHostKnobMode(), kLinearMode);
+    controller->setKnobMode(kCircularMode);
+    EXPECT_EQ(controller->initialize(&talvane::host::PluginInstance::hostContext()), kResultFalse);
+    EXPECT_EQ(EditController::getHostKnobMode(), kLinearMode) << "set even when the base refuses";
+    EXPECT_EQ(controller->getParameterCount(), talvane::kNumParams);
+}
