@@ -104,15 +104,6 @@ TEST(ProcessorState, SteppedValuesSnapOnTheWayOutAndReadBackSnapped)
     EXPECT_EQ(target.saved(), image.bytes());
 }
 
-TEST(ProcessorState, InactiveProcessorAppliesALoadAtOnce)
-{
-    Processor processor;
-    const StateImage image = stateOfRound(3);
-    ASSERT_EQ(processor.load(image.bytes()), kResultOk);
-    for (ParamId id = 0; id < static_cast<ParamId>(talvane::kNumParams); ++id)
-        EXPECT_EQ(processor->parameterValue(id), image.normalized(id)) << talvane::kParamNames[id];
-}
-
 TEST(ProcessorState, ActiveProcessorAppliesALoadAtTheStartOfItsNextBlock)
 {
     Processor processor;
