@@ -122,10 +122,15 @@ tresult PLUGIN_API MemoryStream::write(void* buffer, int32 numBytes, int32* numB
         *numBytesWritten = 0;
     if (!buffer || numBytes < 0)
         return kInvalidArgument;
+    if (failWritesFrom >= 0 && position >= failWritesFrom)
+        return kResultFalse;
+    if (shortWritesFrom >= 0 && position + numBytes > shortWritesFrom)
+        numBytes = static_cast<int32>(std::max<int64>(0, shortWritesFrom - position));
     const auto end = static_cast<size_t>(position + numBytes);
     if (end > data.size())
         data.resize(end);
-    std::memcpy(data.data() + position, buffer, static_cast<size_t>(numBytes));
+    if (numBytes > 0)
+        std::memcpy(data.data() + position, buffer, static_cast<size_t>(numBytes));
     position += numBytes;
     if (numBytesWritten)
         *numBytesWritten = numBytes;

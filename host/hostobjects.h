@@ -101,7 +101,7 @@ private:
 };
 
 // A growable in-memory IBStream whose behaviour can be degraded for tests: it can fail every read
-// from a byte position on, or report success while delivering fewer bytes than asked.
+// or write from a byte position on, or report success while moving fewer bytes than asked.
 class MemoryStream : public HostOwned<IBStream>
 {
 public:
@@ -118,6 +118,9 @@ public:
 
     int64 failReadsFrom = -1;       // reads starting at or after this position answer kResultFalse
     bool shortReadsSucceed = false; // a read past the end answers kResultOk with fewer bytes
+    int64 failWritesFrom = -1;      // writes starting at or after this position answer kResultFalse
+    int64 shortWritesFrom =
+        -1; // a write past this position stores only the bytes before it, answering kResultOk
 
 private:
     std::vector<std::uint8_t> data;

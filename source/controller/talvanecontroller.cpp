@@ -1,13 +1,33 @@
 #include "source/controller/talvanecontroller.h"
 
+#include "source/controller/parameterdisplay.h"
+#include "source/controller/valuestrings.h"
+#include "source/editor/editorfactory.h"
 #include "source/params/paramtable.h"
+#include "source/processor/stateformat.h"
 
 #include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace Steinberg {
 namespace Vst {
+
+namespace {
+
+constexpr const char kEditorViewName[] = "editor";
+constexpr int32 kMappedBus = 0;
+constexpr int16 kMappedChannel = 0;
+
+bool isParameter(ParamID id)
+{
+    return id < static_cast<ParamID>(talvane::kNumParams);
+}
+
+} // namespace
 
 FUnknown* TalvaneController::createInstance(void* /*context*/)
 {
@@ -18,6 +38,7 @@ FUnknown* TalvaneController::createInstance(void* /*context*/)
 tresult PLUGIN_API TalvaneController::initialize(FUnknown* context)
 {
     const tresult result = EditControllerEx1::initialize(context);
+    // The editor's knobs follow the controller's knob mode, so it is set even when the base refuses.
     EditController::setKnobMode(kLinearMode);
     if (result != kResultOk)
         return result;
@@ -37,25 +58,113 @@ tresult PLUGIN_API TalvaneController::initialize(FUnknown* context)
     return kResultOk;
 }
 
+tresult PLUGIN_API TalvaneController::terminate()
+{
+    editorViews.clear();
+    return EditControllerEx1::terminate();
+}
+
+tresult PLUGIN_API TalvaneController::setComponentState(IBStream* state)
+{
+    // Unlike the processor, a value out of range is skipped and the rest of the state still read.
+    return talvane::readState(state, talvane::OutOfRangeValue::Skip,
+                              [this](talvane::ParamId id, float value) { setParamNormalized(id, value); });
+}
+
+tresult PLUGIN_API TalvaneController::setState(IBStream* /*state*/)
+{
+    return kResultOk; // the controller keeps no state of its own
+}
+
+tresult PLUGIN_API TalvaneController::getState(IBStream* /*state*/)
+{
+    return kResultOk;
+}
+
 tresult PLUGIN_API TalvaneController::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                                             String128 string)
 {
-    return EditControllerEx1::getParamStringByValue(id, valueNormalized, string);
+    if (!string)
+        return kInvalidArgument;
+    if (!isParameter(id))
+    {
+        string[0] = 0;
+        return kInvalidArgument;
+    }
+    char text[talvane::kValueTextCapacity];
+    talvane::formatValueText(id, valueNormalized, controllerValues, text, sizeof text);
+    talvane::widenLatin1(text, string, talvane::kValueTextCapacity);
+    return kResultOk;
 }
 
 ParamValue PLUGIN_API TalvaneController::getParamNormalized(ParamID id)
 {
-    if (id >= static_cast<ParamID>(talvane::kNumParams))
+    if (!isParameter(id))
         return 0.0;
     return controllerValues[id];
 }
 
 tresult PLUGIN_API TalvaneController::setParamNormalized(ParamID id, ParamValue value)
 {
+    if (!isParameter(id))
+        return kInvalidArgument;
     const tresult result = EditControllerEx1::setParamNormalized(id, value);
-    if (id < static_cast<ParamID>(talvane::kNumParams))
-        controllerValues[id] = static_cast<float>(value);
+    controllerValues[id] = static_cast<float>(value);
+    // By index: a display may attach or remove an editor while it is being told.
+    for (std::size_t i = 0; i < editorViews.size(); ++i)
+        if (ParameterDisplay* display = editorViews[i].display)
+            display->updateParameterDisplay(id, value);
     return result;
+}
+
+IPlugView* PLUGIN_API TalvaneController::createView(FIDString name)
+{
+    // The whole name must match, terminator included: "editorx" is not the editor.
+    if (!name || std::strcmp(name, kEditorViewName) != 0)
+        return nullptr;
+    return createTalvaneEditorView(this);
+}
+
+tresult PLUGIN_API TalvaneController::getMidiControllerAssignment(int32 busIndex, int16 channel,
+                                                                  CtrlNumber midiControllerNumber,
+                                                                  ParamID& id)
+{
+    if (busIndex != kMappedBus || channel != kMappedChannel)
+        return kResultFalse;
+    if (midiControllerNumber == kCtrlModWheel)
+    {
+        id = talvane::kModWheel;
+        return kResultTrue;
+    }
+    if (midiControllerNumber == kPitchBend)
+    {
+        id = talvane::kPitchBend;
+        return kResultTrue;
+    }
+    return kResultFalse;
+}
+
+void TalvaneController::editorAttached(EditorView* editor)
+{
+    if (auto* display = dynamic_cast<ParameterDisplay*>(editor))
+        editorViews.push_back({editor, display});
+}
+
+void TalvaneController::editorRemoved(EditorView* editor)
+{
+    const auto found = std::find_if(editorViews.begin(), editorViews.end(),
+                                    [editor](const AttachedEditor& entry) { return entry.view == editor; });
+    if (found != editorViews.end())
+        editorViews.erase(found);
+}
+
+void TalvaneController::editorDestroyed(EditorView* editor)
+{
+    // A view destroyed without being removed first must not be told anything later. It is matched
+    // by address only: its display part no longer exists at this point.
+    editorViews.erase(std::remove_if(editorViews.begin(), editorViews.end(),
+                                     [editor](const AttachedEditor& entry) { return entry.view == editor; }),
+                      editorViews.end());
 }
 
 } // namespace Vst

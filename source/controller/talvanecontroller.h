@@ -1,14 +1,20 @@
-// The instrument's edit controller: the host-facing list of parameters and their values.
+// The instrument's edit controller: the host-facing list of parameters and their values, the
+// reading of the processor's saved state, the MIDI controller mapping and the editor's creation.
 #pragma once
 
 #include "source/params/paramids.h"
 
+#include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
+
+#include <vector>
 
 namespace Steinberg {
 namespace Vst {
 
-class TalvaneController : public EditControllerEx1
+class ParameterDisplay;
+
+class TalvaneController : public EditControllerEx1, public IMidiMapping
 {
 public:
     TalvaneController() = default;
@@ -17,14 +23,46 @@ public:
 
     static FUnknown* createInstance(void* context);
 
+    // IPluginBase
     tresult PLUGIN_API initialize(FUnknown* context) SMTG_OVERRIDE;
+    tresult PLUGIN_API terminate() SMTG_OVERRIDE;
+
+    // IEditController
+    tresult PLUGIN_API setComponentState(IBStream* state) SMTG_OVERRIDE;
+    tresult PLUGIN_API setState(IBStream* state) SMTG_OVERRIDE;
+    tresult PLUGIN_API getState(IBStream* state) SMTG_OVERRIDE;
     tresult PLUGIN_API getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                              String128 string) SMTG_OVERRIDE;
     ParamValue PLUGIN_API getParamNormalized(ParamID id) SMTG_OVERRIDE;
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
+    IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
+
+    // IMidiMapping
+    tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, int16 channel,
+                                                   CtrlNumber midiControllerNumber,
+                                                   ParamID& id) SMTG_OVERRIDE;
+
+    // EditController: an open editor view came, went or is being destroyed.
+    void editorAttached(EditorView* editor) SMTG_OVERRIDE;
+    void editorRemoved(EditorView* editor) SMTG_OVERRIDE;
+    void editorDestroyed(EditorView* editor) SMTG_OVERRIDE;
+
+    OBJ_METHODS(TalvaneController, EditControllerEx1)
+    DEFINE_INTERFACES
+    DEF_INTERFACE(IMidiMapping)
+    END_DEFINE_INTERFACES(EditControllerEx1)
+    REFCOUNT_METHODS(EditControllerEx1)
 
 protected:
+    // An attached editor view and its display side; the controller does not own either.
+    struct AttachedEditor
+    {
+        EditorView* view;
+        ParameterDisplay* display;
+    };
+
     float controllerValues[talvane::kNumParams] = {};
+    std::vector<AttachedEditor> editorViews; // in order of attachment
 };
 
 } // namespace Vst

@@ -1,6 +1,7 @@
 #include "source/engine/filter.h"
 
 #include "source/engine/lookuptables.h"
+#include "source/params/paramcurves.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +10,6 @@ namespace talvane {
 
 namespace {
 
-constexpr float kLowestCutoffHz = 20.0f;
-constexpr float kCutoffOctaves = 10.0f;
 constexpr float kHighestCutoffHz = 20480.0f;
 constexpr float kKeyFollowSpan = 120.0f; // semitones over which key follow moves the cutoff fully
 constexpr float kMaxFeedback = 3.6f;
@@ -89,7 +88,7 @@ FilterCoefficients FilterStage::coefficients(const FilterVoiceState& state, cons
     const float c = clamp01(s.cutoff + bus.value[mod_dest::kFilterCutoff][0] +
                             (s.envAmount + bus.value[mod_dest::kFilterAmount][0]) * filterEnvFirstValue +
                             s.keyFollow * state.keyValue);
-    const float fc = kLowestCutoffHz * std::exp2(kCutoffOctaves * c);
+    const float fc = cutoffHz(c);
     const float b = clamp01(fc / kHighestCutoffHz);
     // The filter runs at twice the host rate, so fc / hostRate is the cutoff relative to half
     // the internal rate.

@@ -1,60 +1,68 @@
-// Curves that turn normalized parameter values into engine units. The engine, the parameter
-// application and the value texts all use these, so a curve is defined exactly once.
+// The laws that turn normalized settings into engine units. The processor applies them and the
+// controller's value texts show them, so both compute exactly the same single-precision numbers.
 #pragma once
 
 #include <cmath>
 
 namespace talvane {
 
-// Envelope stage times follow a cubic law: seconds = x^3 * span + minimum.
-constexpr float kAttackMinSeconds = 0.00001f;
-constexpr float kAttackSpanSeconds = 3.99999f;
-constexpr float kDecayMinSeconds = 0.005f;
-constexpr float kDecaySpanSeconds = 3.995f;
-constexpr float kReleaseMinSeconds = 0.005f;
-constexpr float kReleaseSpanSeconds = 19.995f;
+// Envelope stage times follow a cubic law, x^3 * span + shortest, so the lower half of the knob
+// gives fine control over short times.
+struct StageTimeLaw
+{
+    double spanSeconds;
+    double shortestSeconds;
+};
 
-inline float cube(float x)
+constexpr StageTimeLaw kAttackTimeLaw{3.99999, 0.00001}; // 10 us .. 4 s
+constexpr StageTimeLaw kDecayTimeLaw{3.995, 0.005};      // 5 ms .. 4 s
+constexpr StageTimeLaw kReleaseTimeLaw{19.995, 0.005};   // 5 ms .. 20 s
+
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+inline float stageSeconds(const StageTimeLaw& law, float x)
 {
-    return x * x * x;
+    return x * x * x * static_cast<float>(law.spanSeconds) + static_cast<float>(law.shortestSeconds);
 }
 
-inline float attackSeconds(float x)
+// The same law with its constants scaled to milliseconds before rounding to single precision, so
+// the shown texts read 0.01 .. 4000.00 ms rather than the rounding noise of seconds times 1000.
+inline float stageMilliseconds(const StageTimeLaw& law, float x)
 {
-    return cube(x) * kAttackSpanSeconds + kAttackMinSeconds;
+    return x * x * x * static_cast<float>(law.spanSeconds * kMillisecondsPerSecond) +
+           static_cast<float>(law.shortestSeconds * kMillisecondsPerSecond);
 }
-inline float decaySeconds(float x)
-{
-    return cube(x) * kDecaySpanSeconds + kDecayMinSeconds;
-}
-inline float releaseSeconds(float x)
-{
-    return cube(x) * kReleaseSpanSeconds + kReleaseMinSeconds;
-}
+
+inline float attackSeconds(float x) { return stageSeconds(kAttackTimeLaw, x); }
+inline float decaySeconds(float x) { return stageSeconds(kDecayTimeLaw, x); }
+inline float releaseSeconds(float x) { return stageSeconds(kReleaseTimeLaw, x); }
 
 // Per-host-sample phase increment of a stage lasting `seconds`.
-inline float stageRate(float seconds, float hostRate)
-{
-    return 1.0f / (seconds * hostRate);
-}
+inline float stageRate(float seconds, float hostRate) { return 1.0f / (seconds * hostRate); }
 
 // 0..1 to -1..1 with 0.5 as the centre.
-inline float bipolar(float x)
-{
-    return 2.0f * x - 1.0f;
-}
+inline float bipolar(float x) { return 2.0f * x - 1.0f; }
 
-inline float volumeGain(float x)
-{
-    return cube(x);
-}
+inline float volumeGain(float x) { return x * x * x; }
 
-// Free-running LFO rate: 0.1 Hz at 0, close to 2000 Hz at 1, in single precision.
+// LFO rate: exponential from 0.1 Hz at 0 to about 2000 Hz at 1, in single precision throughout.
 constexpr float kLfoRateBase = 2000.9f;
+constexpr float kLfoLowestHz = 0.1f;
+// The engine's free-running increment is base^x - 0.9 Hz: the same curve, written as a power.
 constexpr float kLfoRateOffset = 0.9f;
-inline float lfoHz(float x)
+
+inline float lfoFrequencyHz(float x)
 {
-    return std::exp(std::log(kLfoRateBase) * x) - 1.0f + 0.1f;
+    return std::exp(std::log(kLfoRateBase) * x) - 1.0f + kLfoLowestHz;
+}
+
+// Filter cutoff: ten octaves up from 20 Hz, so 0 is 20 Hz and 1 is 20480 Hz.
+constexpr float kLowestCutoffHz = 20.0f;
+constexpr float kCutoffOctaves = 10.0f;
+
+inline float cutoffHz(float x)
+{
+    return std::exp2(kCutoffOctaves * x) * kLowestCutoffHz;
 }
 
 } // namespace talvane

@@ -447,7 +447,9 @@ bool isDiscrete(ParamId id)
 float normalizedFromIndex(ParamId id, int plain)
 {
     const ParamDef& def = kParamDefs[id];
-    return static_cast<float>(plain - def.minValue) / static_cast<float>(def.numValues - 1);
+    // Widened before subtracting: a plain value read from a saved state can be any 32-bit number.
+    const auto steps = static_cast<std::int64_t>(plain) - def.minValue;
+    return static_cast<float>(steps) / static_cast<float>(def.numValues - 1);
 }
 
 int indexFromNormalized(ParamId id, float normalized)

@@ -41,6 +41,7 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
     if (!isProcessDataUsable(data))
         return kInvalidArgument;
     talvane::DenormalGuard denormalGuard;
+    applyPendingState(); // a state loaded while active reaches the engine before any sub-block
 
     const int32 n = data.numSamples;
     const int32 h = carryIn;
@@ -93,6 +94,7 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
     engine.decimate(data.outputs[0].channelBuffers32[0], data.outputs[0].channelBuffers32[1], n);
     engine.endBlock(usedInternal);
     carryIn = carryOut;
+    publishParameterValues(); // what getState saves while the processor is active
     return kResultOk;
 }
 

@@ -66,20 +66,7 @@ tresult PLUGIN_API Talvane::notify(IMessage* /*message*/)
     return kResultOk;
 }
 
-tresult PLUGIN_API Talvane::setActive(TBool state)
-{
-    return AudioEffect::setActive(state);
-}
-
-tresult PLUGIN_API Talvane::setState(IBStream* /*state*/)
-{
-    return kNotImplemented;
-}
-
-tresult PLUGIN_API Talvane::getState(IBStream* /*state*/)
-{
-    return kNotImplemented;
-}
+// setActive, setState and getState: talvanestate.cpp.
 
 tresult PLUGIN_API Talvane::setBusArrangements(SpeakerArrangement* /*inputs*/, int32 numIns,
                                                SpeakerArrangement* /*outputs*/, int32 numOuts)

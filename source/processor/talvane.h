@@ -6,10 +6,12 @@
 #include "source/engine/engineconstants.h"
 #include "source/engine/synthengine.h"
 #include "source/params/paramids.h"
+#include "source/processor/parameterhandover.h"
 
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 
+#include <atomic>
 #include <vector>
 
 namespace Steinberg {
@@ -98,6 +100,17 @@ protected:
 
     bool buffersDirty = false;
     bool setUp = false; // a setupProcessing has succeeded: the block buffers exist
+
+    // Saved state (talvanestate.cpp). Hosts load states from their own thread while the processor
+    // is active and processing, so loaded values then reach the engine through the hand-over, on
+    // the audio thread, and states are saved from the values the audio thread publishes.
+    void deliverLoadedState(const float* values, int count);
+    void applyPendingState();      // audio thread: at the start of process, before the first sub-block
+    void publishParameterValues(); // audio thread: at the end of process
+
+    talvane::ParameterHandOver stateHandOver;
+    float pendingStateValues[talvane::kNumParams] = {}; // audio thread's copy of a taken hand-over
+    std::atomic<bool> processingActive{false};
 };
 
 } // namespace Vst

@@ -273,9 +273,9 @@ TEST(ParameterApplication, TimeLawsCoverTheirRanges)
     EXPECT_FLOAT_EQ(decaySeconds(1.0f), 4.0f);
     EXPECT_FLOAT_EQ(releaseSeconds(0.0f), 0.005f);
     EXPECT_FLOAT_EQ(releaseSeconds(1.0f), 20.0f);
-    EXPECT_FLOAT_EQ(lfoHz(0.0f), 0.1f);
-    EXPECT_NEAR(lfoHz(1.0f), 2000.0f, 0.01f);
-    EXPECT_NEAR(lfoHz(0.1f), 1.239f, 0.001f);
+    EXPECT_FLOAT_EQ(lfoFrequencyHz(0.0f), 0.1f);
+    EXPECT_NEAR(lfoFrequencyHz(1.0f), 2000.0f, 0.01f);
+    EXPECT_NEAR(lfoFrequencyHz(0.1f), 1.239f, 0.001f);
 }
 
 TEST(ParameterApplication, PitchBendHalvesScaleIndependently)

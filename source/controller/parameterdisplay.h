@@ -1,0 +1,20 @@
+// What the controller needs of an open editor: to be told every parameter value it takes, from the
+// host, from automation, from a loaded state or from the editor itself.
+#pragma once
+
+#include "pluginterfaces/vst/vsttypes.h"
+
+namespace Steinberg {
+namespace Vst {
+
+class ParameterDisplay
+{
+public:
+    virtual ~ParameterDisplay() = default;
+
+    // Moves whatever shows parameter `id` to the normalized `value`.
+    virtual void updateParameterDisplay(ParamID id, ParamValue value) = 0;
+};
+
+} // namespace Vst
+} // namespace Steinberg
