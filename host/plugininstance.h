@@ -63,6 +63,9 @@ class AudioProcessRunner
 {
 public:
     AudioProcessRunner(IAudioProcessor* processor, int32 maxSamplesPerBlock, double sampleRate);
+    // The process data points into the runner itself.
+    AudioProcessRunner(const AudioProcessRunner&) = delete;
+    AudioProcessRunner& operator=(const AudioProcessRunner&) = delete;
 
     tresult process(int32 numSamples);
 

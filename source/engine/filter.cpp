@@ -29,41 +29,77 @@ inline float tuning(float d)
 }
 
 template <FilterType type>
-void runLadder(FilterChannelState& st, const FilterCoefficients& c, float* samples)
+void runLanes(FilterLanes& L, int lanes)
 {
-    const float p = c.p, p2 = c.p2, f = c.f;
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
     {
-        const float s = samples[j];
-        const float x = s - c.comp * st.fb * c.k;
-        const float y1 = p * st.x0 + p * x - f * st.y1;
-        const float y2 = p * st.y1 + p * y1 - f * st.y2;
-        const float y3 = p2 * st.y2 + p * y2 - f * st.y3;
-        const float y4 = p2 * st.y3 + p * y3 - f * st.y4;
-        st.x0 = x;
-        st.y1 = y1;
-        st.y2 = y2;
-        st.y3 = y3;
-        st.y4 = y4;
-        st.fb = y4 - kFeedbackInputShare * s;
-        if constexpr (type == FilterType::LowPass)
-            samples[j] = y4;
-        else if constexpr (type == FilterType::BandPass)
-            samples[j] = y4 - y2;
-        else if constexpr (type == FilterType::HighPass)
-            samples[j] = x - y4;
-        else if constexpr (type == FilterType::Peak)
-            samples[j] = (y4 - y2) - kPeakInputShare * s;
-        else
-            samples[j] = (y4 - y2) + kNotchInputShare * s;
+        float* io = L.samples[j];
+        for (int v = 0; v < lanes; ++v)
+        {
+            const float s = io[v];
+            const float p = L.p[v], p2 = L.p2[v], f = L.f[v];
+            const float x = s - L.comp[v] * L.fb[v] * L.k[v];
+            const float y1 = p * L.x0[v] + p * x - f * L.y1[v];
+            const float y2 = p * L.y1[v] + p * y1 - f * L.y2[v];
+            const float y3 = p2 * L.y2[v] + p * y2 - f * L.y3[v];
+            const float y4 = p2 * L.y3[v] + p * y3 - f * L.y4[v];
+            L.x0[v] = x;
+            L.y1[v] = y1;
+            L.y2[v] = y2;
+            L.y3[v] = y3;
+            L.y4[v] = y4;
+            L.fb[v] = y4 - kFeedbackInputShare * s;
+            if constexpr (type == FilterType::LowPass)
+                io[v] = y4;
+            else if constexpr (type == FilterType::BandPass)
+                io[v] = y4 - y2;
+            else if constexpr (type == FilterType::HighPass)
+                io[v] = x - y4;
+            else if constexpr (type == FilterType::Peak)
+                io[v] = (y4 - y2) - kPeakInputShare * s;
+            else
+                io[v] = (y4 - y2) + kNotchInputShare * s;
+        }
     }
 }
 
-template <FilterType type>
-void runBoth(FilterVoiceState& state, const FilterCoefficients& c, float* left, float* right)
+void loadLane(FilterLanes& L, int lane, const FilterChannelState& st, const FilterCoefficients& c,
+              const float* samples)
 {
-    runLadder<type>(state.left, c, left);
-    runLadder<type>(state.right, c, right);
+    L.x0[lane] = st.x0;
+    L.fb[lane] = st.fb;
+    L.y1[lane] = st.y1;
+    L.y2[lane] = st.y2;
+    L.y3[lane] = st.y3;
+    L.y4[lane] = st.y4;
+    L.p[lane] = c.p;
+    L.p2[lane] = c.p2;
+    L.f[lane] = c.f;
+    L.k[lane] = c.k;
+    L.comp[lane] = c.comp;
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        L.samples[j][lane] = samples[j];
+}
+
+void storeLane(const FilterLanes& L, int lane, FilterChannelState& st, float* samples)
+{
+    st.x0 = L.x0[lane];
+    st.fb = L.fb[lane];
+    st.y1 = L.y1[lane];
+    st.y2 = L.y2[lane];
+    st.y3 = L.y3[lane];
+    st.y4 = L.y4[lane];
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        samples[j] = L.samples[j][lane];
+}
+
+// Padding lanes compute on zeros, which stay zeros.
+void clearLanes(FilterLanes& L, int first, int end)
+{
+    for (float* column : {L.x0, L.fb, L.y1, L.y2, L.y3, L.y4, L.p, L.p2, L.f, L.k, L.comp})
+        std::fill(column + first, column + end, 0.0f);
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        std::fill(L.samples[j] + first, L.samples[j] + end, 0.0f);
 }
 
 } // namespace
@@ -112,26 +148,49 @@ FilterCoefficients FilterStage::coefficients(const FilterVoiceState& state, cons
 void FilterStage::render(FilterVoiceState& state, const ModBus& bus, float filterEnvFirstValue, float* left,
                          float* right) const
 {
-    if (!settings.on)
+    FilterVoice voice{&state, &bus, filterEnvFirstValue, left, right};
+    renderVoices(&voice, 1);
+}
+
+void FilterStage::renderVoices(const FilterVoice* voices, int count) const
+{
+    if (!settings.on || count <= 0)
         return;
-    const FilterCoefficients c = coefficients(state, bus, filterEnvFirstValue);
+    FilterLanes& lanes = *scratch;
+    const int used = 2 * count;
+    const int padded =
+        (used + FilterLanes::kLaneGroup - 1) / FilterLanes::kLaneGroup * FilterLanes::kLaneGroup;
+    for (int v = 0; v < count; ++v)
+    {
+        const FilterVoice& voice = voices[v];
+        const FilterCoefficients c = coefficients(*voice.state, *voice.bus, voice.filterEnvFirstValue);
+        loadLane(lanes, 2 * v, voice.state->left, c, voice.left);
+        loadLane(lanes, 2 * v + 1, voice.state->right, c, voice.right);
+    }
+    clearLanes(lanes, used, padded);
     switch (settings.type)
     {
     case FilterType::LowPass:
-        runBoth<FilterType::LowPass>(state, c, left, right);
+        runLanes<FilterType::LowPass>(lanes, padded);
         break;
     case FilterType::BandPass:
-        runBoth<FilterType::BandPass>(state, c, left, right);
+        runLanes<FilterType::BandPass>(lanes, padded);
         break;
     case FilterType::HighPass:
-        runBoth<FilterType::HighPass>(state, c, left, right);
+        runLanes<FilterType::HighPass>(lanes, padded);
         break;
     case FilterType::Peak:
-        runBoth<FilterType::Peak>(state, c, left, right);
+        runLanes<FilterType::Peak>(lanes, padded);
         break;
     case FilterType::Notch:
-        runBoth<FilterType::Notch>(state, c, left, right);
+        runLanes<FilterType::Notch>(lanes, padded);
         break;
+    }
+    for (int v = 0; v < count; ++v)
+    {
+        const FilterVoice& voice = voices[v];
+        storeLane(lanes, 2 * v, voice.state->left, voice.left);
+        storeLane(lanes, 2 * v + 1, voice.state->right, voice.right);
     }
 }
 

@@ -4,6 +4,8 @@
 #include "source/engine/engineconstants.h"
 #include "source/engine/modbus.h"
 
+#include <memory>
+
 namespace talvane {
 
 class LookupTables;
@@ -49,6 +51,38 @@ struct FilterCoefficients
     float p, p2, f, k, comp;
 };
 
+// All voices' ladders run side by side, one lane per voice and channel: each sample's recursion is
+// a long dependency chain, and independent lanes let the processor overlap the chains (and the
+// compiler vectorise across them). Every lane computes exactly the scalar recursion.
+struct FilterLanes
+{
+    static constexpr int kMaxLanes = 2 * kNumVoiceSlots;
+    static constexpr int kLaneGroup = 8; // lanes are processed in groups of this many
+
+    alignas(32) float x0[kMaxLanes];
+    alignas(32) float fb[kMaxLanes];
+    alignas(32) float y1[kMaxLanes];
+    alignas(32) float y2[kMaxLanes];
+    alignas(32) float y3[kMaxLanes];
+    alignas(32) float y4[kMaxLanes];
+    alignas(32) float p[kMaxLanes];
+    alignas(32) float p2[kMaxLanes];
+    alignas(32) float f[kMaxLanes];
+    alignas(32) float k[kMaxLanes];
+    alignas(32) float comp[kMaxLanes];
+    alignas(32) float samples[kSubBlockInternalSamples][kMaxLanes];
+};
+
+// One voice's share of a filter sub-block: its state, its modulation, and the samples to filter.
+struct FilterVoice
+{
+    FilterVoiceState* state;
+    const ModBus* bus;
+    float filterEnvFirstValue;
+    float* left;
+    float* right;
+};
+
 class FilterStage
 {
 public:
@@ -61,10 +95,14 @@ public:
     // Filters one sub-block of the voice in place. Does nothing when the filter is off.
     void render(FilterVoiceState& state, const ModBus& bus, float filterEnvFirstValue, float* left,
                 float* right) const;
+    // Filters one sub-block of several voices at once (up to all voice slots).
+    void renderVoices(const FilterVoice* voices, int count) const;
 
 private:
     const LookupTables* lookup = nullptr;
     float hostRateF = 0.0f;
+    // Working storage of renderVoices, kept with the stage so the audio thread never allocates.
+    std::unique_ptr<FilterLanes> scratch = std::make_unique<FilterLanes>();
 };
 
 } // namespace talvane

@@ -361,13 +361,37 @@ void SynthEngine::glide(Voice& voice) const
 void SynthEngine::renderSubBlock(int writeIndex)
 {
     voiceBookkeeping();
-    // Voices are independent within a sub-block, so each runs all its stages in turn.
+    int active[kNumVoiceSlots];
+    int count = 0;
     for (int s = 0; s < kNumVoiceSlots; ++s)
         if (voiceActive[s])
-            renderVoice(s, writeIndex);
+            active[count++] = s;
+
+    for (int i = 0; i < count; ++i)
+        modulateVoice(active[i]);
+
+    const ModRouting& routing = modulation.routing;
+    FilterVoice filterVoices[kNumVoiceSlots];
+    for (int i = 0; i < count; ++i)
+    {
+        VoiceSlot& slot = slots[active[i]];
+        float* left = voiceOutL[active[i]].data() + writeIndex;
+        float* right = voiceOutR[active[i]].data() + writeIndex;
+        oscillators.render(slot.osc, slot.voice.currentPitch, slot.mod.bus, routing, left, right);
+        filterVoices[i] = {&slot.filter, &slot.mod.bus, slot.mod.env[kFilterEnv].out[0], left, right};
+    }
+    // The filter runs all voices side by side.
+    filter.renderVoices(filterVoices, count);
+    for (int i = 0; i < count; ++i)
+    {
+        const VoiceSlot& slot = slots[active[i]];
+        const float* volumeMod =
+            routing.modulated[mod_dest::kAmpVolume] ? slot.mod.bus.value[mod_dest::kAmpVolume] : nullptr;
+        applyVoiceAmp(slot.mod.env[kAmpEnv].out, volumeMod, filterVoices[i].left, filterVoices[i].right);
+    }
 }
 
-void SynthEngine::renderVoice(int slotIndex, int writeIndex)
+void SynthEngine::modulateVoice(int slotIndex)
 {
     VoiceSlot& slot = slots[slotIndex];
     const EnvelopeEnd ampEnd = modulation.run(slot.mod, slot.voice.velocity);
@@ -377,15 +401,6 @@ void SynthEngine::renderVoice(int slotIndex, int writeIndex)
     else if (ampEnd == EnvelopeEnd::FadeFinished)
         slot.voice.state = VoiceState::Free;
     glide(slot.voice);
-
-    float* left = voiceOutL[slotIndex].data() + writeIndex;
-    float* right = voiceOutR[slotIndex].data() + writeIndex;
-    const ModRouting& routing = modulation.routing;
-    oscillators.render(slot.osc, slot.voice.currentPitch, slot.mod.bus, routing, left, right);
-    filter.render(slot.filter, slot.mod.bus, slot.mod.env[kFilterEnv].out[0], left, right);
-    const float* volumeMod =
-        routing.modulated[mod_dest::kAmpVolume] ? slot.mod.bus.value[mod_dest::kAmpVolume] : nullptr;
-    applyVoiceAmp(slot.mod.env[kAmpEnv].out, volumeMod, left, right);
 }
 
 void SynthEngine::mixVoices(int first, int end)

@@ -86,7 +86,7 @@ private:
     void startVoice(int slotIndex, int pendingIndex);
     void freeVoice(int slotIndex, bool copyToFade);
     void glide(Voice& voice) const;
-    void renderVoice(int slotIndex, int writeIndex);
+    void modulateVoice(int slotIndex);
 
     VoiceSlot slots[kNumVoiceSlots];
     PendingNote pending[kMaxPendingNotes];

@@ -8,6 +8,7 @@
 
 #include "base/source/fobject.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace talvane::testing {
@@ -15,10 +16,14 @@ namespace talvane::testing {
 class ProcessorDriver
 {
 public:
-    explicit ProcessorDriver(double sampleRate = 44100.0, Steinberg::int32 maxBlock = 1024)
+    // A non-zero seed makes the noise and random phases repeatable: the processor seeds the C
+    // runtime's generator with the time, so the test seeds it again before the set-up.
+    explicit ProcessorDriver(double sampleRate = 44100.0, Steinberg::int32 maxBlock = 1024, unsigned seed = 0)
         : processor(Steinberg::owned(new Steinberg::Vst::Talvane())),
           runner(processor.get(), maxBlock, sampleRate)
     {
+        if (seed != 0)
+            std::srand(seed);
         Steinberg::Vst::ProcessSetup setup{Steinberg::Vst::kRealtime, Steinberg::Vst::kSample32, maxBlock,
                                            sampleRate};
         processor->setupProcessing(setup);

@@ -1,0 +1,264 @@
+// How fast and how light the instrument is, measured through the built module as a host drives it,
+// and stage by stage inside the engine.
+#include "host/plugininstance.h"
+#include "source/engine/denormalguard.h"
+#include "source/engine/lookuptables.h"
+#include "source/engine/synthengine.h"
+#include "source/engine/wavetablebank.h"
+#include "source/params/parameterapplication.h"
+#include "source/params/paramtable.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace talvane;
+
+namespace {
+
+constexpr double kRate = 44100.0;
+constexpr int kSecondsPerIteration = 1;
+
+host::PluginModule& module()
+{
+    static host::PluginModule* m = [] {
+        auto* loaded = new host::PluginModule();
+        if (!loaded->load(TALVANE_MODULE_PATH))
+            std::fprintf(stderr, "%s\n", loaded->error().c_str());
+        return loaded;
+    }();
+    return *m;
+}
+
+// Three oscillators with FM and ring modulation, the filter with its envelope, both LFOs, both
+// modulation envelopes and both matrices routed.
+const std::vector<std::pair<ParamId, double>>& heavyPatch()
+{
+    static const std::vector<std::pair<ParamId, double>> patch = [] {
+        std::vector<std::pair<ParamId, double>> p = {
+            {kO2On, 1.0},          {kO3On, 1.0},
+            {kFmO1O2, 0.4},        {kFm3Amount, 0.3},
+            {kFm3O1O2Mix, 0.5},    {kRm1x2, 0.3},
+            {kRm1x3, 0.2},         {kRm2x3, 0.2},
+            {kFCutoff, 0.6},       {kFQ, 0.5},
+            {kFAmount, 0.8},       {kFDecay, 0.4},
+            {kFSustain, 0.3},      {kLfo1Freq, 0.3},
+            {kLfo2Freq, 0.2},      {kLfo2Waveform, 0.0},
+            {kEnv1Decay, 0.4},     {kEnv2Decay, 0.5},
+            {kMatrix1Amount, 0.8}, {kMatrix2Amount, 0.7},
+            {kO2WaveStretch, 0.6}, {kO3Waveform, normalizedFromIndex(kO3Waveform, 3)},
+        };
+        auto dest = [](ParamId id, int d) {
+            return std::make_pair(id, static_cast<double>(normalizedFromIndex(id, d)));
+        };
+        p.push_back(dest(kLfo1Dest1, 15));     // OSC1 | Pitch
+        p.push_back(dest(kLfo1Dest2, 7));      // FILTER | Cutoff
+        p.push_back(dest(kLfo2Dest1, 18));     // OSC1 | Panning
+        p.push_back(dest(kEnv1Dest1, 32));     // OSC C | FM_1_to_2
+        p.push_back(dest(kEnv2Dest1, 25));     // OSC2 | Stretch
+        p.push_back(dest(kMatrix1Src, 3));     // Velocity
+        p.push_back(dest(kMatrix1Target1, 2)); // AMP | Volume
+        p.push_back(dest(kMatrix2Src, 8));     // Lfo1
+        p.push_back(dest(kMatrix2Target1, 8)); // FILTER | Q
+        for (ParamId amount : {kLfo1Amount1, kLfo1Amount2, kLfo2Amount1, kEnv1Amount1, kEnv2Amount1,
+                               kMatrix1Amount1, kMatrix2Amount1})
+            p.emplace_back(amount, 0.7);
+        return p;
+    }();
+    return patch;
+}
+
+// The first setupProcessing of the process pays for the shared tables; later ones only for the
+// instance's own noise and buffers.
+void BM_FirstSetup(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        host::PluginInstance plugin;
+        plugin.create(module().factory());
+        const auto start = std::chrono::steady_clock::now();
+        plugin.setup(kRate, 512);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_FirstSetup)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+struct Session
+{
+    Session(int voices, bool heavy, int32 block)
+    {
+        plugin.create(module().factory());
+        plugin.setup(kRate, block);
+        runnerStorage = std::make_unique<host::AudioProcessRunner>(plugin.processor(), block, kRate);
+        host::AudioProcessRunner& runner = *runnerStorage;
+        runner.keepRendered = false;
+        if (heavy)
+            for (const auto& [id, value] : heavyPatch())
+                runner.parameterChanges.add(id, 0, value);
+        for (int v = 0; v < voices; ++v)
+            runner.events.noteOn(0, static_cast<int16>(40 + 3 * v), 0.8f, v);
+        // Let every voice start before measuring.
+        runner.process(block);
+        runner.process(block);
+    }
+    host::AudioProcessRunner& runner() { return *runnerStorage; }
+    host::PluginInstance plugin;
+    std::unique_ptr<host::AudioProcessRunner> runnerStorage;
+};
+
+void renderSeconds(benchmark::State& state, int voices, bool heavy, int32 block)
+{
+    Session session(voices, heavy, block);
+    const int blocksPerIteration = static_cast<int>(kSecondsPerIteration * kRate) / block;
+    for (auto _ : state)
+        for (int b = 0; b < blocksPerIteration; ++b)
+            session.runner().process(block);
+    const double audioSeconds = static_cast<double>(state.iterations()) * blocksPerIteration * block / kRate;
+    state.counters["realtime_x"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
+    state.counters["voices"] = voices;
+}
+
+void BM_DefaultPatch(benchmark::State& state)
+{
+    renderSeconds(state, static_cast<int>(state.range(0)), false, 512);
+}
+BENCHMARK(BM_DefaultPatch)->Arg(1)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HeavyPatch(benchmark::State& state)
+{
+    renderSeconds(state, static_cast<int>(state.range(0)), true, 512);
+}
+BENCHMARK(BM_HeavyPatch)->Arg(1)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HeavyByBlockSize(benchmark::State& state)
+{
+    renderSeconds(state, 16, true, static_cast<int32>(state.range(0)));
+}
+BENCHMARK(BM_HeavyByBlockSize)
+    ->Arg(16)
+    ->Arg(64)
+    ->Arg(256)
+    ->Arg(1024)
+    ->Arg(4096)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_LaterSetup(benchmark::State& state)
+{
+    host::PluginInstance plugin;
+    plugin.create(module().factory());
+    ProcessSetup setup{kRealtime, kSample32, 512, kRate};
+    for (auto _ : state)
+        plugin.processor()->setupProcessing(setup);
+}
+BENCHMARK(BM_LaterSetup)->Unit(benchmark::kMillisecond);
+
+long residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Memory an added instance costs, block buffers for 512-sample blocks included.
+void BM_MemoryPerInstance(benchmark::State& state)
+{
+    constexpr int kInstances = 16;
+    for (auto _ : state)
+    {
+        std::vector<std::unique_ptr<Session>> sessions;
+        sessions.push_back(std::make_unique<Session>(1, false, 512)); // tables and code paged in
+        const long before = residentBytes();
+        for (int i = 0; i < kInstances; ++i)
+            sessions.push_back(std::make_unique<Session>(1, false, 512));
+        const long after = residentBytes();
+        state.counters["MiB_per_instance"] =
+            static_cast<double>(after - before) / kInstances / (1024.0 * 1024.0);
+    }
+}
+BENCHMARK(BM_MemoryPerInstance)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ---- stages on their own, inside the engine ----
+
+struct StageBench
+{
+    explicit StageBench(bool heavy)
+    {
+        engine = std::make_unique<SynthEngine>();
+        engine->prepare(static_cast<float>(kRate), static_cast<float>(2 * kRate));
+        engine->allocateBuffers(512);
+        engine->clearAllVoiceBuffers();
+        for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
+            apply(id, defaultNormalized(id));
+        if (heavy)
+            for (const auto& [id, value] : heavyPatch())
+                apply(id, static_cast<float>(value));
+        NoteEvent note;
+        note.pitch = 60;
+        note.velocity = 0.8f;
+        engine->noteIntake(note, 16, 512);
+        for (int i = 0; i < 4; ++i)
+            engine->renderSubBlock(0);
+        slot = engine->slot(0);
+    }
+    void apply(ParamId id, float x)
+    {
+        values[id] = x;
+        applyParameterToEngine(*engine, values, id, x);
+    }
+    DenormalGuard denormals; // as process() runs the engine
+    std::unique_ptr<SynthEngine> engine;
+    float values[kNumParams] = {};
+    VoiceSlot slot;
+    float left[kSubBlockInternalSamples] = {}, right[kSubBlockInternalSamples] = {};
+};
+
+void BM_OscillatorStage(benchmark::State& state)
+{
+    StageBench b(state.range(0) != 0);
+    for (auto _ : state)
+    {
+        b.engine->oscillators.render(b.slot.osc, b.slot.voice.currentPitch, b.slot.mod.bus,
+                                     b.engine->modulation.routing, b.left, b.right);
+        benchmark::DoNotOptimize(b.left);
+    }
+    state.SetLabel(state.range(0) ? "heavy, ns per voice per sub-block"
+                                  : "default, ns per voice per sub-block");
+}
+BENCHMARK(BM_OscillatorStage)->Arg(0)->Arg(1);
+
+void BM_FilterStage(benchmark::State& state)
+{
+    StageBench b(state.range(0) != 0);
+    for (auto _ : state)
+    {
+        b.engine->filter.render(b.slot.filter, b.slot.mod.bus, 0.5f, b.left, b.right);
+        benchmark::DoNotOptimize(b.left);
+    }
+    state.SetLabel("ns per voice per sub-block");
+}
+BENCHMARK(BM_FilterStage)->Arg(0)->Arg(1);
+
+void BM_ModulationStage(benchmark::State& state)
+{
+    StageBench b(state.range(0) != 0);
+    for (auto _ : state)
+    {
+        b.engine->modulation.run(b.slot.mod, b.slot.voice.velocity);
+        benchmark::DoNotOptimize(b.slot.mod.bus.value);
+    }
+    state.SetLabel("ns per voice per sub-block");
+}
+BENCHMARK(BM_ModulationStage)->Arg(0)->Arg(1);
+
+} // namespace

@@ -1,0 +1,124 @@
+// Pins the engine's output bit for bit on a patch that uses every stage, so optimisations of the
+// rendering code cannot change the sound unnoticed.
+#include "support/processordriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+using namespace talvane;
+using talvane::testing::ProcessorDriver;
+
+namespace {
+
+// Recorded from the straightforward per-voice implementation of every stage.
+constexpr std::uint64_t kHeavyPatchAt512 = 10295716384621698127ull;
+constexpr std::uint64_t kHeavyPatchAt128 = 4863986446261228903ull;
+
+std::uint64_t fnv1a(const std::vector<float>& a, const std::vector<float>& b)
+{
+    std::uint64_t h = 1469598103934665603ull;
+    for (const std::vector<float>* v : {&a, &b})
+        for (float x : *v)
+        {
+            std::uint32_t bits;
+            std::memcpy(&bits, &x, 4);
+            for (int i = 0; i < 4; ++i)
+            {
+                h ^= (bits >> (8 * i)) & 0xFF;
+                h *= 1099511628211ull;
+            }
+        }
+    return h;
+}
+
+// Every stage in use: three oscillators (one noise) with FM, ring modulation, stretch, pan and
+// dephase, the filter with envelope and key follow, both LFOs, both modulation envelopes and both
+// matrices routed, glide and a pitch bend.
+void heavyPatch(ProcessorDriver& d)
+{
+    const std::pair<ParamId, double> values[] = {
+        {kO2On, 1},
+        {kO3On, 1},
+        {kFmO1O2, 0.4},
+        {kFm3Amount, 0.3},
+        {kFm3O1O2Mix, 0.5},
+        {kRm1x2, 0.3},
+        {kRm1x3, 0.2},
+        {kRm2x3, 0.25},
+        {kFCutoff, 0.55},
+        {kFQ, 0.6},
+        {kFAmount, 0.8},
+        {kFDecay, 0.4},
+        {kFSustain, 0.3},
+        {kKeyFollow, 0.5},
+        {kPortamento, 0.05},
+        {kLfo1Freq, 0.3},
+        {kLfo2Freq, 0.25},
+        {kLfo1Retrig, 1},
+        {kLfo2Retrig, 1},
+        {kEnv1Decay, 0.4},
+        {kEnv2Decay, 0.5},
+        {kMatrix1Amount, 0.8},
+        {kMatrix2Amount, 0.7},
+        {kO2WaveStretch, 0.6},
+        {kO1Panning, 0.3},
+        {kO2SterDeph, 0.2},
+        {kO3Invert, 1},
+        {kLfo1Clipping, 0.6},
+        {kPitchBend, 0.6},
+        {kADecay, 0.4},
+        {kASustain, 0.7},
+        {kARelease, 0.2},
+        {kO2Octave, normalizedFromIndex(kO2Octave, 1)},
+        {kO3Waveform, normalizedFromIndex(kO3Waveform, 5)},
+        {kO2Waveform, normalizedFromIndex(kO2Waveform, 9)},
+        {kLfo2Waveform, normalizedFromIndex(kLfo2Waveform, 4)},
+        {kFType, normalizedFromIndex(kFType, 1)},
+    };
+    for (const auto& [id, value] : values)
+        d.set(id, value);
+    d.setPlain(kLfo1Dest1, 15);
+    d.setPlain(kLfo1Dest2, 7);
+    d.setPlain(kLfo2Dest1, 18);
+    d.setPlain(kEnv1Dest1, 32);
+    d.setPlain(kEnv2Dest1, 25);
+    d.setPlain(kEnv2Dest2, 2);
+    d.setPlain(kMatrix1Src, 3);
+    d.setPlain(kMatrix1Target1, 35);
+    d.setPlain(kMatrix2Src, 8);
+    d.setPlain(kMatrix2Target1, 8);
+    d.setPlain(kMatrix2Target2, 47);
+    for (ParamId amount : {kLfo1Amount1, kLfo1Amount2, kLfo2Amount1, kEnv1Amount1, kEnv2Amount1, kEnv2Amount2,
+                           kMatrix1Amount1, kMatrix2Amount1, kMatrix2Amount2})
+        d.set(amount, 0.7);
+}
+
+std::uint64_t renderHeavy(Steinberg::int32 block)
+{
+    ProcessorDriver d(44100.0, 1024, 20261208);
+    heavyPatch(d);
+    // Eight notes wait at most at once, so the sixteen voices start over two blocks.
+    for (int v = 0; v < 16; ++v)
+    {
+        d.noteOn(static_cast<std::int16_t>(36 + 3 * v), 7 * (v % 8), 0.5f + 0.03f * static_cast<float>(v));
+        if (v == 7)
+            d.process(block);
+    }
+    d.run(44100 - block, block);
+    for (int v = 0; v < 16; v += 2)
+        d.noteOff(static_cast<std::int16_t>(36 + 3 * v), v);
+    d.run(22050, block);
+    return fnv1a(d.left(), d.right());
+}
+
+} // namespace
+
+TEST(GoldenRender, HeavyPatchIsBitExact)
+{
+    EXPECT_EQ(renderHeavy(512), kHeavyPatchAt512);
+    EXPECT_EQ(renderHeavy(128), kHeavyPatchAt128);
+}
