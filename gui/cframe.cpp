@@ -1,0 +1,416 @@
+#include "gui/cframe.h"
+
+#include "gui/cbitmap.h"
+#include "gui/cdrawcontext.h"
+#include "gui/coptionmenu.h"
+#include "gui/menupopup.h"
+#include "gui/platform/iplatformframe.h"
+#include "gui/platform/platformfactory.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace VSTGUI {
+
+namespace {
+
+// Invalid areas are kept on whole pixels so that partial redraws never leave seams.
+CRect pixelAligned(const CRect& rect)
+{
+    return CRect(std::floor(rect.left), std::floor(rect.top), std::ceil(rect.right), std::ceil(rect.bottom));
+}
+
+// Holds a reference to each view for the duration of a dispatch, so that a handler that removes
+// views (a page switch, say) never leaves the frame with a dangling pointer.
+class ViewSnapshot
+{
+public:
+    explicit ViewSnapshot(std::vector<CView*> list) : views(std::move(list))
+    {
+        for (CView* view : views)
+            view->remember();
+    }
+    ~ViewSnapshot()
+    {
+        for (CView* view : views)
+            view->forget();
+    }
+    ViewSnapshot(const ViewSnapshot&) = delete;
+    ViewSnapshot& operator=(const ViewSnapshot&) = delete;
+
+    const std::vector<CView*>& get() const { return views; }
+
+private:
+    std::vector<CView*> views;
+};
+
+bool takesMouse(CView* view, const CPoint& where, const CButtonState& buttons)
+{
+    return view->isVisible() && view->getMouseEnabled() && view->hitTest(where, buttons);
+}
+
+} // namespace
+
+CFrame::CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* frameEditor)
+    : CView(size), editor(frameEditor)
+{
+    frame = this;
+    platform = createPlatformFrame(*this, static_cast<const PlatformParent*>(systemWindow));
+    invalid();
+}
+
+CFrame::~CFrame()
+{
+    cancelPopup();
+    removeAll(true);
+    platform.reset();
+    frame = nullptr;
+}
+
+void CFrame::close()
+{
+    cancelPopup();
+    removeAll(true);
+    platform.reset();
+    forget();
+}
+
+bool CFrame::addView(CView* view)
+{
+    if (!view || isChild(view) || !view->attached(this))
+        return false;
+    views.push_back(view);
+    view->invalid();
+    return true;
+}
+
+bool CFrame::removeView(CView* view, bool withForget)
+{
+    auto it = std::find(views.begin(), views.end(), view);
+    if (it == views.end())
+        return false;
+    if (popup && popup->getMenu() == view)
+        cancelPopup();
+    view->invalid();
+    views.erase(it);
+    forgetPointerTargets(view);
+    view->removed(this);
+    if (withForget)
+        view->forget();
+    return true;
+}
+
+void CFrame::removeAll(bool withForget)
+{
+    while (!views.empty())
+        removeView(views.back(), withForget);
+}
+
+bool CFrame::isChild(const CView* view) const
+{
+    return std::find(views.begin(), views.end(), view) != views.end();
+}
+
+CView* CFrame::getView(int32_t index) const
+{
+    if (index < 0 || index >= getNbViews())
+        return nullptr;
+    return views[static_cast<size_t>(index)];
+}
+
+CView* CFrame::getViewAt(const CPoint& where) const
+{
+    for (auto it = views.rbegin(); it != views.rend(); ++it)
+        if (takesMouse(*it, where, CButtonState()))
+            return *it;
+    return nullptr;
+}
+
+std::vector<CView*> CFrame::viewsTopDown() const
+{
+    return std::vector<CView*>(views.rbegin(), views.rend());
+}
+
+void CFrame::forgetPointerTargets(const CView* view)
+{
+    if (mouseDownView == view)
+        mouseDownView = nullptr;
+    if (mouseOverView == view)
+        mouseOverView = nullptr;
+}
+
+void CFrame::setBackgroundColor(const CColor& color)
+{
+    backgroundColor = color;
+    invalid();
+}
+
+int32_t CFrame::getKnobMode() const
+{
+    const int32_t mode = editor ? editor->getKnobMode() : -1;
+    return mode == -1 ? kCircularMode : mode;
+}
+
+void CFrame::beginEdit(int32_t tag)
+{
+    if (editor)
+        editor->beginEdit(tag);
+}
+
+void CFrame::endEdit(int32_t tag)
+{
+    if (editor)
+        editor->endEdit(tag);
+}
+
+bool CFrame::setSize(CCoord width, CCoord height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    if (platform && !platform->setSize(static_cast<int>(width), static_cast<int>(height)))
+        return false;
+    size.setWidth(width).setHeight(height);
+    invalidRects.clear();
+    invalid();
+    return true;
+}
+
+void CFrame::invalid()
+{
+    invalidRect(size);
+}
+
+void CFrame::invalidRect(const CRect& rect)
+{
+    CRect area = pixelAligned(rect);
+    area.bound(CRect(0, 0, size.getWidth(), size.getHeight()));
+    if (area.isEmpty())
+        return;
+    // Overlapping areas merge, so no pixel is drawn twice in one pass.
+    for (bool merged = true; merged;)
+    {
+        merged = false;
+        for (auto it = invalidRects.begin(); it != invalidRects.end(); ++it)
+        {
+            if (it->rectOverlap(area))
+            {
+                area.unite(*it);
+                invalidRects.erase(it);
+                merged = true;
+                break;
+            }
+        }
+    }
+    invalidRects.push_back(area);
+}
+
+void CFrame::idle()
+{
+    if (platform)
+        platform->onIdle();
+    for (CView* view : views)
+        if (view->isVisible() && view->isDirty())
+            invalidRect(view->getViewSize());
+    redrawInvalid();
+}
+
+void CFrame::redrawInvalid()
+{
+    if (!platform || invalidRects.empty())
+        return;
+    cairo_surface_t* target = platform->getBackBuffer();
+    if (!target)
+        return;
+    const std::vector<CRect> areas = std::move(invalidRects);
+    invalidRects.clear();
+    cairo_t* cr = cairo_create(target);
+    {
+        CDrawContext context(cr);
+        for (const CRect& area : areas)
+            drawRect(&context, area);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(target);
+    for (const CRect& area : areas)
+        platform->present(area);
+}
+
+void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
+{
+    context->pushClipRect(updateRect);
+    if (!transparency)
+    {
+        context->setFillColor(backgroundColor);
+        context->drawRect(updateRect, kDrawFilled);
+        if (background)
+            background->draw(context, CRect(0, 0, background->getWidth(), background->getHeight()));
+    }
+    ViewSnapshot snapshot(views);
+    for (CView* view : snapshot.get())
+    {
+        if (!view->isVisible() || !view->getViewSize().rectOverlap(updateRect))
+            continue;
+        CRect clip = view->getViewSize();
+        clip.bound(updateRect);
+        context->pushClipRect(clip);
+        view->drawRect(context, clip);
+        context->popClipRect();
+        view->setDirty(false);
+    }
+    context->popClipRect();
+}
+
+CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons)
+{
+    cancelPopup();
+    // A press ends the hovering: the view under the pointer hears that the mouse left it.
+    if (CView* hovered = mouseOverView)
+    {
+        mouseOverView = nullptr;
+        hovered->onMouseExited(where, buttons);
+    }
+    mouseDownView = nullptr;
+    ViewSnapshot snapshot(viewsTopDown());
+    for (CView* view : snapshot.get())
+    {
+        if (!isChild(view) || !takesMouse(view, where, buttons))
+            continue;
+        const CMouseEventResult result = view->onMouseDown(where, buttons);
+        if (result == kMouseEventNotHandled || result == kMouseEventNotImplemented)
+            continue;
+        if (result == kMouseEventHandled && isChild(view))
+            mouseDownView = view;
+        return result;
+    }
+    return kMouseEventNotHandled;
+}
+
+CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons)
+{
+    CMouseEventResult result = kMouseEventNotHandled;
+    if (CView* target = mouseDownView)
+    {
+        mouseDownView = nullptr;
+        target->remember();
+        result = target->onMouseUp(where, buttons);
+        target->forget();
+    }
+    updateMouseOver(where, CButtonState());
+    return result;
+}
+
+CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& buttons)
+{
+    if (CView* target = mouseDownView)
+    {
+        target->remember();
+        const CMouseEventResult result = target->onMouseMoved(where, buttons);
+        if (result == kMouseMoveEventHandledButDontNeedMoreEvents && mouseDownView == target)
+            mouseDownView = nullptr;
+        target->forget();
+        return result;
+    }
+    updateMouseOver(where, buttons);
+    return kMouseEventHandled;
+}
+
+CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& buttons)
+{
+    if (CView* hovered = mouseOverView)
+    {
+        mouseOverView = nullptr;
+        hovered->onMouseExited(where, buttons);
+    }
+    return kMouseEventHandled;
+}
+
+void CFrame::updateMouseOver(CPoint& where, const CButtonState& buttons)
+{
+    CView* target = getViewAt(where);
+    if (target == mouseOverView)
+        return;
+    if (CView* previous = mouseOverView)
+    {
+        mouseOverView = nullptr;
+        previous->onMouseExited(where, buttons);
+    }
+    // The exit handler may have removed the new target.
+    if (target && isChild(target))
+    {
+        mouseOverView = target;
+        target->onMouseEntered(where, buttons);
+    }
+}
+
+bool CFrame::onWheel(const CPoint& where, const float& distance, const CButtonState& buttons)
+{
+    ViewSnapshot snapshot(viewsTopDown());
+    for (CView* view : snapshot.get())
+        if (isChild(view) && takesMouse(view, where, buttons) && view->onWheel(where, distance, buttons))
+            return true;
+    return false;
+}
+
+bool CFrame::openPopup(COptionMenu* menu)
+{
+    if (!menu || !platform || popup || !isChild(menu))
+        return false;
+    auto newPopup = std::make_unique<MenuPopup>(menu);
+    const CPoint popupSize = newPopup->getSize();
+    const CRect& menuRect = menu->getViewSize();
+    const CPoint origin =
+        (menu->getStyle() & kPopupStyle) ? menuRect.getTopLeft() : CPoint(menuRect.left, menuRect.bottom);
+    popup = std::move(newPopup);
+    if (!platform->openPopup(CRect(origin, popupSize)))
+    {
+        popup.reset();
+        return false;
+    }
+    return true;
+}
+
+void CFrame::cancelPopup()
+{
+    if (popup)
+        finishPopup(-1);
+}
+
+void CFrame::finishPopup(int32_t chosenIndex)
+{
+    std::unique_ptr<MenuPopup> finished = std::move(popup);
+    if (platform)
+        platform->closePopup();
+    finished->getMenu()->popupFinished(chosenIndex);
+}
+
+void CFrame::drawPopup(cairo_t* cr)
+{
+    if (popup)
+        popup->draw(cr);
+}
+
+void CFrame::popupMouseMoved(const CPoint& where)
+{
+    if (popup && popup->setHovered(popup->entryAt(where)) && platform)
+        platform->invalidatePopup();
+}
+
+void CFrame::popupMouseDown(const CPoint& where)
+{
+    if (!popup)
+        return;
+    const CPoint popupSize = popup->getSize();
+    if (!CRect(CPoint(0, 0), popupSize).pointInside(where))
+    {
+        finishPopup(-1);
+        return;
+    }
+    const int32_t index = popup->entryAt(where);
+    // A press on a separator keeps the pop-up open, as menus do.
+    if (index >= 0)
+        finishPopup(index);
+}
+
+} // namespace VSTGUI

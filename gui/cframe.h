@@ -1,0 +1,116 @@
+// The frame: the top of the view hierarchy inside the host's window. It owns the views added to it,
+// draws its background and the views from the idle timer, dispatches mouse events to the view under
+// the pointer and hosts the pop-up of a list.
+#pragma once
+
+#include "gui/cview.h"
+
+#include <memory>
+#include <vector>
+
+typedef struct _cairo cairo_t;
+
+namespace VSTGUI {
+
+class CFrame;
+class COptionMenu;
+class IPlatformFrame;
+class MenuPopup;
+
+// What a frame knows of the editor that made it.
+class VSTGUIEditorInterface
+{
+public:
+    virtual int32_t getKnobMode() const { return -1; }
+    // Told by the frame whenever a control begins or ends an edit; `index` is the control's tag.
+    virtual bool beginEdit(int32_t /*index*/) { return false; }
+    virtual bool endEdit(int32_t /*index*/) { return false; }
+    virtual CFrame* getFrame() const { return frame; }
+
+protected:
+    VSTGUIEditorInterface() = default;
+    virtual ~VSTGUIEditorInterface() = default;
+
+    CFrame* frame = nullptr;
+};
+
+class CFrame : public CView
+{
+public:
+    // `systemWindow` is the PlatformParent the editor base handed to open(), or null for a frame
+    // that draws offscreen only.
+    CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
+    ~CFrame() override;
+
+    // Removes and releases every view, closes the window and releases the frame's own reference.
+    void close();
+    // False when the window system could not give the frame a window.
+    bool isOpen() const { return platform != nullptr; }
+
+    // The frame adopts the caller's reference to the view.
+    bool addView(CView* view);
+    // Takes the view out of the frame; with `withForget` the frame's reference goes too.
+    bool removeView(CView* view, bool withForget = true);
+    void removeAll(bool withForget = true);
+    bool isChild(const CView* view) const;
+    int32_t getNbViews() const { return static_cast<int32_t>(views.size()); }
+    CView* getView(int32_t index) const;
+    // The topmost visible, mouse-enabled view under `where`.
+    CView* getViewAt(const CPoint& where) const;
+
+    void setBackgroundColor(const CColor& color);
+    const CColor& getBackgroundColor() const { return backgroundColor; }
+
+    VSTGUIEditorInterface* getEditor() const { return editor; }
+    int32_t getKnobMode() const;
+    void beginEdit(int32_t tag);
+    void endEdit(int32_t tag);
+
+    bool setSize(CCoord width, CCoord height);
+
+    // Called every idle period: marks dirty views invalid and redraws every invalid area.
+    void idle();
+    // Redraws what is invalid now (the idle timer does this; so does an expose of the window).
+    void redrawInvalid();
+    bool hasInvalidAreas() const { return !invalidRects.empty(); }
+
+    void invalid() override;
+    void invalidRect(const CRect& rect) override;
+    void drawRect(CDrawContext* context, const CRect& updateRect) override;
+
+    // Mouse input from the platform, in frame coordinates.
+    CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
+    bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
+
+    // The pop-up of a list. The menu is held until the pop-up closes.
+    bool openPopup(COptionMenu* menu);
+    bool isPopupOpen() const { return popup != nullptr; }
+    MenuPopup* getPopup() const { return popup.get(); }
+    void cancelPopup();
+    // From the platform: pop-up coordinates (0, 0 at the pop-up's top-left corner).
+    void drawPopup(cairo_t* cr);
+    void popupMouseMoved(const CPoint& where);
+    void popupMouseDown(const CPoint& where);
+
+    IPlatformFrame* getPlatformFrame() const { return platform.get(); }
+
+private:
+    void finishPopup(int32_t chosenIndex);
+    void updateMouseOver(CPoint& where, const CButtonState& buttons);
+    void forgetPointerTargets(const CView* view);
+    std::vector<CView*> viewsTopDown() const;
+
+    VSTGUIEditorInterface* editor;
+    std::unique_ptr<IPlatformFrame> platform;
+    std::vector<CView*> views;
+    std::vector<CRect> invalidRects;
+    std::unique_ptr<MenuPopup> popup;
+    CView* mouseDownView = nullptr;
+    CView* mouseOverView = nullptr;
+    CColor backgroundColor = kGreyCColor;
+};
+
+} // namespace VSTGUI

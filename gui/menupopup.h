@@ -1,0 +1,51 @@
+// The pop-up of an option menu: its entries laid out in columns, drawn with cairo, and the entry
+// under a point. Platform code only shows the surface and forwards the mouse.
+#pragma once
+
+#include "gui/cgeometry.h"
+
+#include <vector>
+
+typedef struct _cairo cairo_t;
+
+namespace VSTGUI {
+
+class CFontDesc;
+class COptionMenu;
+
+class MenuPopup
+{
+public:
+    // Holds a reference to the menu while open.
+    explicit MenuPopup(COptionMenu* menu);
+    ~MenuPopup();
+    MenuPopup(const MenuPopup&) = delete;
+    MenuPopup& operator=(const MenuPopup&) = delete;
+
+    COptionMenu* getMenu() const { return menu; }
+    CPoint getSize() const { return popupSize; }
+    int32_t getNbColumns() const { return static_cast<int32_t>(columnLefts.size()); }
+
+    // Pop-up coordinates; empty for an index out of range.
+    CRect entryRect(int32_t index) const;
+    // The selectable entry at `where`, or -1 (outside every entry, or a separator).
+    int32_t entryAt(const CPoint& where) const;
+    // True if the highlighted entry changed.
+    bool setHovered(int32_t index);
+    int32_t getHovered() const { return hovered; }
+
+    void draw(cairo_t* cr) const;
+
+private:
+    void layout();
+
+    COptionMenu* menu;
+    CFontDesc* font;
+    int32_t perColumn = 1;
+    std::vector<CCoord> columnLefts;
+    std::vector<CCoord> columnWidths;
+    CPoint popupSize;
+    int32_t hovered = -1;
+};
+
+} // namespace VSTGUI

@@ -1,0 +1,33 @@
+// The seam between the frame and the windowing system. A backend shows the frame's back buffer,
+// feeds mouse events to the frame and hosts the list pop-up; everything above it is portable.
+#pragma once
+
+#include "gui/cgeometry.h"
+
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace VSTGUI {
+
+class IPlatformFrame
+{
+public:
+    virtual ~IPlatformFrame() = default;
+
+    // The image the frame draws into, as large as the frame.
+    virtual cairo_surface_t* getBackBuffer() = 0;
+    // The frame has redrawn `area` of the back buffer: bring it to the screen.
+    virtual void present(const CRect& area) = 0;
+    virtual bool setSize(int width, int height) = 0;
+
+    // The pop-up of a list: a surface of `area` (frame coordinates, may reach beyond the frame) in
+    // which the frame's open pop-up draws itself (CFrame::drawPopup) and which forwards mouse
+    // events to CFrame::popupMouseMoved / popupMouseDown. Only one is open at a time.
+    virtual bool openPopup(const CRect& area) = 0;
+    virtual void closePopup() = 0;
+    virtual void invalidatePopup() = 0;
+
+    // Called at the start of each idle period, before the frame redraws.
+    virtual void onIdle() {}
+};
+
+} // namespace VSTGUI

@@ -1,0 +1,16 @@
+// Chooses the backend for a frame from what it is opened in.
+#pragma once
+
+#include "gui/platform/platformparent.h"
+
+#include <memory>
+
+namespace VSTGUI {
+
+class CFrame;
+class IPlatformFrame;
+
+// Null when the window system refuses (no display, a bad parent window).
+std::unique_ptr<IPlatformFrame> createPlatformFrame(CFrame& frame, const PlatformParent* parent);
+
+} // namespace VSTGUI

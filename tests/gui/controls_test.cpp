@@ -1,0 +1,269 @@
+#include "tests/gui/guitest.h"
+
+#include "gui/menupopup.h"
+
+#include <cairo.h>
+
+using namespace VSTGUI;
+using talvane::testing::countMismatches;
+using talvane::testing::kTestBackground;
+using talvane::testing::OffscreenFrameTest;
+
+namespace {
+
+const CRect kButtonRect(20, 20, 49, 39);
+const CPoint kButtonPoint(30, 30);
+
+class ControlsTest : public OffscreenFrameTest
+{
+protected:
+    CBitmap* load(const char* name)
+    {
+        CBitmap* bitmap = new CBitmap(name);
+        EXPECT_TRUE(bitmap->isLoaded()) << name;
+        held.push_back(bitmap);
+        return bitmap;
+    }
+    void TearDown() override
+    {
+        OffscreenFrameTest::TearDown();
+        for (CBitmap* bitmap : held)
+            bitmap->forget();
+    }
+
+    std::vector<CBitmap*> held;
+};
+
+TEST_F(ControlsTest, OnOffButtonTogglesAsOneEditAndDrawsItsFrame)
+{
+    CBitmap* bitmap = load("button.png");
+    auto* button = new COnOffButton(kButtonRect, &listener, 3, bitmap);
+    frame->addView(button);
+
+    EXPECT_EQ(screen->mouseDown(kButtonPoint), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+    EXPECT_FLOAT_EQ(button->getValue(), 1.f);
+    frame->idle();
+    EXPECT_EQ(countMismatches(*screen, kButtonRect, *bitmap, 19, 1, kTestBackground), 0);
+
+    screen->click(kButtonPoint);
+    EXPECT_FLOAT_EQ(button->getValue(), 0.f);
+    frame->idle();
+    EXPECT_EQ(countMismatches(*screen, kButtonRect, *bitmap, 19, 0, kTestBackground), 0);
+
+    const std::vector<std::string> expected = {
+        "begin", "editor begin 3", "value 1.000000", "editor end 3", "end",
+        "begin", "editor begin 3", "value 0.000000", "editor end 3", "end"};
+    EXPECT_EQ(listener.log, expected);
+}
+
+TEST_F(ControlsTest, OnOffButtonReadsTheUpperHalfAsOnAndIgnoresTheRightButton)
+{
+    auto* button = new COnOffButton(kButtonRect, &listener, 3, load("button_relief.png"));
+    frame->addView(button);
+    button->setValue(0.7f);
+    EXPECT_TRUE(button->isOn());
+    screen->click(kButtonPoint);
+    EXPECT_FLOAT_EQ(button->getValue(), 0.f);
+
+    listener.log.clear();
+    EXPECT_EQ(screen->mouseDown(kButtonPoint, kRButton), kMouseEventNotHandled);
+    EXPECT_FLOAT_EQ(button->getValue(), 0.f);
+    EXPECT_EQ(listener.log, std::vector<std::string>{"modifier " + std::to_string(kRButton)});
+}
+
+TEST_F(ControlsTest, KickButtonFiresOnReleaseOverItOnly)
+{
+    CBitmap* bitmap = load("button.png");
+    auto* kick = new CKickButton(kButtonRect, &listener, 63, bitmap);
+    frame->addView(kick);
+
+    screen->mouseDown(kButtonPoint);
+    EXPECT_FLOAT_EQ(kick->getValue(), 1.f);
+    frame->idle();
+    EXPECT_EQ(countMismatches(*screen, kButtonRect, *bitmap, 19, 1, kTestBackground), 0);
+    EXPECT_TRUE(listener.values.empty());
+    screen->mouseUp(kButtonPoint);
+    EXPECT_EQ(listener.values, (std::vector<float>{1.f, 0.f}));
+    EXPECT_FLOAT_EQ(kick->getValue(), 0.f);
+    frame->idle();
+    EXPECT_EQ(countMismatches(*screen, kButtonRect, *bitmap, 19, 0, kTestBackground), 0);
+
+    // Dragged off before release: nothing fires, the edit still closes.
+    listener.log.clear();
+    listener.values.clear();
+    screen->mouseDown(kButtonPoint);
+    screen->mouseMove(CPoint(200, 200), kLButton);
+    EXPECT_FLOAT_EQ(kick->getValue(), 0.f);
+    screen->mouseUp(CPoint(200, 200));
+    EXPECT_TRUE(listener.values.empty());
+    const std::vector<std::string> expected = {"begin", "editor begin 63", "editor end 63", "end"};
+    EXPECT_EQ(listener.log, expected);
+}
+
+TEST_F(ControlsTest, MovieBitmapShowsTheNearestFrameOfItsValue)
+{
+    CBitmap* bitmap = load("modswitcher.png");
+    const CRect area(50, 50, 321, 72);
+    auto* movie = new CMovieBitmap(area, &listener, 0, 3, 22, bitmap);
+    frame->addView(movie);
+    const std::pair<float, int> cases[] = {{0.f, 0}, {0.24f, 0}, {0.26f, 1}, {0.5f, 1}, {0.76f, 2}, {1.f, 2}};
+    for (const auto& [value, expectedFrame] : cases)
+    {
+        movie->setValue(value);
+        EXPECT_EQ(movie->frameIndexForValue(), expectedFrame) << value;
+        frame->idle();
+        EXPECT_EQ(countMismatches(*screen, area, *bitmap, 22, expectedFrame, kTestBackground), 0) << value;
+    }
+    EXPECT_GT(countMismatches(*screen, area, *bitmap, 22, 0, kTestBackground), 50);
+    // A movie bitmap takes no clicks and never reports.
+    screen->click(CPoint(60, 60));
+    EXPECT_TRUE(listener.log.empty());
+}
+
+TEST_F(ControlsTest, TextLabelIsTransparentOnlyWhenAskedTo)
+{
+    CFontDesc* font = new CFontDesc("Arial", 9);
+    auto* label = new CTextLabel(CRect(10, 200, 110, 220), "VOLUME");
+    label->setFont(font);
+    font->forget();
+    label->setBackColor(MakeCColor(10, 20, 30));
+    label->setFrameColor(MakeCColor(10, 20, 30));
+    frame->addView(label);
+    frame->idle();
+    EXPECT_EQ(screen->getPixel(12, 202), MakeCColor(10, 20, 30));
+
+    label->setTransparency(true);
+    label->setHoriAlign(kLeftText);
+    frame->idle();
+    EXPECT_EQ(screen->getPixel(108, 202), kTestBackground);
+    // Some text is drawn at the left, in white.
+    int bright = 0;
+    for (int x = 10; x < 40; ++x)
+        for (int y = 200; y < 220; ++y)
+            if (screen->getPixel(x, y).red > 200)
+                ++bright;
+    EXPECT_GT(bright, 5);
+}
+
+class OptionMenuTest : public ControlsTest
+{
+protected:
+    void SetUp() override
+    {
+        ControlsTest::SetUp();
+        menu = new COptionMenu(CRect(30, 30, 69, 46), &listener, 74, load("listbox_medium.png"), nullptr,
+                               kCheckStyle | kPopupStyle);
+        frame->addView(menu);
+    }
+
+    COptionMenu* menu = nullptr;
+};
+
+TEST_F(OptionMenuTest, EntriesSetTheRangeAndSeparatorsAreOnlyExactDashes)
+{
+    for (const char* title : {"-2", "-1", "0", "-", "1"})
+        menu->addEntry(title);
+    EXPECT_EQ(menu->getNbEntries(), 5);
+    EXPECT_FLOAT_EQ(menu->getMax(), 4.f);
+    EXPECT_FALSE(menu->getEntry(0)->isSeparator());
+    EXPECT_TRUE(menu->getEntry(3)->isSeparator());
+    EXPECT_FALSE(menu->setCurrent(3));
+    EXPECT_TRUE(menu->setCurrent(1));
+    EXPECT_EQ(menu->getCurrentIndex(), 1);
+    // Counted without separators, entry 3 is "1".
+    EXPECT_TRUE(menu->setCurrent(3, false));
+    EXPECT_EQ(menu->getCurrentIndex(), 4);
+    menu->setValue(9.f);
+    EXPECT_FLOAT_EQ(menu->getValue(), 4.f);
+}
+
+TEST_F(OptionMenuTest, ChoosingAnEntryInThePopupSetsCurrentAndValueAsOneEdit)
+{
+    for (int i = 0; i < 84; ++i)
+        menu->addEntry(("Entry " + std::to_string(i)).c_str());
+    menu->setNbItemsPerColumn(12);
+    menu->setCurrent(5);
+    menu->setValue(5.f);
+
+    screen->click(CPoint(40, 40));
+    ASSERT_TRUE(screen->isPopupOpen());
+    MenuPopup* popup = frame->getPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->getNbColumns(), 7);
+    EXPECT_EQ(screen->getPopupArea().getTopLeft(), CPoint(30, 30));
+    const CRect entry30 = popup->entryRect(30);
+    EXPECT_GT(entry30.left, popup->entryRect(29).left - 1);
+    EXPECT_EQ(popup->entryAt(entry30.getCenter()), 30);
+    EXPECT_EQ(listener.log, (std::vector<std::string>{"begin", "editor begin 74"}));
+
+    screen->popupMouseMove(entry30.getCenter());
+    EXPECT_EQ(popup->getHovered(), 30);
+    EXPECT_TRUE(screen->saveScreenshot(::testing::TempDir() + "/popup.png"));
+    screen->popupMouseDown(entry30.getCenter());
+    EXPECT_FALSE(screen->isPopupOpen());
+    EXPECT_EQ(menu->getCurrentIndex(), 30);
+    EXPECT_FLOAT_EQ(menu->getValue(), 30.f);
+    const std::vector<std::string> expected = {"begin", "editor begin 74", "value 30.000000", "editor end 74",
+                                               "end"};
+    EXPECT_EQ(listener.log, expected);
+}
+
+TEST_F(OptionMenuTest, DismissingThePopupChangesNothingAndSeparatorsKeepItOpen)
+{
+    for (const char* title : {"LP", "-", "HP"})
+        menu->addEntry(title);
+    menu->setCurrent(0);
+    screen->click(CPoint(40, 40));
+    ASSERT_TRUE(screen->isPopupOpen());
+    MenuPopup* popup = frame->getPopup();
+    screen->popupMouseDown(popup->entryRect(1).getCenter());
+    EXPECT_TRUE(screen->isPopupOpen());
+    screen->popupMouseDown(CPoint(-20, -20));
+    EXPECT_FALSE(screen->isPopupOpen());
+    EXPECT_EQ(menu->getCurrentIndex(), 0);
+    EXPECT_TRUE(listener.values.empty());
+    EXPECT_EQ(listener.log.back(), "end");
+
+    // Removing the menu while its pop-up is open closes the pop-up first.
+    screen->click(CPoint(40, 40));
+    ASSERT_TRUE(screen->isPopupOpen());
+    frame->removeView(menu);
+    EXPECT_FALSE(screen->isPopupOpen());
+    EXPECT_FALSE(frame->isPopupOpen());
+}
+
+TEST_F(OptionMenuTest, ThePopupChecksTheCurrentEntry)
+{
+    for (const char* title : {"Saw", "Sine", "Tri"})
+        menu->addEntry(title);
+    menu->setCurrent(2);
+    screen->click(CPoint(40, 40));
+    MenuPopup* popup = frame->getPopup();
+    ASSERT_NE(popup, nullptr);
+    const CPoint size = popup->getSize();
+    cairo_surface_t* image =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(size.x), static_cast<int>(size.y));
+    cairo_t* cr = cairo_create(image);
+    frame->drawPopup(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(image);
+    auto checkPixels = [&](int index) {
+        const CRect r = popup->entryRect(index);
+        int count = 0;
+        const int stride = cairo_image_surface_get_stride(image);
+        for (int y = static_cast<int>(r.top); y < r.bottom; ++y)
+            for (int x = static_cast<int>(r.left) + 3; x < r.left + 16; ++x)
+            {
+                const uint32_t p =
+                    reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image) + y * stride)[x];
+                if (((p >> 8) & 0xff) > 200 && (p & 0xff) > 200 && ((p >> 16) & 0xff) < 200)
+                    ++count;
+            }
+        return count;
+    };
+    EXPECT_GT(checkPixels(2), 3);
+    EXPECT_EQ(checkPixels(0), 0);
+    cairo_surface_destroy(image);
+}
+
+} // namespace
