@@ -1,5 +1,6 @@
 // How fast and how light the instrument is, measured through the built module as a host drives it,
 // and stage by stage inside the engine.
+#include "bench/benchpatches.h"
 #include "host/plugininstance.h"
 #include "source/engine/denormalguard.h"
 #include "source/engine/lookuptables.h"
@@ -24,7 +25,9 @@ using namespace talvane;
 
 namespace {
 
-constexpr double kRate = 44100.0;
+using bench::heavyPatch;
+using bench::kRate;
+using bench::Session;
 constexpr int kSecondsPerIteration = 1;
 
 host::PluginModule& module()
@@ -36,44 +39,6 @@ host::PluginModule& module()
         return loaded;
     }();
     return *m;
-}
-
-// Three oscillators with FM and ring modulation, the filter with its envelope, both LFOs, both
-// modulation envelopes and both matrices routed.
-const std::vector<std::pair<ParamId, double>>& heavyPatch()
-{
-    static const std::vector<std::pair<ParamId, double>> patch = [] {
-        std::vector<std::pair<ParamId, double>> p = {
-            {kO2On, 1.0},          {kO3On, 1.0},
-            {kFmO1O2, 0.4},        {kFm3Amount, 0.3},
-            {kFm3O1O2Mix, 0.5},    {kRm1x2, 0.3},
-            {kRm1x3, 0.2},         {kRm2x3, 0.2},
-            {kFCutoff, 0.6},       {kFQ, 0.5},
-            {kFAmount, 0.8},       {kFDecay, 0.4},
-            {kFSustain, 0.3},      {kLfo1Freq, 0.3},
-            {kLfo2Freq, 0.2},      {kLfo2Waveform, 0.0},
-            {kEnv1Decay, 0.4},     {kEnv2Decay, 0.5},
-            {kMatrix1Amount, 0.8}, {kMatrix2Amount, 0.7},
-            {kO2WaveStretch, 0.6}, {kO3Waveform, normalizedFromIndex(kO3Waveform, 3)},
-        };
-        auto dest = [](ParamId id, int d) {
-            return std::make_pair(id, static_cast<double>(normalizedFromIndex(id, d)));
-        };
-        p.push_back(dest(kLfo1Dest1, 15));     // OSC1 | Pitch
-        p.push_back(dest(kLfo1Dest2, 7));      // FILTER | Cutoff
-        p.push_back(dest(kLfo2Dest1, 18));     // OSC1 | Panning
-        p.push_back(dest(kEnv1Dest1, 32));     // OSC C | FM_1_to_2
-        p.push_back(dest(kEnv2Dest1, 25));     // OSC2 | Stretch
-        p.push_back(dest(kMatrix1Src, 3));     // Velocity
-        p.push_back(dest(kMatrix1Target1, 2)); // AMP | Volume
-        p.push_back(dest(kMatrix2Src, 8));     // Lfo1
-        p.push_back(dest(kMatrix2Target1, 8)); // FILTER | Q
-        for (ParamId amount : {kLfo1Amount1, kLfo1Amount2, kLfo2Amount1, kEnv1Amount1, kEnv2Amount1,
-                               kMatrix1Amount1, kMatrix2Amount1})
-            p.emplace_back(amount, 0.7);
-        return p;
-    }();
-    return patch;
 }
 
 // The first setupProcessing of the process pays for the shared tables; later ones only for the
@@ -92,32 +57,9 @@ void BM_FirstSetup(benchmark::State& state)
 }
 BENCHMARK(BM_FirstSetup)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-struct Session
-{
-    Session(int voices, bool heavy, int32 block)
-    {
-        plugin.create(module().factory());
-        plugin.setup(kRate, block);
-        runnerStorage = std::make_unique<host::AudioProcessRunner>(plugin.processor(), block, kRate);
-        host::AudioProcessRunner& runner = *runnerStorage;
-        runner.keepRendered = false;
-        if (heavy)
-            for (const auto& [id, value] : heavyPatch())
-                runner.parameterChanges.add(id, 0, value);
-        for (int v = 0; v < voices; ++v)
-            runner.events.noteOn(0, static_cast<int16>(40 + 3 * v), 0.8f, v);
-        // Let every voice start before measuring.
-        runner.process(block);
-        runner.process(block);
-    }
-    host::AudioProcessRunner& runner() { return *runnerStorage; }
-    host::PluginInstance plugin;
-    std::unique_ptr<host::AudioProcessRunner> runnerStorage;
-};
-
 void renderSeconds(benchmark::State& state, int voices, bool heavy, int32 block)
 {
-    Session session(voices, heavy, block);
+    Session session(module(), voices, heavy, block);
     const int blocksPerIteration = static_cast<int>(kSecondsPerIteration * kRate) / block;
     for (auto _ : state)
         for (int b = 0; b < blocksPerIteration; ++b)
@@ -177,10 +119,10 @@ void BM_MemoryPerInstance(benchmark::State& state)
     for (auto _ : state)
     {
         std::vector<std::unique_ptr<Session>> sessions;
-        sessions.push_back(std::make_unique<Session>(1, false, 512)); // tables and code paged in
+        sessions.push_back(std::make_unique<Session>(module(), 1, false, 512)); // tables and code paged in
         const long before = residentBytes();
         for (int i = 0; i < kInstances; ++i)
-            sessions.push_back(std::make_unique<Session>(1, false, 512));
+            sessions.push_back(std::make_unique<Session>(module(), 1, false, 512));
         const long after = residentBytes();
         state.counters["MiB_per_instance"] =
             static_cast<double>(after - before) / kInstances / (1024.0 * 1024.0);

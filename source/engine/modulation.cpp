@@ -40,16 +40,53 @@ inline float frac(float x)
     return x - static_cast<float>(static_cast<int>(x));
 }
 
-// Positive clipping lowers the ceiling to 1 - c, negative raises the floor to -1 - c.
-inline float clip(float v, float c)
+// shaped[k] = clip(raw[k], c) * amount: positive clipping lowers the ceiling to 1 - c, negative
+// raises the floor to -1 - c, and only then is the value clamped to -1..1. The case is chosen once
+// for the sub-block.
+void clipAndScale(const float* raw, float c, float amount, float* shaped)
 {
     if (c == 0.0f)
-        return v;
-    if (c > 0.0f)
-        v = std::min(v, 1.0f - c);
+    {
+        for (int k = 0; k < kSubBlockSamples; ++k)
+            shaped[k] = raw[k] * amount;
+    }
+    else if (c > 0.0f)
+    {
+        const float ceiling = 1.0f - c;
+        for (int k = 0; k < kSubBlockSamples; ++k)
+            shaped[k] = clampBipolar(std::min(raw[k], ceiling)) * amount;
+    }
     else
-        v = std::max(v, -1.0f - c);
-    return clampBipolar(v);
+    {
+        const float floor = -1.0f - c;
+        for (int k = 0; k < kSubBlockSamples; ++k)
+            shaped[k] = clampBipolar(std::max(raw[k], floor)) * amount;
+    }
+}
+
+// Adds each slot's share of a modulator's signal into its destination. A slot aimed at "None"
+// has no effect, so its row is not written at all.
+void addToSlots(ModBus& bus, const ModSlots& slots, const float* slotAmount, const float* signal)
+{
+    for (int slot = 0; slot < kSlotsPerModulator; ++slot)
+    {
+        if (slots.target[slot] == mod_dest::kNone)
+            continue;
+        float* row = bus.value[slots.target[slot]];
+        const float amount = slotAmount[slot];
+        for (int k = 0; k < kSubBlockSamples; ++k)
+            row[k] += amount * signal[k];
+    }
+}
+
+// frac(phase + increment) for a phase in 0..1 and a non-negative increment: below 2 the integer
+// part is 0 or 1, and s - 1 is then exact, so the common case needs no integer conversion.
+inline float advancePhase(float phase, float increment)
+{
+    const float s = phase + increment;
+    if (s < 1.0f)
+        return s;
+    return s < 2.0f ? s - 1.0f : frac(s);
 }
 
 inline bool isNoise(int w)
@@ -148,7 +185,23 @@ void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const
         clampRow(routing.modulatedList[i]);
 }
 
+void ModulationStage::beginSubBlock()
+{
+    // Without frequency modulation every voice's LFO advances by the same amount, so the rate law
+    // is evaluated once here rather than once per voice.
+    static const float kNoModulation[kNumModDestinations] = {};
+    for (int l = 0; l < kNumLfos; ++l)
+        sharedIncrement[l] = rateIncrement(l, kNoModulation);
+}
+
 float ModulationStage::lfoIncrement(int l, const float* prevMod) const
+{
+    if (!routing.modulated[mod_dest::lfo(l, mod_dest::kLfoFreq)])
+        return sharedIncrement[l];
+    return rateIncrement(l, prevMod);
+}
+
+float ModulationStage::rateIncrement(int l, const float* prevMod) const
 {
     const LfoSettings& s = lfos[l];
     const float freqMod = prevMod[mod_dest::lfo(l, mod_dest::kLfoFreq)];
@@ -179,28 +232,33 @@ void ModulationStage::runLfo(int l, ModulationVoiceState& state) const
             clampBipolar(s.slots.amount[slot] + prev[mod_dest::lfo(l, mod_dest::kLfoFirstSlotAmount + slot)]);
     const float increment = lfoIncrement(l, prev);
 
-    const bool noiseWave = isNoise(s.waveform);
-    const float* table = noiseWave ? nullptr : bank->table(s.waveform, kLfoTableNote);
-    const float* noiseSamples = noiseWave ? noise->buffer(s.waveform) : nullptr;
-    for (int k = 0; k < kSubBlockSamples; ++k)
+    // The raw values follow the phase sample by sample; the phase runs on under noise too, so a
+    // later waveform change continues from it.
+    float phase = lfo.phase;
+    if (isNoise(s.waveform))
     {
-        float value;
-        if (noiseWave)
+        // One new noise sample per host sample, whatever the rate.
+        const float* noiseSamples = noise->buffer(s.waveform);
+        for (int k = 0; k < kSubBlockSamples; ++k)
         {
-            // One new noise sample per host sample, whatever the rate.
             lfo.noisePos = (lfo.noisePos + 1) & kNoiseMask;
-            value = noiseSamples[lfo.noisePos];
+            lfo.raw[k] = noiseSamples[lfo.noisePos];
+            phase = advancePhase(phase, increment);
         }
-        else
-        {
-            value = table[static_cast<int>(lfo.phase * kTableLength) & kTableMask];
-        }
-        lfo.raw[k] = value;
-        value = clip(value, clipping) * amount;
-        for (int slot = 0; slot < kSlotsPerModulator; ++slot)
-            state.bus.value[s.slots.target[slot]][k] += slotAmount[slot] * value;
-        lfo.phase = frac(lfo.phase + increment);
     }
+    else
+    {
+        const float* table = bank->table(s.waveform, kLfoTableNote);
+        for (int k = 0; k < kSubBlockSamples; ++k)
+        {
+            lfo.raw[k] = table[static_cast<int>(phase * kTableLength) & kTableMask];
+            phase = advancePhase(phase, increment);
+        }
+    }
+    lfo.phase = phase;
+    float shaped[kSubBlockSamples];
+    clipAndScale(lfo.raw, clipping, amount, shaped);
+    addToSlots(state.bus, s.slots, slotAmount, shaped);
 }
 
 void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const
@@ -214,26 +272,27 @@ void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const
         slotAmount[slot] =
             s.slots.amount[slot] + prev[mod_dest::modEnv(e, mod_dest::kModEnvFirstSlotAmount + slot)];
     const float* envOut = state.env[kModEnv1 + e].out;
+    float shaped[kSubBlockSamples];
     for (int k = 0; k < kSubBlockSamples; ++k)
+        shaped[k] = amount * envOut[k];
+    switch (static_cast<ModEnvType>(std::min(s.type, static_cast<int>(ModEnvType::BipolarMinus))))
     {
-        float a = amount * envOut[k];
-        switch (static_cast<ModEnvType>(std::min(s.type, static_cast<int>(ModEnvType::BipolarMinus))))
-        {
-        case ModEnvType::Positive:
-            break;
-        case ModEnvType::Negative:
+    case ModEnvType::Positive:
+        break;
+    case ModEnvType::Negative:
+        for (float& a : shaped)
             a = -a;
-            break;
-        case ModEnvType::BipolarPlus:
+        break;
+    case ModEnvType::BipolarPlus:
+        for (float& a : shaped)
             a = 2.0f * a - 1.0f;
-            break;
-        case ModEnvType::BipolarMinus:
+        break;
+    case ModEnvType::BipolarMinus:
+        for (float& a : shaped)
             a = 1.0f - 2.0f * a;
-            break;
-        }
-        for (int slot = 0; slot < kSlotsPerModulator; ++slot)
-            state.bus.value[s.slots.target[slot]][k] += slotAmount[slot] * a;
+        break;
     }
+    addToSlots(state.bus, s.slots, slotAmount, shaped);
 }
 
 void ModulationStage::runMatrix(int m, ModulationVoiceState& state, float velocity) const
@@ -281,12 +340,14 @@ void ModulationStage::runMatrix(int m, ModulationVoiceState& state, float veloci
         perSample = state.lfo[1].raw;
         break;
     }
-    for (int k = 0; k < kSubBlockSamples; ++k)
-    {
-        const float a = clip(perSample ? perSample[k] : constant, clipping) * amount;
-        for (int slot = 0; slot < kSlotsPerModulator; ++slot)
-            state.bus.value[s.slots.target[slot]][k] += slotAmount[slot] * a;
-    }
+    float source[kSubBlockSamples];
+    if (perSample)
+        std::copy(perSample, perSample + kSubBlockSamples, source);
+    else
+        std::fill(std::begin(source), std::end(source), constant);
+    float shaped[kSubBlockSamples];
+    clipAndScale(source, clipping, amount, shaped);
+    addToSlots(state.bus, s.slots, slotAmount, shaped);
 }
 
 void ModulationStage::rebuildModulationUse()

@@ -118,6 +118,9 @@ public:
 
     void startLfos(ModulationVoiceState& state) const;
 
+    // Per-sub-block preparation shared by all voices; call before running any voice.
+    void beginSubBlock();
+
     // Runs the envelopes and the modulators of one voice for one sub-block (not the glide).
     // Returns how the amplitude envelope ended, so the caller can free the voice.
     EnvelopeEnd run(ModulationVoiceState& state, float velocity) const;
@@ -133,10 +136,12 @@ private:
     void runModEnv(int e, ModulationVoiceState& state) const;
     void runMatrix(int m, ModulationVoiceState& state, float velocity) const;
     float lfoIncrement(int l, const float* prevMod) const;
+    float rateIncrement(int l, const float* prevMod) const;
 
     const WavetableBank* bank = nullptr;
     const NoiseBuffers* noise = nullptr;
     float hostRateF = 0.0f;
+    float sharedIncrement[kNumLfos] = {};
 };
 
 } // namespace talvane

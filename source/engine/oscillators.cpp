@@ -3,12 +3,16 @@
 #include "source/engine/crandom.h"
 #include "source/engine/lookuptables.h"
 #include "source/engine/noisebuffers.h"
+#include "source/engine/simd.h"
+
+#ifdef TALVANE_HAS_AVX2_PATH
+#include <immintrin.h>
+#endif
 #include "source/engine/waveforms.h"
 #include "source/engine/wavetablebank.h"
 
 #include <algorithm>
 #include <iterator>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -30,9 +34,6 @@ constexpr float kOutputScale = 0.25f;
 constexpr float kFmDepth = 8.0f;
 constexpr double kRandomPhaseScale = 1.0 / 32768.0;
 
-constexpr std::int64_t kOneUpperWord =
-    1072632447; // upper word of 1.0 minus a small bias, as the approximation uses
-
 inline float clamp01(float x)
 {
     return std::min(std::max(x, 0.0f), 1.0f);
@@ -47,28 +48,287 @@ inline bool isNoise(int w)
     return w == waveform::kWhiteNoise || w == waveform::kPinkNoise;
 }
 
-// Modulation values are stepped at the host rate: internal sample j reads host sample j / 2.
-inline float mod(const ModBus& bus, int destination, int j)
+// Voices are processed side by side, one lane each: every per-sample loop runs across the lanes,
+// which vectorises, and each lane computes exactly the formula of one voice.
+constexpr int kMaxLanes = 24; // all voice slots, padded to whole vectors
+constexpr int kLaneGroup = 8;
+using LaneRow = float[kMaxLanes];
+using LaneBlock = LaneRow[kSubBlockInternalSamples]; // [internal sample][lane]
+
+int paddedLanes(int count)
 {
-    return bus.value[destination][j / kOversampling];
+    return (count + kLaneGroup - 1) / kLaneGroup * kLaneGroup;
 }
+
+// A destination's 16 host-rate values per voice, spread over the 32 internal samples (sample j
+// reads host sample j / 2); padding lanes read 0.
+void spreadLanes(const OscillatorVoice* voices, int count, int destination, LaneBlock& out)
+{
+    for (int v = 0; v < count; ++v)
+    {
+        const float* row = voices[v].bus->value[destination];
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            out[j][v] = row[j / kOversampling];
+    }
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        std::fill(out[j] + count, out[j] + kMaxLanes, 0.0f);
+}
+
+void fillLanes(LaneBlock& block, float value)
+{
+    for (LaneRow& row : block)
+        std::fill(std::begin(row), std::end(row), value);
+}
+
+#define TALVANE_KERNEL_BODY [[gnu::always_inline]] inline
+
+// A per-lane input of the phase chains: different for every sample (a block) or the same for the
+// whole sub-block (one row, read with a stride of 0).
+struct LaneInput
+{
+    const float* data;
+    int stride;
+
+    static LaneInput perSample(const LaneBlock& block) { return {&block[0][0], kMaxLanes}; }
+    static LaneInput constant(const LaneRow& row) { return {row, 0}; }
+    const float* at(int j) const { return data + j * stride; }
+};
+
+// The phase chains: each lane reads its table and advances its phase, sample after sample.
+TALVANE_KERNEL_BODY void chainBody(const float* samples, const int* tableOffset, LaneInput scale,
+                                   LaneInput incL, LaneInput incR, float* phaseL, float* phaseR,
+                                   LaneBlock& rawL, LaneBlock& rawR, int lanes)
+{
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+    {
+        const float* scaleJ = scale.at(j);
+        const float* incLJ = incL.at(j);
+        const float* incRJ = incR.at(j);
+        for (int v = 0; v < lanes; ++v)
+        {
+            float pL = phaseL[v];
+            float pR = phaseR[v];
+            rawL[j][v] = samples[tableOffset[v] + (static_cast<int>(pL * scaleJ[v]) & kTableMask)];
+            rawR[j][v] = samples[tableOffset[v] + (static_cast<int>(pR * scaleJ[v]) & kTableMask)];
+            pL += incLJ[v];
+            pR += incRJ[v];
+            // A phase above 1 loses its integer part (written without a branch, so it vectorises;
+            // truncation equals the integer conversion for these magnitudes).
+            const float wrappedL = pL - __builtin_truncf(pL);
+            const float wrappedR = pR - __builtin_truncf(pR);
+            phaseL[v] = pL > 1.0f ? wrappedL : pL;
+            phaseR[v] = pR > 1.0f ? wrappedR : pR;
+        }
+    }
+}
+
+#ifdef TALVANE_HAS_AVX2_PATH
+// The same chains eight lanes at a time with hardware gathers, which the compiler does not use for
+// the portable body. Truncating conversion and round-toward-zero match the integer conversions of
+// the body exactly; the comparison is false for NaN there as well.
+TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void chainStepAvx2(const float* samples, __m256& phase,
+                                                                     const float* increment, __m256 rowScale,
+                                                                     __m256i offset, float* out)
+{
+    const __m256i mask = _mm256_set1_epi32(kTableMask);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256i index =
+        _mm256_add_epi32(offset, _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(phase, rowScale)), mask));
+    _mm256_store_ps(out, _mm256_i32gather_ps(samples, index, sizeof(float)));
+    phase = _mm256_add_ps(phase, _mm256_load_ps(increment));
+    const __m256 wrapped =
+        _mm256_sub_ps(phase, _mm256_round_ps(phase, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+    phase = _mm256_blendv_ps(phase, wrapped, _mm256_cmp_ps(phase, one, _CMP_GT_OQ));
+}
+
+TALVANE_TARGET_AVX2 void chainAvx2(const float* samples, const int* tableOffset, LaneInput scale,
+                                   LaneInput incL, LaneInput incR, float* phaseL, float* phaseR,
+                                   LaneBlock& rawL, LaneBlock& rawR, int lanes)
+{
+    for (int v = 0; v < lanes; v += 8)
+    {
+        const __m256i offset = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v));
+        __m256 pL = _mm256_load_ps(phaseL + v);
+        __m256 pR = _mm256_load_ps(phaseR + v);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        {
+            const __m256 rowScale = _mm256_load_ps(scale.at(j) + v);
+            chainStepAvx2(samples, pL, incL.at(j) + v, rowScale, offset, &rawL[j][v]);
+            chainStepAvx2(samples, pR, incR.at(j) + v, rowScale, offset, &rawR[j][v]);
+        }
+        _mm256_store_ps(phaseL + v, pL);
+        _mm256_store_ps(phaseR + v, pR);
+    }
+}
+
+void chainBaseline(const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL,
+                   LaneInput incR, float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR, int lanes)
+{
+    chainBody(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes);
+}
+
+void chain(const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL, LaneInput incR,
+           float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR, int lanes)
+{
+    if (simd::hasAvx2())
+        chainAvx2(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes);
+    else
+        chainBaseline(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes);
+}
+#else
+TALVANE_DISPATCHED_KERNEL(chain,
+                          (const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL,
+                           LaneInput incR, float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR,
+                           int lanes),
+                          (samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes))
+#endif
+
+// Exponential FM: the frequency scaled by fastPow(1 + 8 * amount, modulator output).
+TALVANE_KERNEL_BODY void fmIncrementsBody(const LaneBlock& amountMod, const LaneBlock& sourceL,
+                                          const LaneBlock& sourceR, const float* freq, float amount,
+                                          float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
+{
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; ++v)
+        {
+            const float m = amountMod[j][v];
+            const float a = clamp01(amount + m);
+            const double base = 1.0f + kFmDepth * a;
+            const float f = freq[v];
+            const double productL = f * fastPow(base, sourceL[j][v]);
+            const double productR = f * fastPow(base, sourceR[j][v]);
+            // Negative or NaN frequencies stop the phase instead.
+            const float fmL = productL >= 0.0 ? static_cast<float>(productL) : 0.0f;
+            const float fmR = productR >= 0.0 ? static_cast<float>(productR) : 0.0f;
+            // FM applies where its amount or its modulation is non-zero.
+            const bool applies = amount != 0.0f || m != 0.0f;
+            incL[j][v] = (applies ? fmL : f) / internalRate;
+            incR[j][v] = (applies ? fmR : f) / internalRate;
+        }
+}
+TALVANE_DISPATCHED_KERNEL(fmIncrements,
+                          (const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
+                           const float* freq, float amount, float internalRate, LaneBlock& incL,
+                           LaneBlock& incR, int lanes),
+                          (amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes))
+
+// Pan (the side away from the pan keeps a gain of exactly 1), then mix into the voice sum. Without
+// modulation the pan gains and the level are the same for every lane and sample.
+template <bool panModulated, bool mixModulated>
+TALVANE_KERNEL_BODY void panAndMixLanesBody(const LaneBlock& rawL, const LaneBlock& rawR,
+                                            const LaneBlock& panMod, const LaneBlock& levelMod, float panning,
+                                            float mix, LaneBlock& pannedL, LaneBlock& pannedR,
+                                            LaneBlock& outL, LaneBlock& outR, int lanes)
+{
+    // Written as (m + 1) * 0.5 + pan - 0.5 even without modulation: the rounding is part of the sound.
+    auto gains = [panning](float m, float& gainL, float& gainR) {
+        const float u = clamp01((m + 1.0f) * 0.5f + panning - 0.5f);
+        gainL = u > 0.5f ? 2.0f * (1.0f - u) : 1.0f;
+        gainR = u > 0.5f ? 1.0f : 2.0f * u;
+    };
+    float fixedGainL, fixedGainR;
+    gains(0.0f, fixedGainL, fixedGainR);
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; ++v)
+        {
+            float gainL = fixedGainL, gainR = fixedGainR;
+            if constexpr (panModulated)
+                gains(panMod[j][v], gainL, gainR);
+            pannedL[j][v] = gainL * rawL[j][v];
+            pannedR[j][v] = gainR * rawR[j][v];
+            float level = mix;
+            if constexpr (mixModulated)
+                level = clamp01(mix + levelMod[j][v]);
+            outL[j][v] += kOutputScale * level * pannedL[j][v];
+            outR[j][v] += kOutputScale * level * pannedR[j][v];
+        }
+}
+
+template <bool panModulated, bool mixModulated>
+TALVANE_KERNEL_BODY void panAndMixCase(const LaneBlock& rawL, const LaneBlock& rawR, const LaneBlock& panMod,
+                                       const LaneBlock& levelMod, float panning, float mix,
+                                       LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
+                                       LaneBlock& outR, int lanes)
+{
+    panAndMixLanesBody<panModulated, mixModulated>(rawL, rawR, panMod, levelMod, panning, mix, pannedL,
+                                                   pannedR, outL, outR, lanes);
+}
+
+TALVANE_KERNEL_BODY void panAndMixDispatchBody(const LaneBlock& rawL, const LaneBlock& rawR,
+                                               const LaneBlock& panMod, const LaneBlock& levelMod,
+                                               float panning, float mix, bool panModulated, bool mixModulated,
+                                               LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
+                                               LaneBlock& outR, int lanes)
+{
+    if (panModulated && mixModulated)
+        panAndMixCase<true, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                  lanes);
+    else if (panModulated)
+        panAndMixCase<true, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                   lanes);
+    else if (mixModulated)
+        panAndMixCase<false, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                   lanes);
+    else
+        panAndMixCase<false, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                    lanes);
+}
+TALVANE_DISPATCHED_KERNEL(panAndMixDispatch,
+                          (const LaneBlock& rawL, const LaneBlock& rawR, const LaneBlock& panMod,
+                           const LaneBlock& levelMod, float panning, float mix, bool panModulated,
+                           bool mixModulated, LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
+                           LaneBlock& outR, int lanes),
+                          (rawL, rawR, panMod, levelMod, panning, mix, panModulated, mixModulated, pannedL,
+                           pannedR, outL, outR, lanes))
+
+struct RingAmounts
+{
+    float rm12, rm13, rm23;
+};
+
+TALVANE_KERNEL_BODY void ringLanesBody(const LaneBlock* pannedL, const LaneBlock* pannedR,
+                                       const LaneBlock& m12, const LaneBlock& m13, const LaneBlock& m23,
+                                       RingAmounts rm, LaneBlock& outL, LaneBlock& outR, int lanes)
+{
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; ++v)
+        {
+            const float a12 = clamp01(rm.rm12 + m12[j][v]);
+            const float a13 = clamp01(rm.rm13 + m13[j][v]);
+            const float a23 = clamp01(rm.rm23 + m23[j][v]);
+            const float o1L = pannedL[0][j][v], o2L = pannedL[1][j][v], o3L = pannedL[2][j][v];
+            const float o1R = pannedR[0][j][v], o2R = pannedR[1][j][v], o3R = pannedR[2][j][v];
+            outL[j][v] += kOutputScale * ((a13 * o1L + a23 * o2L) * o3L + a12 * o1L * o2L);
+            outR[j][v] += kOutputScale * ((a13 * o1R + a23 * o2R) * o3R + a12 * o1R * o2R);
+        }
+}
+TALVANE_DISPATCHED_KERNEL(ringLanes,
+                          (const LaneBlock* pannedL, const LaneBlock* pannedR, const LaneBlock& m12,
+                           const LaneBlock& m13, const LaneBlock& m23, RingAmounts rm, LaneBlock& outL,
+                           LaneBlock& outR, int lanes),
+                          (pannedL, pannedR, m12, m13, m23, rm, outL, outR, lanes))
 
 } // namespace
 
-double fastPow(double base, double x)
+struct OscillatorStage::Lanes
 {
-    std::uint64_t bits;
-    std::memcpy(&bits, &base, sizeof bits);
-    const auto upper = static_cast<std::int64_t>(bits >> 32);
-    double scaled = x * static_cast<double>(upper - kOneUpperWord) + static_cast<double>(kOneUpperWord);
-    // Saturate rather than overflow the integer conversion for wild inputs.
-    scaled = std::min(std::max(scaled, static_cast<double>(INT32_MIN)), static_cast<double>(INT32_MAX));
-    const auto newUpper = static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled));
-    bits = static_cast<std::uint64_t>(newUpper) << 32;
-    double result;
-    std::memcpy(&result, &bits, sizeof result);
-    return result;
-}
+    alignas(32) LaneRow phaseL;
+    alignas(32) LaneRow phaseR;
+    alignas(32) LaneRow freq;
+    alignas(32) int tableOffset[kMaxLanes];
+    alignas(32) LaneBlock incL, incR;
+    alignas(32) LaneRow fixedIncrement; // without FM: the same for both channels and all samples
+    alignas(32) LaneRow fixedScale;     // without stretch modulation
+    alignas(32) LaneBlock scale;
+    alignas(32) LaneBlock rawL, rawR;
+    alignas(32) LaneBlock modA, modB, modC;
+    alignas(32) LaneBlock pannedL[kNumOscillators], pannedR[kNumOscillators];
+    alignas(32) LaneBlock outL, outR;
+};
+
+OscillatorStage::OscillatorStage() : lanes(std::make_unique<Lanes>()) {}
+
+OscillatorStage::~OscillatorStage() = default;
 
 void OscillatorStage::setSources(const WavetableBank* bankIn, const LookupTables* lookupIn,
                                  const NoiseBuffers* noiseIn, float internalRate)
@@ -104,35 +364,55 @@ void OscillatorStage::startVoice(OscillatorVoiceState& state, const ModBus& bus)
 void OscillatorStage::render(OscillatorVoiceState& state, float currentPitch, const ModBus& bus,
                              const ModRouting& routing, float* outL, float* outR) const
 {
-    std::fill(outL, outL + kSubBlockInternalSamples, 0.0f);
-    std::fill(outR, outR + kSubBlockInternalSamples, 0.0f);
-    // An oscillator that is off contributes zeros to FM and ring modulation.
-    Channels panned[kNumOscillators] = {};
+    const OscillatorVoice voice{&state, currentPitch, &bus, outL, outR};
+    renderVoices(&voice, 1, routing);
+}
+
+void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, const ModRouting& routing) const
+{
+    Lanes& L = *lanes;
+    fillLanes(L.outL, 0.0f);
+    fillLanes(L.outR, 0.0f);
     for (int i = 0; i < kNumOscillators; ++i)
     {
         if (!osc[i].on)
+        {
+            // An oscillator that is off contributes zeros to FM and ring modulation.
+            fillLanes(L.pannedL[i], 0.0f);
+            fillLanes(L.pannedR[i], 0.0f);
             continue;
-        Channels raw;
+        }
         if (isNoise(osc[i].waveform))
-            readNoise(i, state, raw);
+            readNoise(i, voices, count);
         else
-            readTable(i, state, currentPitch, bus, routing, panned, raw);
-        panAndMix(i, bus, routing, raw, panned[i], outL, outR);
+            readTable(i, voices, count, routing);
+        panAndMix(i, voices, count, routing);
     }
     const bool ringUsed = common.rm12 != 0.0f || common.rm13 != 0.0f || common.rm23 != 0.0f ||
                           routing.modulated[mod_dest::kRm12] || routing.modulated[mod_dest::kRm13] ||
                           routing.modulated[mod_dest::kRm23];
     if (ringUsed)
-        ringModulate(bus, panned, outL, outR);
+        ringModulate(voices, count, routing);
+    for (int v = 0; v < count; ++v)
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        {
+            voices[v].left[j] = L.outL[j][v];
+            voices[v].right[j] = L.outR[j][v];
+        }
 }
 
-void OscillatorStage::readNoise(int i, OscillatorVoiceState& state, Channels& raw) const
+void OscillatorStage::readNoise(int i, const OscillatorVoice* voices, int count) const
 {
     // Noise ignores pitch, FM, stretch and invert; both channels carry the same samples.
-    state.noisePos[i] = (state.noisePos[i] + kSubBlockInternalSamples) % kNoiseWrap;
-    const float* source = noise->buffer(osc[i].waveform) + state.noisePos[i];
-    std::copy(source, source + kSubBlockInternalSamples, raw.left);
-    std::copy(source, source + kSubBlockInternalSamples, raw.right);
+    Lanes& L = *lanes;
+    const float* buffer = noise->buffer(osc[i].waveform);
+    for (int v = 0; v < count; ++v)
+    {
+        int& position = voices[v].state->noisePos[i];
+        position = (position + kSubBlockInternalSamples) % kNoiseWrap;
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            L.rawL[j][v] = L.rawR[j][v] = buffer[position + j];
+    }
 }
 
 bool OscillatorStage::fmActive(int i, const ModRouting& routing) const
@@ -144,137 +424,137 @@ bool OscillatorStage::fmActive(int i, const ModRouting& routing) const
     return false;
 }
 
-void OscillatorStage::readTable(int i, OscillatorVoiceState& state, float currentPitch, const ModBus& bus,
-                                const ModRouting& routing, const Channels panned[], Channels& raw) const
+void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
+                                const ModRouting& routing) const
 {
+    Lanes& L = *lanes;
     const OscillatorSettings& s = osc[i];
-
-    // Pitch once per sub-block; the summation order is part of the sound.
-    const float pitch = common.pitchBendOffset + s.octave + s.fineTune + s.detune + currentPitch +
-                        kPitchModRange * bus.value[mod_dest::osc(i, mod_dest::kOscPitch)][0] +
-                        kPitchModRange * bus.value[mod_dest::kPitch][0];
-    double v = static_cast<double>(pitch) / kNotesPerUnit;
-    if (v < 0.0)
-        v = 0.0;
-    // At and above note 128 the frequency is computed directly and the top table is used.
-    const float freq = lookup->noteToHz(v);
-    const int note = v >= 1.0 ? kHighestNote : static_cast<int>(kNotesPerUnit * v);
-    const float* table = bank->table(s.waveform, note);
-
-    // Per-sample frequencies: constant without FM, otherwise scaled by the modulator's output.
-    float incL[kSubBlockInternalSamples];
-    float incR[kSubBlockInternalSamples];
-    if (!fmActive(i, routing))
+    const int lanesUsed = paddedLanes(count);
+    for (int v = 0; v < kMaxLanes; ++v)
     {
-        std::fill(std::begin(incL), std::end(incL), freq / internalRateF);
-        std::fill(std::begin(incR), std::end(incR), freq / internalRateF);
+        if (v >= count)
+        {
+            L.phaseL[v] = L.phaseR[v] = L.freq[v] = 0.0f;
+            L.tableOffset[v] = 0;
+            continue;
+        }
+        const OscillatorVoice& voice = voices[v];
+        // Pitch once per sub-block; the summation order is part of the sound.
+        const float pitch = common.pitchBendOffset + s.octave + s.fineTune + s.detune + voice.currentPitch +
+                            kPitchModRange * voice.bus->value[mod_dest::osc(i, mod_dest::kOscPitch)][0] +
+                            kPitchModRange * voice.bus->value[mod_dest::kPitch][0];
+        double pitchValue = static_cast<double>(pitch) / kNotesPerUnit;
+        if (pitchValue < 0.0)
+            pitchValue = 0.0;
+        // At and above note 128 the frequency is computed directly and the top table is used.
+        L.freq[v] = lookup->noteToHz(pitchValue);
+        const int note = pitchValue >= 1.0 ? kHighestNote : static_cast<int>(kNotesPerUnit * pitchValue);
+        L.tableOffset[v] = bank->tableOffset(s.waveform, note);
+        L.phaseL[v] = voice.state->phaseL[i];
+        L.phaseR[v] = voice.state->phaseR[i];
+    }
+    const bool withFm = fmActive(i, routing);
+    if (withFm)
+        computeFmIncrements(i, voices, count);
+    else
+        for (int v = 0; v < kMaxLanes; ++v)
+            L.fixedIncrement[v] = L.freq[v] / internalRateF;
+    const LaneInput incL = withFm ? LaneInput::perSample(L.incL) : LaneInput::constant(L.fixedIncrement);
+    const LaneInput incR = withFm ? LaneInput::perSample(L.incR) : LaneInput::constant(L.fixedIncrement);
+
+    // stretch * phase * 2 * 4096: the power-of-two factors are exact, so one product suffices.
+    const int stretchDest = mod_dest::osc(i, mod_dest::kOscStretch);
+    const bool stretchModulated = routing.modulated[stretchDest];
+    if (stretchModulated)
+    {
+        spreadLanes(voices, count, stretchDest, L.scale);
+        for (LaneRow& row : L.scale)
+            for (float& v : row)
+                v = clamp01(s.stretch + v) * kStretchIndexScale;
     }
     else
     {
-        const bool isO2 = i == 1;
-        const float amount = isO2 ? common.fm12 : common.fm3;
-        const int amountDest = isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount;
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        {
-            float fL = freq;
-            float fR = freq;
-            const float m = mod(bus, amountDest, j);
-            if (amount != 0.0f || m != 0.0f)
-            {
-                const float a = clamp01(amount + m);
-                const double base = 1.0f + kFmDepth * a;
-                float sourceL, sourceR;
-                if (isO2)
-                {
-                    sourceL = panned[0].left[j];
-                    sourceR = panned[0].right[j];
-                }
-                else
-                {
-                    const float x = clamp01(common.fm3Mix + mod(bus, mod_dest::kFm3OscMix, j));
-                    sourceL = (1.0f - x) * panned[0].left[j] + x * panned[1].left[j];
-                    sourceR = (1.0f - x) * panned[0].right[j] + x * panned[1].right[j];
-                }
-                const double productL = freq * fastPow(base, sourceL);
-                const double productR = freq * fastPow(base, sourceR);
-                // Negative or NaN frequencies stop the phase instead.
-                fL = productL >= 0.0 ? static_cast<float>(productL) : 0.0f;
-                fR = productR >= 0.0 ? static_cast<float>(productR) : 0.0f;
-            }
-            incL[j] = fL / internalRateF;
-            incR[j] = fR / internalRateF;
-        }
+        std::fill(std::begin(L.fixedScale), std::end(L.fixedScale), s.stretch * kStretchIndexScale);
     }
+    const LaneInput scale =
+        stretchModulated ? LaneInput::perSample(L.scale) : LaneInput::constant(L.fixedScale);
 
-    const int stretchDest = mod_dest::osc(i, mod_dest::kOscStretch);
-    const bool stretchModulated = routing.modulated[stretchDest];
-    const float sign = s.invert ? -1.0f : 1.0f;
-    float phaseL = state.phaseL[i];
-    float phaseR = state.phaseR[i];
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+    chain(bank->sampleBlock(), L.tableOffset, scale, incL, incR, L.phaseL, L.phaseR, L.rawL, L.rawR,
+          lanesUsed);
+    for (int v = 0; v < count; ++v)
     {
-        const float stretch = stretchModulated ? clamp01(s.stretch + mod(bus, stretchDest, j)) : s.stretch;
-        // stretch * phase * 2 * 4096: the power-of-two factors are exact, so one product suffices.
-        raw.left[j] = table[static_cast<int>(stretch * phaseL * kStretchIndexScale) & kTableMask] * sign;
-        raw.right[j] = table[static_cast<int>(stretch * phaseR * kStretchIndexScale) & kTableMask] * sign;
-        phaseL += incL[j];
-        phaseR += incR[j];
-        if (phaseL > 1.0f)
-            phaseL = frac(phaseL);
-        if (phaseR > 1.0f)
-            phaseR = frac(phaseR);
+        voices[v].state->phaseL[i] = L.phaseL[v];
+        voices[v].state->phaseR[i] = L.phaseR[v];
     }
-    state.phaseL[i] = phaseL;
-    state.phaseR[i] = phaseR;
+    if (s.invert)
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            for (int v = 0; v < lanesUsed; ++v)
+            {
+                L.rawL[j][v] *= -1.0f;
+                L.rawR[j][v] *= -1.0f;
+            }
 }
 
-void OscillatorStage::panAndMix(int i, const ModBus& bus, const ModRouting& routing, const Channels& raw,
-                                Channels& panned, float* outL, float* outR) const
+void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, int count) const
 {
+    Lanes& L = *lanes;
+    const int lanesUsed = paddedLanes(count);
+    // The frequency scaled by the modulator's panned output (before its mix level).
+    const bool isO2 = i == 1;
+    const float amount = isO2 ? common.fm12 : common.fm3;
+    spreadLanes(voices, count, isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount, L.modA);
+    // The modulator: oscillator 1 for oscillator 2; a mix of oscillators 1 and 2 for oscillator 3.
+    const LaneBlock* sourceL = &L.pannedL[0];
+    const LaneBlock* sourceR = &L.pannedR[0];
+    if (!isO2)
+    {
+        spreadLanes(voices, count, mod_dest::kFm3OscMix, L.modB);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            for (int v = 0; v < lanesUsed; ++v)
+            {
+                const float x = clamp01(common.fm3Mix + L.modB[j][v]);
+                L.modB[j][v] = (1.0f - x) * L.pannedL[0][j][v] + x * L.pannedL[1][j][v];
+                L.modC[j][v] = (1.0f - x) * L.pannedR[0][j][v] + x * L.pannedR[1][j][v];
+            }
+        sourceL = &L.modB;
+        sourceR = &L.modC;
+    }
+    fmIncrements(L.modA, *sourceL, *sourceR, L.freq, amount, internalRateF, L.incL, L.incR, lanesUsed);
+}
+
+void OscillatorStage::panAndMix(int i, const OscillatorVoice* voices, int count,
+                                const ModRouting& routing) const
+{
+    Lanes& L = *lanes;
     const OscillatorSettings& s = osc[i];
+    const int lanesUsed = paddedLanes(count);
     const int panDest = mod_dest::osc(i, mod_dest::kOscPanning);
     const int mixDest = mod_dest::osc(i, mod_dest::kOscMix);
     const bool panModulated = routing.modulated[panDest];
     const bool mixModulated = routing.modulated[mixDest];
-    // Written as (m + 1) * 0.5 + pan - 0.5 even without modulation: the rounding is part of the sound.
-    const float fixedPan = clamp01((0.0f + 1.0f) * 0.5f + s.panning - 0.5f);
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-    {
-        const float u =
-            panModulated ? clamp01((mod(bus, panDest, j) + 1.0f) * 0.5f + s.panning - 0.5f) : fixedPan;
-        // The side away from the pan keeps full level.
-        if (u > 0.5f)
-        {
-            panned.left[j] = 2.0f * (1.0f - u) * raw.left[j];
-            panned.right[j] = raw.right[j];
-        }
-        else
-        {
-            panned.left[j] = raw.left[j];
-            panned.right[j] = 2.0f * u * raw.right[j];
-        }
-        const float level = mixModulated ? clamp01(s.mix + mod(bus, mixDest, j)) : s.mix;
-        outL[j] += kOutputScale * level * panned.left[j];
-        outR[j] += kOutputScale * level * panned.right[j];
-    }
+    if (panModulated)
+        spreadLanes(voices, count, panDest, L.modA);
+    if (mixModulated)
+        spreadLanes(voices, count, mixDest, L.modB);
+    panAndMixDispatch(L.rawL, L.rawR, L.modA, L.modB, s.panning, s.mix, panModulated, mixModulated,
+                      L.pannedL[i], L.pannedR[i], L.outL, L.outR, lanesUsed);
 }
 
-void OscillatorStage::ringModulate(const ModBus& bus, const Channels panned[], float* outL, float* outR) const
+void OscillatorStage::ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing) const
 {
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-    {
-        const float a12 = clamp01(common.rm12 + mod(bus, mod_dest::kRm12, j));
-        const float a13 = clamp01(common.rm13 + mod(bus, mod_dest::kRm13, j));
-        const float a23 = clamp01(common.rm23 + mod(bus, mod_dest::kRm23, j));
-        const float* o1 = panned[0].left;
-        const float* o2 = panned[1].left;
-        const float* o3 = panned[2].left;
-        outL[j] += kOutputScale * ((a13 * o1[j] + a23 * o2[j]) * o3[j] + a12 * o1[j] * o2[j]);
-        o1 = panned[0].right;
-        o2 = panned[1].right;
-        o3 = panned[2].right;
-        outR[j] += kOutputScale * ((a13 * o1[j] + a23 * o2[j]) * o3[j] + a12 * o1[j] * o2[j]);
-    }
+    Lanes& L = *lanes;
+    const int lanesUsed = paddedLanes(count);
+    auto spreadOrZero = [&](int destination, LaneBlock& block) {
+        if (routing.modulated[destination])
+            spreadLanes(voices, count, destination, block);
+        else
+            fillLanes(block, 0.0f);
+    };
+    spreadOrZero(mod_dest::kRm12, L.modA);
+    spreadOrZero(mod_dest::kRm13, L.modB);
+    spreadOrZero(mod_dest::kRm23, L.modC);
+    ringLanes(L.pannedL, L.pannedR, L.modA, L.modB, L.modC, {common.rm12, common.rm13, common.rm23}, L.outL,
+              L.outR, lanesUsed);
 }
 
 } // namespace talvane

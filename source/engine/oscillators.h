@@ -5,6 +5,11 @@
 #include "source/engine/modbus.h"
 #include "source/engine/modrouting.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
 namespace talvane {
 
 class WavetableBank;
@@ -47,7 +52,30 @@ struct OscillatorVoiceState
 
 // The exponent-bit approximation of base^x on IEEE doubles: the upper word of `base` is rescaled
 // by x around the bias of 1.0 and the lower word cleared.
-double fastPow(double base, double x);
+inline double fastPow(double base, double x)
+{
+    constexpr double kOneUpperWord = 1072632447.0; // upper word of 1.0 minus a small bias
+    std::uint64_t bits;
+    std::memcpy(&bits, &base, sizeof bits);
+    const auto upper = static_cast<double>(static_cast<std::int32_t>(bits >> 32));
+    double scaled = x * (upper - kOneUpperWord) + kOneUpperWord;
+    // Saturate rather than overflow the integer conversion for wild inputs.
+    scaled = std::min(std::max(scaled, -2147483648.0), 2147483647.0);
+    bits = static_cast<std::uint64_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled))) << 32;
+    double result;
+    std::memcpy(&result, &bits, sizeof result);
+    return result;
+}
+
+// One voice's share of an oscillator sub-block.
+struct OscillatorVoice
+{
+    OscillatorVoiceState* state;
+    float currentPitch;
+    const ModBus* bus;
+    float* left; // 32 internal samples, overwritten
+    float* right;
+};
 
 class OscillatorStage
 {
@@ -55,35 +83,39 @@ public:
     OscillatorSettings osc[kNumOscillators];
     OscillatorCommonSettings common;
 
+    OscillatorStage();
+    ~OscillatorStage();
+    OscillatorStage(const OscillatorStage&) = delete;
+    OscillatorStage& operator=(const OscillatorStage&) = delete;
+
     void setSources(const WavetableBank* bank, const LookupTables* lookup, const NoiseBuffers* noise,
                     float internalRate);
 
     // Start phases of a new note; reads the slot's bus as last computed.
     void startVoice(OscillatorVoiceState& state, const ModBus& bus) const;
 
-    // Renders one sub-block (32 internal samples) of the voice into outL / outR.
+    // Renders one sub-block (32 internal samples) of one voice into outL / outR.
     void render(OscillatorVoiceState& state, float currentPitch, const ModBus& bus, const ModRouting& routing,
                 float* outL, float* outR) const;
+    // Renders one sub-block of several voices (up to all voice slots) side by side.
+    void renderVoices(const OscillatorVoice* voices, int count, const ModRouting& routing) const;
 
 private:
-    struct Channels
-    {
-        float left[kSubBlockInternalSamples];
-        float right[kSubBlockInternalSamples];
-    };
+    struct Lanes;
 
-    void readNoise(int i, OscillatorVoiceState& state, Channels& raw) const;
-    void readTable(int i, OscillatorVoiceState& state, float currentPitch, const ModBus& bus,
-                   const ModRouting& routing, const Channels panned[], Channels& raw) const;
-    void panAndMix(int i, const ModBus& bus, const ModRouting& routing, const Channels& raw, Channels& panned,
-                   float* outL, float* outR) const;
-    void ringModulate(const ModBus& bus, const Channels panned[], float* outL, float* outR) const;
+    void readNoise(int i, const OscillatorVoice* voices, int count) const;
+    void readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) const;
+    void computeFmIncrements(int i, const OscillatorVoice* voices, int count) const;
+    void panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) const;
+    void ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing) const;
     bool fmActive(int i, const ModRouting& routing) const;
 
     const WavetableBank* bank = nullptr;
     const LookupTables* lookup = nullptr;
     const NoiseBuffers* noise = nullptr;
     float internalRateF = 0.0f;
+    // Working storage, kept with the stage so the audio thread never allocates.
+    std::unique_ptr<Lanes> lanes;
 };
 
 } // namespace talvane

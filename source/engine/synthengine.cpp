@@ -367,20 +367,23 @@ void SynthEngine::renderSubBlock(int writeIndex)
         if (voiceActive[s])
             active[count++] = s;
 
+    modulation.beginSubBlock();
     for (int i = 0; i < count; ++i)
         modulateVoice(active[i]);
 
+    // The oscillators and the filter run all voices side by side.
     const ModRouting& routing = modulation.routing;
+    OscillatorVoice oscillatorVoices[kNumVoiceSlots];
     FilterVoice filterVoices[kNumVoiceSlots];
     for (int i = 0; i < count; ++i)
     {
         VoiceSlot& slot = slots[active[i]];
         float* left = voiceOutL[active[i]].data() + writeIndex;
         float* right = voiceOutR[active[i]].data() + writeIndex;
-        oscillators.render(slot.osc, slot.voice.currentPitch, slot.mod.bus, routing, left, right);
+        oscillatorVoices[i] = {&slot.osc, slot.voice.currentPitch, &slot.mod.bus, left, right};
         filterVoices[i] = {&slot.filter, &slot.mod.bus, slot.mod.env[kFilterEnv].out[0], left, right};
     }
-    // The filter runs all voices side by side.
+    oscillators.renderVoices(oscillatorVoices, count, routing);
     filter.renderVoices(filterVoices, count);
     for (int i = 0; i < count; ++i)
     {

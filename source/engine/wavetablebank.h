@@ -38,6 +38,14 @@ public:
     {
         return table(waveform, note)[index & (kTableLength - 1)];
     }
+    // All filled tables lie in one block of samples; a periodic waveform's table can be named by
+    // its offset from the block's start, which lets many voices read through one base pointer.
+    const float* sampleBlock() const { return samples.get(); }
+    // Offset of table(waveform, note) in sampleBlock(); waveform must be a periodic one (not 4, 5).
+    int tableOffset(int waveform, int note) const
+    {
+        return static_cast<int>(table(waveform, note) - samples.get());
+    }
     // Number of harmonics kept in the tables of a note (taken modulo 128), the same for every waveform.
     static int partialCount(int note);
 

@@ -228,7 +228,10 @@ TEST_F(Oscillators, RingModulationAddsTheProductsOfThePannedOutputs)
     render(60.0f);
     // Reconstruct oscillator 1 and 2 by rendering them alone at full level.
     float o1[kN], o2[kN];
-    OscillatorStage single = stage;
+    OscillatorStage single;
+    std::copy(std::begin(stage.osc), std::end(stage.osc), single.osc);
+    single.common = stage.common;
+    single.setSources(&WavetableBank::shared(), &LookupTables::shared(), noise.get(), kInternalRate);
     single.common.rm12 = 0.0f;
     single.osc[1].on = single.osc[2].on = false;
     single.osc[0].mix = 1.0f;
