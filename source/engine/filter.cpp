@@ -1,6 +1,7 @@
 #include "source/engine/filter.h"
 
 #include "source/engine/lookuptables.h"
+#include "source/engine/simd.h"
 #include "source/params/paramcurves.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ inline float tuning(float d)
 }
 
 template <FilterType type>
-void runLanes(FilterLanes& L, int lanes)
+TALVANE_KERNEL_BODY void runLanesBody(FilterLanes& L, int lanes)
 {
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
     {
@@ -61,6 +62,27 @@ void runLanes(FilterLanes& L, int lanes)
                 io[v] = (y4 - y2) + kNotchInputShare * s;
         }
     }
+}
+
+template <FilterType type>
+TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
+{
+    runLanesBody<type>(L, lanes);
+}
+
+template <FilterType type>
+void runLanesBaseline(FilterLanes& L, int lanes)
+{
+    runLanesBody<type>(L, lanes);
+}
+
+template <FilterType type>
+void runLanes(FilterLanes& L, int lanes)
+{
+    if (simd::hasAvx2())
+        runLanesAvx2<type>(L, lanes);
+    else
+        runLanesBaseline<type>(L, lanes);
 }
 
 void loadLane(FilterLanes& L, int lane, const FilterChannelState& st, const FilterCoefficients& c,

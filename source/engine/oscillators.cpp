@@ -70,8 +70,22 @@ void spreadLanes(const OscillatorVoice* voices, int count, int destination, Lane
         for (int j = 0; j < kSubBlockInternalSamples; ++j)
             out[j][v] = row[j / kOversampling];
     }
+    const int padded = paddedLanes(count);
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        std::fill(out[j] + count, out[j] + kMaxLanes, 0.0f);
+        std::fill(out[j] + count, out[j] + padded, 0.0f);
+}
+
+// A destination's values in lane layout: spread into `scratch` when it is modulated, otherwise
+// the values are all zero and a shared block of zeros serves.
+alignas(32) const LaneBlock kZeroLanes = {};
+
+const LaneBlock& modulationLanes(const OscillatorVoice* voices, int count, int destination,
+                                 const ModRouting& routing, LaneBlock& scratch)
+{
+    if (!routing.modulated[destination])
+        return kZeroLanes;
+    spreadLanes(voices, count, destination, scratch);
+    return scratch;
 }
 
 void fillLanes(LaneBlock& block, float value)
@@ -79,8 +93,6 @@ void fillLanes(LaneBlock& block, float value)
     for (LaneRow& row : block)
         std::fill(std::begin(row), std::end(row), value);
 }
-
-#define TALVANE_KERNEL_BODY [[gnu::always_inline]] inline
 
 // A per-lane input of the phase chains: different for every sample (a block) or the same for the
 // whole sub-block (one row, read with a stride of 0).
@@ -455,7 +467,7 @@ void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
     }
     const bool withFm = fmActive(i, routing);
     if (withFm)
-        computeFmIncrements(i, voices, count);
+        computeFmIncrements(i, voices, count, routing);
     else
         for (int v = 0; v < kMaxLanes; ++v)
             L.fixedIncrement[v] = L.freq[v] / internalRateF;
@@ -495,31 +507,33 @@ void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
             }
 }
 
-void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, int count) const
+void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, int count,
+                                          const ModRouting& routing) const
 {
     Lanes& L = *lanes;
     const int lanesUsed = paddedLanes(count);
     // The frequency scaled by the modulator's panned output (before its mix level).
     const bool isO2 = i == 1;
     const float amount = isO2 ? common.fm12 : common.fm3;
-    spreadLanes(voices, count, isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount, L.modA);
+    const LaneBlock& amountMod =
+        modulationLanes(voices, count, isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount, routing, L.modA);
     // The modulator: oscillator 1 for oscillator 2; a mix of oscillators 1 and 2 for oscillator 3.
     const LaneBlock* sourceL = &L.pannedL[0];
     const LaneBlock* sourceR = &L.pannedR[0];
     if (!isO2)
     {
-        spreadLanes(voices, count, mod_dest::kFm3OscMix, L.modB);
+        const LaneBlock& mixMod = modulationLanes(voices, count, mod_dest::kFm3OscMix, routing, L.modB);
         for (int j = 0; j < kSubBlockInternalSamples; ++j)
             for (int v = 0; v < lanesUsed; ++v)
             {
-                const float x = clamp01(common.fm3Mix + L.modB[j][v]);
+                const float x = clamp01(common.fm3Mix + mixMod[j][v]);
                 L.modB[j][v] = (1.0f - x) * L.pannedL[0][j][v] + x * L.pannedL[1][j][v];
                 L.modC[j][v] = (1.0f - x) * L.pannedR[0][j][v] + x * L.pannedR[1][j][v];
             }
         sourceL = &L.modB;
         sourceR = &L.modC;
     }
-    fmIncrements(L.modA, *sourceL, *sourceR, L.freq, amount, internalRateF, L.incL, L.incR, lanesUsed);
+    fmIncrements(amountMod, *sourceL, *sourceR, L.freq, amount, internalRateF, L.incL, L.incR, lanesUsed);
 }
 
 void OscillatorStage::panAndMix(int i, const OscillatorVoice* voices, int count,
@@ -544,17 +558,11 @@ void OscillatorStage::ringModulate(const OscillatorVoice* voices, int count, con
 {
     Lanes& L = *lanes;
     const int lanesUsed = paddedLanes(count);
-    auto spreadOrZero = [&](int destination, LaneBlock& block) {
-        if (routing.modulated[destination])
-            spreadLanes(voices, count, destination, block);
-        else
-            fillLanes(block, 0.0f);
-    };
-    spreadOrZero(mod_dest::kRm12, L.modA);
-    spreadOrZero(mod_dest::kRm13, L.modB);
-    spreadOrZero(mod_dest::kRm23, L.modC);
-    ringLanes(L.pannedL, L.pannedR, L.modA, L.modB, L.modC, {common.rm12, common.rm13, common.rm23}, L.outL,
-              L.outR, lanesUsed);
+    const LaneBlock& m12 = modulationLanes(voices, count, mod_dest::kRm12, routing, L.modA);
+    const LaneBlock& m13 = modulationLanes(voices, count, mod_dest::kRm13, routing, L.modB);
+    const LaneBlock& m23 = modulationLanes(voices, count, mod_dest::kRm23, routing, L.modC);
+    ringLanes(L.pannedL, L.pannedR, m12, m13, m23, {common.rm12, common.rm13, common.rm23}, L.outL, L.outR,
+              lanesUsed);
 }
 
 } // namespace talvane

@@ -105,7 +105,8 @@ private:
 
     void readNoise(int i, const OscillatorVoice* voices, int count) const;
     void readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) const;
-    void computeFmIncrements(int i, const OscillatorVoice* voices, int count) const;
+    void computeFmIncrements(int i, const OscillatorVoice* voices, int count,
+                             const ModRouting& routing) const;
     void panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) const;
     void ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing) const;
     bool fmActive(int i, const ModRouting& routing) const;

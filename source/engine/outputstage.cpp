@@ -26,15 +26,30 @@ void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, 
 
 void Decimator::process(const float* input, float* output, int outputCount)
 {
-    for (int i = 0; i < outputCount; ++i)
+    float even[kHistoryPairs + kChunk];
+    float odd[kHistoryPairs + kChunk];
+    for (int first = 0; first < outputCount; first += kChunk)
     {
-        std::copy_backward(history, history + kTaps - 2, history + kTaps);
-        history[0] = input[2 * i];
-        history[1] = input[2 * i + 1];
-        float sum = 0.0f;
+        const int count = std::min(kChunk, outputCount - first);
+        std::copy(pastEven, pastEven + kHistoryPairs, even);
+        std::copy(pastOdd, pastOdd + kHistoryPairs, odd);
+        for (int i = 0; i < count; ++i)
+        {
+            even[kHistoryPairs + i] = input[2 * (first + i)];
+            odd[kHistoryPairs + i] = input[2 * (first + i) + 1];
+        }
+        // The taps are summed in order 0..28 for every output; the outputs run side by side.
+        float* y = output + first;
+        std::fill(y, y + count, 0.0f);
         for (int k = 0; k < kTaps; ++k)
-            sum += kCoefficients[k] * history[k];
-        output[i] = sum;
+        {
+            const float h = kCoefficients[k];
+            const float* source = (k % 2 == 0 ? even : odd) + kHistoryPairs - k / 2;
+            for (int i = 0; i < count; ++i)
+                y[i] += h * source[i];
+        }
+        std::copy(even + count, even + count + kHistoryPairs, pastEven);
+        std::copy(odd + count, odd + count + kHistoryPairs, pastOdd);
     }
 }
 

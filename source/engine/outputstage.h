@@ -24,12 +24,16 @@ public:
     // Reads 2 * outputCount internal samples and writes outputCount host samples.
     void process(const float* input, float* output, int outputCount);
 
-    const float* state() const { return history; }
-
 private:
-    // history[k] is the value tap k multiplies: each output shifts the pairs up by two and puts
-    // the earlier of the two new samples in history[0], the later in history[1].
-    float history[kTaps] = {};
+    static constexpr int kHistoryPairs = (kTaps - 1) / 2; // 14 earlier input pairs reach an output
+    static constexpr int kChunk = 256;                    // outputs computed per pass
+
+    // The earlier input pairs, split into the earlier (even) and later (odd) sample of each pair.
+    // For output i, tap k multiplies the even sample of pair i - k/2 when k is even, and the odd
+    // sample of pair i - (k - 1)/2 when k is odd: each output takes the newest pair's earlier sample
+    // first, then its later one, then the older pairs in the same order.
+    float pastEven[kHistoryPairs] = {};
+    float pastOdd[kHistoryPairs] = {};
 };
 
 } // namespace talvane

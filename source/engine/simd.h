@@ -28,6 +28,9 @@ inline bool hasAvx2()
 #define TALVANE_TARGET_AVX2
 #endif
 
+// Marks a kernel body, inlined into each instruction-set build of its entry points.
+#define TALVANE_KERNEL_BODY [[gnu::always_inline]] inline
+
 // Defines `name(params)` that runs `name##Body(args)` compiled for AVX2 where the processor has it.
 #ifdef TALVANE_HAS_AVX2_PATH
 #define TALVANE_DISPATCHED_KERNEL(name, params, args)                                                        \
