@@ -218,11 +218,90 @@ TALVANE_KERNEL_BODY void fmIncrementsBody(const LaneBlock& amountMod, const Lane
             incR[j][v] = (applies ? fmR : f) / internalRate;
         }
 }
+#ifdef TALVANE_HAS_AVX2_PATH
+// fastPow on four doubles, as the scalar one: the upper word of `base` rescaled by x around the
+// bias of 1.0, saturated to int32, the lower word cleared.
+TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline __m256d fastPowAvx2(__m256d base, __m256d x)
+{
+    const __m256d bias = _mm256_set1_pd(1072632447.0);
+    // The upper words sit in the odd 32-bit elements; collect them and widen to double.
+    const __m256i upperWords = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(base),
+                                                           _mm256_setr_epi32(1, 3, 5, 7, 0, 0, 0, 0));
+    const __m256d upper = _mm256_cvtepi32_pd(_mm256_castsi256_si128(upperWords));
+    __m256d scaled = _mm256_add_pd(_mm256_mul_pd(x, _mm256_sub_pd(upper, bias)), bias);
+    scaled = _mm256_min_pd(_mm256_max_pd(scaled, _mm256_set1_pd(-2147483648.0)), _mm256_set1_pd(2147483647.0));
+    const __m128i newUpper = _mm256_cvttpd_epi32(scaled);
+    return _mm256_castsi256_pd(_mm256_slli_epi64(_mm256_cvtepu32_epi64(newUpper), 32));
+}
+
+// freq * fastPow(base, source) narrowed to float, or 0 where the product is negative or NaN; four
+// lanes.
+TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline __m128 fmFrequencyAvx2(__m128 freq, __m128 base, __m128 source)
+{
+    const __m256d product =
+        _mm256_mul_pd(_mm256_cvtps_pd(freq), fastPowAvx2(_mm256_cvtps_pd(base), _mm256_cvtps_pd(source)));
+    const __m256d nonNegative = _mm256_cmp_pd(product, _mm256_setzero_pd(), _CMP_GE_OQ);
+    // One 32-bit mask element per double.
+    const __m128 keep = _mm256_castps256_ps128(_mm256_permutevar8x32_ps(
+        _mm256_castpd_ps(nonNegative), _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0)));
+    return _mm_and_ps(_mm256_cvtpd_ps(product), keep);
+}
+
+TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const LaneBlock& amountMod, const LaneBlock& sourceL,
+                                          const LaneBlock& sourceR, const float* freq, float amount,
+                                          float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
+{
+    const __m256 amountV = _mm256_set1_ps(amount);
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256 depth = _mm256_set1_ps(kFmDepth);
+    const __m256 rate = _mm256_set1_ps(internalRate);
+    const bool amountSet = amount != 0.0f;
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; v += 8)
+        {
+            const __m256 m = _mm256_load_ps(&amountMod[j][v]);
+            const __m256 a = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(amountV, m), zero), one);
+            const __m256 base = _mm256_add_ps(one, _mm256_mul_ps(depth, a));
+            const __m256 f = _mm256_load_ps(freq + v);
+            const __m256 sL = _mm256_load_ps(&sourceL[j][v]);
+            const __m256 sR = _mm256_load_ps(&sourceR[j][v]);
+            const __m128 fLo = _mm256_castps256_ps128(f), fHi = _mm256_extractf128_ps(f, 1);
+            const __m128 baseLo = _mm256_castps256_ps128(base), baseHi = _mm256_extractf128_ps(base, 1);
+            const __m256 fmL = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sL, 1)),
+                                               fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sL)));
+            const __m256 fmR = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sR, 1)),
+                                               fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sR)));
+            // FM applies where its amount or its modulation is non-zero.
+            const __m256 applies = amountSet ? _mm256_castsi256_ps(_mm256_set1_epi32(-1))
+                                             : _mm256_cmp_ps(m, zero, _CMP_NEQ_UQ);
+            _mm256_store_ps(&incL[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmL, applies), rate));
+            _mm256_store_ps(&incR[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmR, applies), rate));
+        }
+}
+
+void fmIncrementsBaseline(const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
+                          const float* freq, float amount, float internalRate, LaneBlock& incL, LaneBlock& incR,
+                          int lanes)
+{
+    fmIncrementsBody(amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes);
+}
+
+void fmIncrements(const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR, const float* freq,
+                  float amount, float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
+{
+    if (simd::hasAvx2())
+        fmIncrementsAvx2(amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes);
+    else
+        fmIncrementsBaseline(amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes);
+}
+#else
 TALVANE_DISPATCHED_KERNEL(fmIncrements,
                           (const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
                            const float* freq, float amount, float internalRate, LaneBlock& incL,
                            LaneBlock& incR, int lanes),
                           (amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes))
+#endif
 
 // Pan (the side away from the pan keeps a gain of exactly 1), then mix into the voice sum. Without
 // modulation the pan gains and the level are the same for every lane and sample.

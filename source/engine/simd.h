@@ -12,15 +12,17 @@ inline bool detectAvx2()
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
-// Detected once when the library loads, so the audio thread only reads a flag.
-inline const bool kHasAvx2 = detectAvx2();
+// Detected once when the library loads, so the audio thread only reads a flag. Tests clear it to
+// check that the baseline kernels compute the same as the AVX2 ones.
+inline bool useAvx2 = detectAvx2();
 inline bool hasAvx2()
 {
-    return kHasAvx2;
+    return useAvx2;
 }
 #define TALVANE_TARGET_AVX2 __attribute__((target("avx2")))
 #define TALVANE_HAS_AVX2_PATH 1
 #else
+inline bool useAvx2 = false;
 inline bool hasAvx2()
 {
     return false;

@@ -1,5 +1,6 @@
 // Pins the engine's output bit for bit on a patch that uses every stage, so optimisations of the
 // rendering code cannot change the sound unnoticed.
+#include "source/engine/simd.h"
 #include "support/processordriver.h"
 
 #include <gtest/gtest.h>
@@ -121,4 +122,12 @@ TEST(GoldenRender, HeavyPatchIsBitExact)
 {
     EXPECT_EQ(renderHeavy(512), kHeavyPatchAt512);
     EXPECT_EQ(renderHeavy(128), kHeavyPatchAt128);
+}
+
+TEST(GoldenRender, BaselineKernelsMatchTheVectorisedOnes)
+{
+    const bool saved = simd::useAvx2;
+    simd::useAvx2 = false;
+    EXPECT_EQ(renderHeavy(512), kHeavyPatchAt512);
+    simd::useAvx2 = saved;
 }
