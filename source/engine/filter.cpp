@@ -1,7 +1,7 @@
 #include "source/engine/filter.h"
 
 #include "source/engine/lookuptables.h"
-#include "source/engine/simd.h"
+#include "source/engine/avx2math.h"
 #include "source/params/paramcurves.h"
 
 #include <algorithm>
@@ -64,11 +64,62 @@ TALVANE_KERNEL_BODY void runLanesBody(FilterLanes& L, int lanes)
     }
 }
 
+#ifdef TALVANE_HAS_AVX2_PATH
+// Eight lanes at a time with their state held in registers across the sub-block; each operation is
+// the scalar recursion's, in its order.
 template <FilterType type>
 TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
 {
-    runLanesBody<type>(L, lanes);
+    const __m256 inputShare = _mm256_set1_ps(kFeedbackInputShare);
+    for (int v = 0; v < lanes; v += 8)
+    {
+        const __m256 p = _mm256_load_ps(L.p + v), p2 = _mm256_load_ps(L.p2 + v), f = _mm256_load_ps(L.f + v);
+        const __m256 k = _mm256_load_ps(L.k + v), comp = _mm256_load_ps(L.comp + v);
+        __m256 x0 = _mm256_load_ps(L.x0 + v), fb = _mm256_load_ps(L.fb + v);
+        __m256 y1 = _mm256_load_ps(L.y1 + v), y2 = _mm256_load_ps(L.y2 + v);
+        __m256 y3 = _mm256_load_ps(L.y3 + v), y4 = _mm256_load_ps(L.y4 + v);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        {
+            float* io = L.samples[j] + v;
+            const __m256 s = _mm256_load_ps(io);
+            const __m256 x = _mm256_sub_ps(s, _mm256_mul_ps(_mm256_mul_ps(comp, fb), k));
+            const __m256 n1 =
+                _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p, x0), _mm256_mul_ps(p, x)), _mm256_mul_ps(f, y1));
+            const __m256 n2 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p, y1), _mm256_mul_ps(p, n1)),
+                                            _mm256_mul_ps(f, y2));
+            const __m256 n3 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p2, y2), _mm256_mul_ps(p, n2)),
+                                            _mm256_mul_ps(f, y3));
+            const __m256 n4 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p2, y3), _mm256_mul_ps(p, n3)),
+                                            _mm256_mul_ps(f, y4));
+            x0 = x;
+            y1 = n1;
+            y2 = n2;
+            y3 = n3;
+            y4 = n4;
+            fb = _mm256_sub_ps(n4, _mm256_mul_ps(inputShare, s));
+            __m256 out;
+            if constexpr (type == FilterType::LowPass)
+                out = n4;
+            else if constexpr (type == FilterType::BandPass)
+                out = _mm256_sub_ps(n4, n2);
+            else if constexpr (type == FilterType::HighPass)
+                out = _mm256_sub_ps(x, n4);
+            else if constexpr (type == FilterType::Peak)
+                out = _mm256_sub_ps(_mm256_sub_ps(n4, n2), _mm256_mul_ps(_mm256_set1_ps(kPeakInputShare), s));
+            else
+                out =
+                    _mm256_add_ps(_mm256_sub_ps(n4, n2), _mm256_mul_ps(_mm256_set1_ps(kNotchInputShare), s));
+            _mm256_store_ps(io, out);
+        }
+        _mm256_store_ps(L.x0 + v, x0);
+        _mm256_store_ps(L.fb + v, fb);
+        _mm256_store_ps(L.y1 + v, y1);
+        _mm256_store_ps(L.y2 + v, y2);
+        _mm256_store_ps(L.y3 + v, y3);
+        _mm256_store_ps(L.y4 + v, y4);
+    }
 }
+#endif
 
 template <FilterType type>
 void runLanesBaseline(FilterLanes& L, int lanes)
@@ -79,10 +130,11 @@ void runLanesBaseline(FilterLanes& L, int lanes)
 template <FilterType type>
 void runLanes(FilterLanes& L, int lanes)
 {
+#ifdef TALVANE_HAS_AVX2_PATH
     if (simd::hasAvx2())
-        runLanesAvx2<type>(L, lanes);
-    else
-        runLanesBaseline<type>(L, lanes);
+        return runLanesAvx2<type>(L, lanes);
+#endif
+    runLanesBaseline<type>(L, lanes);
 }
 
 void loadLane(FilterLanes& L, int lane, const FilterChannelState& st, const FilterCoefficients& c,

@@ -5,9 +5,7 @@
 #include "source/engine/noisebuffers.h"
 #include "source/engine/simd.h"
 
-#ifdef TALVANE_HAS_AVX2_PATH
-#include <immintrin.h>
-#endif
+#include "source/engine/avx2math.h"
 #include "source/engine/waveforms.h"
 #include "source/engine/wavetablebank.h"
 
@@ -173,27 +171,12 @@ TALVANE_TARGET_AVX2 void chainAvx2(const float* samples, const int* tableOffset,
     }
 }
 
-void chainBaseline(const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL,
-                   LaneInput incR, float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR, int lanes)
-{
-    chainBody(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes);
-}
-
-void chain(const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL, LaneInput incR,
-           float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR, int lanes)
-{
-    if (simd::hasAvx2())
-        chainAvx2(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes);
-    else
-        chainBaseline(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes);
-}
-#else
-TALVANE_DISPATCHED_KERNEL(chain,
-                          (const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL,
-                           LaneInput incR, float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR,
-                           int lanes),
-                          (samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes))
 #endif
+TALVANE_KERNEL_WITH_AVX2(chain,
+                         (const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL,
+                          LaneInput incR, float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR,
+                          int lanes),
+                         (samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes))
 
 // Exponential FM: the frequency scaled by fastPow(1 + 8 * amount, modulator output).
 TALVANE_KERNEL_BODY void fmIncrementsBody(const LaneBlock& amountMod, const LaneBlock& sourceL,
@@ -225,25 +208,27 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline __m256d fastPowAvx2(__m256d ba
 {
     const __m256d bias = _mm256_set1_pd(1072632447.0);
     // The upper words sit in the odd 32-bit elements; collect them and widen to double.
-    const __m256i upperWords = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(base),
-                                                           _mm256_setr_epi32(1, 3, 5, 7, 0, 0, 0, 0));
+    const __m256i upperWords =
+        _mm256_permutevar8x32_epi32(_mm256_castpd_si256(base), _mm256_setr_epi32(1, 3, 5, 7, 0, 0, 0, 0));
     const __m256d upper = _mm256_cvtepi32_pd(_mm256_castsi256_si128(upperWords));
     __m256d scaled = _mm256_add_pd(_mm256_mul_pd(x, _mm256_sub_pd(upper, bias)), bias);
-    scaled = _mm256_min_pd(_mm256_max_pd(scaled, _mm256_set1_pd(-2147483648.0)), _mm256_set1_pd(2147483647.0));
+    scaled =
+        _mm256_min_pd(_mm256_max_pd(scaled, _mm256_set1_pd(-2147483648.0)), _mm256_set1_pd(2147483647.0));
     const __m128i newUpper = _mm256_cvttpd_epi32(scaled);
     return _mm256_castsi256_pd(_mm256_slli_epi64(_mm256_cvtepu32_epi64(newUpper), 32));
 }
 
 // freq * fastPow(base, source) narrowed to float, or 0 where the product is negative or NaN; four
 // lanes.
-TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline __m128 fmFrequencyAvx2(__m128 freq, __m128 base, __m128 source)
+TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline __m128 fmFrequencyAvx2(__m128 freq, __m128 base,
+                                                                         __m128 source)
 {
     const __m256d product =
         _mm256_mul_pd(_mm256_cvtps_pd(freq), fastPowAvx2(_mm256_cvtps_pd(base), _mm256_cvtps_pd(source)));
     const __m256d nonNegative = _mm256_cmp_pd(product, _mm256_setzero_pd(), _CMP_GE_OQ);
     // One 32-bit mask element per double.
-    const __m128 keep = _mm256_castps256_ps128(_mm256_permutevar8x32_ps(
-        _mm256_castpd_ps(nonNegative), _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0)));
+    const __m128 keep = _mm256_castps256_ps128(
+        _mm256_permutevar8x32_ps(_mm256_castpd_ps(nonNegative), _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0)));
     return _mm_and_ps(_mm256_cvtpd_ps(product), keep);
 }
 
@@ -261,7 +246,7 @@ TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const LaneBlock& amountMod, const Lane
         for (int v = 0; v < lanes; v += 8)
         {
             const __m256 m = _mm256_load_ps(&amountMod[j][v]);
-            const __m256 a = _mm256_min_ps(_mm256_max_ps(_mm256_add_ps(amountV, m), zero), one);
+            const __m256 a = avx2::clamp01(_mm256_add_ps(amountV, m));
             const __m256 base = _mm256_add_ps(one, _mm256_mul_ps(depth, a));
             const __m256 f = _mm256_load_ps(freq + v);
             const __m256 sL = _mm256_load_ps(&sourceL[j][v]);
@@ -273,35 +258,19 @@ TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const LaneBlock& amountMod, const Lane
             const __m256 fmR = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sR, 1)),
                                                fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sR)));
             // FM applies where its amount or its modulation is non-zero.
-            const __m256 applies = amountSet ? _mm256_castsi256_ps(_mm256_set1_epi32(-1))
-                                             : _mm256_cmp_ps(m, zero, _CMP_NEQ_UQ);
+            const __m256 applies =
+                amountSet ? _mm256_castsi256_ps(_mm256_set1_epi32(-1)) : _mm256_cmp_ps(m, zero, _CMP_NEQ_UQ);
             _mm256_store_ps(&incL[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmL, applies), rate));
             _mm256_store_ps(&incR[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmR, applies), rate));
         }
 }
 
-void fmIncrementsBaseline(const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
-                          const float* freq, float amount, float internalRate, LaneBlock& incL, LaneBlock& incR,
-                          int lanes)
-{
-    fmIncrementsBody(amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes);
-}
-
-void fmIncrements(const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR, const float* freq,
-                  float amount, float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
-{
-    if (simd::hasAvx2())
-        fmIncrementsAvx2(amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes);
-    else
-        fmIncrementsBaseline(amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes);
-}
-#else
-TALVANE_DISPATCHED_KERNEL(fmIncrements,
-                          (const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
-                           const float* freq, float amount, float internalRate, LaneBlock& incL,
-                           LaneBlock& incR, int lanes),
-                          (amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes))
 #endif
+TALVANE_KERNEL_WITH_AVX2(fmIncrements,
+                         (const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
+                          const float* freq, float amount, float internalRate, LaneBlock& incL,
+                          LaneBlock& incR, int lanes),
+                         (amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes))
 
 // Pan (the side away from the pan keeps a gain of exactly 1), then mix into the voice sum. Without
 // modulation the pan gains and the level are the same for every lane and sample.
@@ -312,19 +281,19 @@ TALVANE_KERNEL_BODY void panAndMixLanesBody(const LaneBlock& rawL, const LaneBlo
                                             LaneBlock& outL, LaneBlock& outR, int lanes)
 {
     // Written as (m + 1) * 0.5 + pan - 0.5 even without modulation: the rounding is part of the sound.
-    auto gains = [panning](float m, float& gainL, float& gainR) {
-        const float u = clamp01((m + 1.0f) * 0.5f + panning - 0.5f);
-        gainL = u > 0.5f ? 2.0f * (1.0f - u) : 1.0f;
-        gainR = u > 0.5f ? 1.0f : 2.0f * u;
-    };
-    float fixedGainL, fixedGainR;
-    gains(0.0f, fixedGainL, fixedGainR);
+    const float fixedU = clamp01((0.0f + 1.0f) * 0.5f + panning - 0.5f);
+    const float fixedGainL = fixedU > 0.5f ? 2.0f * (1.0f - fixedU) : 1.0f;
+    const float fixedGainR = fixedU > 0.5f ? 1.0f : 2.0f * fixedU;
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int v = 0; v < lanes; ++v)
         {
             float gainL = fixedGainL, gainR = fixedGainR;
             if constexpr (panModulated)
-                gains(panMod[j][v], gainL, gainR);
+            {
+                const float u = clamp01((panMod[j][v] + 1.0f) * 0.5f + panning - 0.5f);
+                gainL = u > 0.5f ? 2.0f * (1.0f - u) : 1.0f;
+                gainR = u > 0.5f ? 1.0f : 2.0f * u;
+            }
             pannedL[j][v] = gainL * rawL[j][v];
             pannedR[j][v] = gainR * rawR[j][v];
             float level = mix;
@@ -364,13 +333,59 @@ TALVANE_KERNEL_BODY void panAndMixDispatchBody(const LaneBlock& rawL, const Lane
         panAndMixCase<false, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
                                     lanes);
 }
-TALVANE_DISPATCHED_KERNEL(panAndMixDispatch,
-                          (const LaneBlock& rawL, const LaneBlock& rawR, const LaneBlock& panMod,
-                           const LaneBlock& levelMod, float panning, float mix, bool panModulated,
-                           bool mixModulated, LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
-                           LaneBlock& outR, int lanes),
-                          (rawL, rawR, panMod, levelMod, panning, mix, panModulated, mixModulated, pannedL,
-                           pannedR, outL, outR, lanes))
+#ifdef TALVANE_HAS_AVX2_PATH
+TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const LaneBlock& rawR,
+                                               const LaneBlock& panMod, const LaneBlock& levelMod,
+                                               float panning, float mix, bool panModulated, bool mixModulated,
+                                               LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
+                                               LaneBlock& outR, int lanes)
+{
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 two = _mm256_set1_ps(2.0f);
+    const __m256 pan = _mm256_set1_ps(panning);
+    const __m256 mixV = _mm256_set1_ps(mix);
+    const __m256 scale = _mm256_set1_ps(kOutputScale);
+    // Written as (m + 1) * 0.5 + pan - 0.5 even without modulation: the rounding is part of the sound.
+    const float fixedU = clamp01((0.0f + 1.0f) * 0.5f + panning - 0.5f);
+    const __m256 fixedGainL = _mm256_set1_ps(fixedU > 0.5f ? 2.0f * (1.0f - fixedU) : 1.0f);
+    const __m256 fixedGainR = _mm256_set1_ps(fixedU > 0.5f ? 1.0f : 2.0f * fixedU);
+    const __m256 fixedLevel = _mm256_mul_ps(scale, mixV);
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; v += 8)
+        {
+            __m256 gainL = fixedGainL, gainR = fixedGainR;
+            if (panModulated)
+            {
+                const __m256 m = _mm256_load_ps(&panMod[j][v]);
+                const __m256 u = avx2::clamp01(
+                    _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(_mm256_add_ps(m, one), half), pan), half));
+                const __m256 right = avx2::greater(u, half);
+                gainL = avx2::select(right, _mm256_mul_ps(two, _mm256_sub_ps(one, u)), one);
+                gainR = avx2::select(right, one, _mm256_mul_ps(two, u));
+            }
+            const __m256 pL = _mm256_mul_ps(gainL, _mm256_load_ps(&rawL[j][v]));
+            const __m256 pR = _mm256_mul_ps(gainR, _mm256_load_ps(&rawR[j][v]));
+            _mm256_store_ps(&pannedL[j][v], pL);
+            _mm256_store_ps(&pannedR[j][v], pR);
+            const __m256 level =
+                mixModulated ? _mm256_mul_ps(
+                                   scale, avx2::clamp01(_mm256_add_ps(mixV, _mm256_load_ps(&levelMod[j][v]))))
+                             : fixedLevel;
+            _mm256_store_ps(&outL[j][v],
+                            _mm256_add_ps(_mm256_load_ps(&outL[j][v]), _mm256_mul_ps(level, pL)));
+            _mm256_store_ps(&outR[j][v],
+                            _mm256_add_ps(_mm256_load_ps(&outR[j][v]), _mm256_mul_ps(level, pR)));
+        }
+}
+#endif
+TALVANE_KERNEL_WITH_AVX2(panAndMixDispatch,
+                         (const LaneBlock& rawL, const LaneBlock& rawR, const LaneBlock& panMod,
+                          const LaneBlock& levelMod, float panning, float mix, bool panModulated,
+                          bool mixModulated, LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
+                          LaneBlock& outR, int lanes),
+                         (rawL, rawR, panMod, levelMod, panning, mix, panModulated, mixModulated, pannedL,
+                          pannedR, outL, outR, lanes))
 
 struct RingAmounts
 {
@@ -393,11 +408,41 @@ TALVANE_KERNEL_BODY void ringLanesBody(const LaneBlock* pannedL, const LaneBlock
             outR[j][v] += kOutputScale * ((a13 * o1R + a23 * o2R) * o3R + a12 * o1R * o2R);
         }
 }
-TALVANE_DISPATCHED_KERNEL(ringLanes,
-                          (const LaneBlock* pannedL, const LaneBlock* pannedR, const LaneBlock& m12,
-                           const LaneBlock& m13, const LaneBlock& m23, RingAmounts rm, LaneBlock& outL,
-                           LaneBlock& outR, int lanes),
-                          (pannedL, pannedR, m12, m13, m23, rm, outL, outR, lanes))
+#ifdef TALVANE_HAS_AVX2_PATH
+TALVANE_TARGET_AVX2 void ringLanesAvx2(const LaneBlock* pannedL, const LaneBlock* pannedR,
+                                       const LaneBlock& m12, const LaneBlock& m13, const LaneBlock& m23,
+                                       RingAmounts rm, LaneBlock& outL, LaneBlock& outR, int lanes)
+{
+    const __m256 rm12 = _mm256_set1_ps(rm.rm12), rm13 = _mm256_set1_ps(rm.rm13),
+                 rm23 = _mm256_set1_ps(rm.rm23);
+    const __m256 scale = _mm256_set1_ps(kOutputScale);
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; v += 8)
+        {
+            const __m256 a12 = avx2::clamp01(_mm256_add_ps(rm12, _mm256_load_ps(&m12[j][v])));
+            const __m256 a13 = avx2::clamp01(_mm256_add_ps(rm13, _mm256_load_ps(&m13[j][v])));
+            const __m256 a23 = avx2::clamp01(_mm256_add_ps(rm23, _mm256_load_ps(&m23[j][v])));
+            for (int c = 0; c < 2; ++c)
+            {
+                const LaneBlock* panned = c == 0 ? pannedL : pannedR;
+                float* out = c == 0 ? &outL[j][v] : &outR[j][v];
+                const __m256 o1 = _mm256_load_ps(&panned[0][j][v]);
+                const __m256 o2 = _mm256_load_ps(&panned[1][j][v]);
+                const __m256 o3 = _mm256_load_ps(&panned[2][j][v]);
+                // ((a13 * o1 + a23 * o2) * o3 + a12 * o1 * o2) * 0.25, in the scalar order.
+                const __m256 sum = _mm256_add_ps(
+                    _mm256_mul_ps(_mm256_add_ps(_mm256_mul_ps(a13, o1), _mm256_mul_ps(a23, o2)), o3),
+                    _mm256_mul_ps(_mm256_mul_ps(a12, o1), o2));
+                _mm256_store_ps(out, _mm256_add_ps(_mm256_load_ps(out), _mm256_mul_ps(scale, sum)));
+            }
+        }
+}
+#endif
+TALVANE_KERNEL_WITH_AVX2(ringLanes,
+                         (const LaneBlock* pannedL, const LaneBlock* pannedR, const LaneBlock& m12,
+                          const LaneBlock& m13, const LaneBlock& m23, RingAmounts rm, LaneBlock& outL,
+                          LaneBlock& outR, int lanes),
+                         (pannedL, pannedR, m12, m13, m23, rm, outL, outR, lanes))
 
 } // namespace
 

@@ -1,7 +1,7 @@
 // Dispatch of the engine's lane kernels between a baseline build and one for processors with AVX2.
-// A kernel's body is written once as an always-inline function; the two entry points compile it
-// for their instruction sets. Both compute exactly the same values: the same IEEE operations in
-// the same order, and no fused multiply-add (the build forbids contraction).
+// A kernel's portable body is plain loops across lanes, which the compiler vectorises for the
+// baseline; its AVX2 build is written with intrinsics. Both compute exactly the same values: the
+// same IEEE operations in the same order, and no fused multiply-add (the build forbids contraction).
 #pragma once
 
 namespace talvane::simd {
@@ -33,13 +33,10 @@ inline bool hasAvx2()
 // Marks a kernel body, inlined into each instruction-set build of its entry points.
 #define TALVANE_KERNEL_BODY [[gnu::always_inline]] inline
 
-// Defines `name(params)` that runs `name##Body(args)` compiled for AVX2 where the processor has it.
 #ifdef TALVANE_HAS_AVX2_PATH
-#define TALVANE_DISPATCHED_KERNEL(name, params, args)                                                        \
-    TALVANE_TARGET_AVX2 void name##Avx2 params                                                               \
-    {                                                                                                        \
-        name##Body args;                                                                                     \
-    }                                                                                                        \
+// Defines `name(params)`: the portable body name##Body, or, where the processor has AVX2, the
+// hand-written name##Avx2 (defined before, with the same parameters and the same results).
+#define TALVANE_KERNEL_WITH_AVX2(name, params, args)                                                         \
     void name##Baseline params                                                                               \
     {                                                                                                        \
         name##Body args;                                                                                     \
@@ -52,7 +49,7 @@ inline bool hasAvx2()
             name##Baseline args;                                                                             \
     }
 #else
-#define TALVANE_DISPATCHED_KERNEL(name, params, args)                                                        \
+#define TALVANE_KERNEL_WITH_AVX2(name, params, args)                                                         \
     void name params                                                                                         \
     {                                                                                                        \
         name##Body args;                                                                                     \
