@@ -65,38 +65,48 @@ TALVANE_KERNEL_BODY void runLanesBody(FilterLanes& L, int lanes)
 }
 
 #ifdef TALVANE_HAS_AVX2_PATH
-// Eight lanes at a time with their state held in registers across the sub-block; each operation is
-// the scalar recursion's, in its order.
-template <FilterType type>
-TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
+// Groups of eight lanes with their state held in registers across the sub-block; `Groups` groups
+// run interleaved so that their dependency chains overlap. Each operation is the scalar
+// recursion's, in its order.
+template <FilterType type, int Groups>
+TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void runGroupsAvx2(FilterLanes& L, int first)
 {
     const __m256 inputShare = _mm256_set1_ps(kFeedbackInputShare);
-    for (int v = 0; v < lanes; v += 8)
+    __m256 x0[Groups], fb[Groups], y1[Groups], y2[Groups], y3[Groups], y4[Groups];
+    for (int g = 0; g < Groups; ++g)
     {
-        const __m256 p = _mm256_load_ps(L.p + v), p2 = _mm256_load_ps(L.p2 + v), f = _mm256_load_ps(L.f + v);
-        const __m256 k = _mm256_load_ps(L.k + v), comp = _mm256_load_ps(L.comp + v);
-        __m256 x0 = _mm256_load_ps(L.x0 + v), fb = _mm256_load_ps(L.fb + v);
-        __m256 y1 = _mm256_load_ps(L.y1 + v), y2 = _mm256_load_ps(L.y2 + v);
-        __m256 y3 = _mm256_load_ps(L.y3 + v), y4 = _mm256_load_ps(L.y4 + v);
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        const int v = first + 8 * g;
+        x0[g] = _mm256_load_ps(L.x0 + v);
+        fb[g] = _mm256_load_ps(L.fb + v);
+        y1[g] = _mm256_load_ps(L.y1 + v);
+        y2[g] = _mm256_load_ps(L.y2 + v);
+        y3[g] = _mm256_load_ps(L.y3 + v);
+        y4[g] = _mm256_load_ps(L.y4 + v);
+    }
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int g = 0; g < Groups; ++g)
         {
+            const int v = first + 8 * g;
+            const __m256 p = _mm256_load_ps(L.p + v), p2 = _mm256_load_ps(L.p2 + v),
+                         f = _mm256_load_ps(L.f + v);
             float* io = L.samples[j] + v;
             const __m256 s = _mm256_load_ps(io);
-            const __m256 x = _mm256_sub_ps(s, _mm256_mul_ps(_mm256_mul_ps(comp, fb), k));
-            const __m256 n1 =
-                _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p, x0), _mm256_mul_ps(p, x)), _mm256_mul_ps(f, y1));
-            const __m256 n2 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p, y1), _mm256_mul_ps(p, n1)),
-                                            _mm256_mul_ps(f, y2));
-            const __m256 n3 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p2, y2), _mm256_mul_ps(p, n2)),
-                                            _mm256_mul_ps(f, y3));
-            const __m256 n4 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p2, y3), _mm256_mul_ps(p, n3)),
-                                            _mm256_mul_ps(f, y4));
-            x0 = x;
-            y1 = n1;
-            y2 = n2;
-            y3 = n3;
-            y4 = n4;
-            fb = _mm256_sub_ps(n4, _mm256_mul_ps(inputShare, s));
+            const __m256 x = _mm256_sub_ps(
+                s, _mm256_mul_ps(_mm256_mul_ps(_mm256_load_ps(L.comp + v), fb[g]), _mm256_load_ps(L.k + v)));
+            const __m256 n1 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p, x0[g]), _mm256_mul_ps(p, x)),
+                                            _mm256_mul_ps(f, y1[g]));
+            const __m256 n2 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p, y1[g]), _mm256_mul_ps(p, n1)),
+                                            _mm256_mul_ps(f, y2[g]));
+            const __m256 n3 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p2, y2[g]), _mm256_mul_ps(p, n2)),
+                                            _mm256_mul_ps(f, y3[g]));
+            const __m256 n4 = _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(p2, y3[g]), _mm256_mul_ps(p, n3)),
+                                            _mm256_mul_ps(f, y4[g]));
+            x0[g] = x;
+            y1[g] = n1;
+            y2[g] = n2;
+            y3[g] = n3;
+            y4[g] = n4;
+            fb[g] = _mm256_sub_ps(n4, _mm256_mul_ps(inputShare, s));
             __m256 out;
             if constexpr (type == FilterType::LowPass)
                 out = n4;
@@ -111,13 +121,26 @@ TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
                     _mm256_add_ps(_mm256_sub_ps(n4, n2), _mm256_mul_ps(_mm256_set1_ps(kNotchInputShare), s));
             _mm256_store_ps(io, out);
         }
-        _mm256_store_ps(L.x0 + v, x0);
-        _mm256_store_ps(L.fb + v, fb);
-        _mm256_store_ps(L.y1 + v, y1);
-        _mm256_store_ps(L.y2 + v, y2);
-        _mm256_store_ps(L.y3 + v, y3);
-        _mm256_store_ps(L.y4 + v, y4);
+    for (int g = 0; g < Groups; ++g)
+    {
+        const int v = first + 8 * g;
+        _mm256_store_ps(L.x0 + v, x0[g]);
+        _mm256_store_ps(L.fb + v, fb[g]);
+        _mm256_store_ps(L.y1 + v, y1[g]);
+        _mm256_store_ps(L.y2 + v, y2[g]);
+        _mm256_store_ps(L.y3 + v, y3[g]);
+        _mm256_store_ps(L.y4 + v, y4[g]);
     }
+}
+
+template <FilterType type>
+TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
+{
+    int v = 0;
+    for (; v + 16 <= lanes; v += 16)
+        runGroupsAvx2<type, 2>(L, v);
+    if (v < lanes)
+        runGroupsAvx2<type, 1>(L, v);
 }
 #endif
 
