@@ -21,7 +21,8 @@ namespace Steinberg {
 namespace Vst {
 
 // The host context the plug-in's classes are initialised with: message and attribute objects come
-// from the SDK's host classes; the name is the VST 2 host's product name.
+// from the SDK's host classes; the name is the VST 2 host's product name. Like the SDK's host
+// application it is not reference counted and belongs to the wrapper.
 class Vst2HostContext : public HostApplication
 {
 public:
@@ -206,14 +207,14 @@ bool Vst2Wrapper::createPlugin(IPluginFactory* pluginFactory, const TUID compone
 {
     factory = pluginFactory;
     factory->addRef();
-    hostContext = new Vst2HostContext(audioMaster, &effect);
+    hostContext = std::make_unique<Vst2HostContext>(audioMaster, &effect);
 
     if (factory->createInstance(componentId, IComponent::iid, reinterpret_cast<void**>(&component)) !=
         kResultOk)
         component = nullptr;
     if (!component)
         return false;
-    if (component->initialize(hostContext) != kResultOk)
+    if (component->initialize(hostContext.get()) != kResultOk)
     {
         component->release();
         component = nullptr;
@@ -251,7 +252,7 @@ bool Vst2Wrapper::createController()
             kResultOk &&
         controller)
     {
-        if (controller->initialize(hostContext) != kResultOk)
+        if (controller->initialize(hostContext.get()) != kResultOk)
         {
             controller->release();
             controller = nullptr;
@@ -436,7 +437,8 @@ void Vst2Wrapper::destroyPlugin()
         component->terminate();
         releaseAndClear(component);
     }
-    releaseAndClear(hostContext);
+    // The SDK's host application object is not reference counted: it lives as long as its owner.
+    hostContext.reset();
     releaseAndClear(factory);
 }
 

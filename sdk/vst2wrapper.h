@@ -162,7 +162,7 @@ private:
     std::atomic<std::thread::id> uiThread;
 
     // The plug-in.
-    Vst2HostContext* hostContext = nullptr;
+    std::unique_ptr<Vst2HostContext> hostContext;
     IPluginFactory* factory = nullptr;
     IComponent* component = nullptr;
     IAudioProcessor* processor = nullptr;
