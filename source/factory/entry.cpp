@@ -1,21 +1,29 @@
 // Module entry points. Linux VST 3 hosts call ModuleEntry / ModuleExit; InitDll / ExitDll are the
 // Windows-era names of the same hooks. Initialisation and shutdown have nothing to do.
+#include "source/factory/modulehooks.h"
+
 #include "pluginterfaces/base/fplatform.h"
 
-namespace {
+namespace talvane {
 
 bool InitModule()
 {
     return true;
 }
+
 bool DeinitModule()
 {
     return true;
 }
 
-int moduleUsers = 0;
+} // namespace talvane
 
+namespace {
+int moduleUsers = 0;
 } // namespace
+
+using talvane::DeinitModule;
+using talvane::InitModule;
 
 extern "C" {
 

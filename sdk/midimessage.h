@@ -1,0 +1,38 @@
+// A channel-voice MIDI message as the VST 3 side needs it: a note-on or note-off event, or the value
+// of a controller that the edit controller may map onto a parameter (IMidiMapping numbers: 0..127
+// control changes, kAfterTouch for channel pressure, kPitchBend for the pitch wheel).
+#pragma once
+
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
+#include "pluginterfaces/vst/vsttypes.h"
+
+namespace Steinberg {
+namespace Vst {
+
+struct MidiMessage
+{
+    enum class Kind
+    {
+        Ignored, // system messages, program changes, polyphonic pressure, malformed bytes
+        NoteOn,
+        NoteOff,
+        Controller,
+    };
+
+    Kind kind = Kind::Ignored;
+    int16 channel = 0; // 0..15
+    int16 pitch = 0;
+    float velocity = 0.0f; // 0..1
+    CtrlNumber controller = 0;
+    ParamValue value = 0.0; // normalized controller value 0..1
+
+    // Decodes three MIDI bytes. A note-on with velocity 0 is a note-off, as MIDI defines it.
+    static MidiMessage decode(uint8 status, uint8 data1, uint8 data2);
+};
+
+// The 14-bit pitch-wheel position as a normalized value: 0 is 0, the centre 8192 is exactly 0.5
+// (so a wheel at rest bends nothing) and 16383 is 1.
+ParamValue pitchBendToNormalized(int32 position14Bit);
+
+} // namespace Vst
+} // namespace Steinberg
