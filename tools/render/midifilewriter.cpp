@@ -89,8 +89,18 @@ void MidiFileWriter::timeSignature(double quarters, int numerator, int denominat
 
 void MidiFileWriter::note(double start, double length, int key, int velocity, int channel)
 {
-    add(start, kNoteOnStatus | (channel & kChannelMask), key, velocity);
-    add(start + length, kNoteOffStatus | (channel & kChannelMask), key, 0);
+    noteOn(start, key, velocity, channel);
+    noteOff(start + length, key, channel);
+}
+
+void MidiFileWriter::noteOn(double quarters, int key, int velocity, int channel)
+{
+    add(quarters, kNoteOnStatus | (channel & kChannelMask), key, velocity);
+}
+
+void MidiFileWriter::noteOff(double quarters, int key, int channel)
+{
+    add(quarters, kNoteOffStatus | (channel & kChannelMask), key, 0);
 }
 
 void MidiFileWriter::controlChange(double quarters, int controller, int value, int channel)

@@ -23,6 +23,9 @@ public:
     void timeSignature(double quarters, int numerator, int denominator);
     // A note from `start` lasting `length` quarters; velocity 1..127.
     void note(double start, double length, int key, int velocity, int channel = 0);
+    // The two halves of a note on their own; a note-on of velocity 0 is a note-off in MIDI.
+    void noteOn(double quarters, int key, int velocity, int channel = 0);
+    void noteOff(double quarters, int key, int channel = 0);
     void controlChange(double quarters, int controller, int value, int channel = 0);
     void pitchBend(double quarters, int value14Bit, int channel = 0);
 

@@ -8,8 +8,9 @@ namespace {
 constexpr double kMicrosPerSecond = 1.0e6;
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kQuarterDenominator = 4.0;
-// A position this close below a bar line belongs to the new bar: it is the line, less rounding.
-constexpr double kBarLineTolerance = 1.0e-9;
+// A position this close below a bar line belongs to the new bar: it is the line, less the rounding
+// of tempos to whole microseconds per quarter.
+constexpr double kBarLineTolerance = 1.0e-5;
 
 bool sameSignature(const TempoSegment& a, const TempoSegment& b)
 {
