@@ -134,13 +134,14 @@ double normalizedOrThrow(const std::string& title, const std::string& value, con
 double steppedValue(IEditController& controller, const Found& found, const std::string& value)
 {
     const ParameterInfo& info = found.info;
-    if (!looksNormalized(value))
-        for (int32 step = 0; step <= info.stepCount; ++step)
-            if (stepText(controller, info, step) == value)
-                return static_cast<double>(step) / info.stepCount;
-    const std::string range = stepText(controller, info, 0) + " .. " + stepText(controller, info, info.stepCount);
-    return normalizedOrThrow(found.title, value,
-                             "not one of its values " + range + " nor a normalized value 0.0 .. 1.0");
+    const std::string expected = "not one of its values " + stepText(controller, info, 0) + " .. " +
+                                 stepText(controller, info, info.stepCount) + " nor a normalized value 0.0 .. 1.0";
+    if (looksNormalized(value))
+        return normalizedOrThrow(found.title, value, expected);
+    for (int32 step = 0; step <= info.stepCount; ++step)
+        if (stepText(controller, info, step) == value)
+            return static_cast<double>(step) / info.stepCount;
+    throw RenderError(settingText(found.title, value) + ": " + expected);
 }
 
 } // namespace
