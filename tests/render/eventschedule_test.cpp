@@ -48,7 +48,8 @@ TEST(EventSchedule, EveryEventReachesItsBlockOnceAtItsOffset)
                 keys.push_back(e.key);
             });
         EXPECT_TRUE(cursor.done());
-        EXPECT_EQ(delivered, (std::vector<std::int64_t>{0, 1, 1, 10, 12, 200, 200, 1000})) << "block " << block;
+        EXPECT_EQ(delivered, (std::vector<std::int64_t>{0, 1, 1, 10, 12, 200, 200, 1000}))
+            << "block " << block;
         // Events of one sample keep the order of the file.
         EXPECT_EQ(keys, (std::vector<int>{40, 41, 42, 43, 44, 45, 46, 47})) << "block " << block;
     }

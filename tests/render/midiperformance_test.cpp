@@ -57,7 +57,8 @@ protected:
 // A one-track file around the given track data, with 96 ticks per quarter.
 std::vector<std::uint8_t> fileWithTrack(std::vector<std::uint8_t> track)
 {
-    std::vector<std::uint8_t> bytes = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0};
+    std::vector<std::uint8_t> bytes = {'M', 'T', 'h', 'd', 0,   0,   0,   6, 0, 0, 0,
+                                       1,   0,   96,  'M', 'T', 'r', 'k', 0, 0, 0};
     bytes.push_back(static_cast<std::uint8_t>(track.size()));
     bytes.insert(bytes.end(), track.begin(), track.end());
     return bytes;
@@ -205,20 +206,22 @@ TEST_F(MidiReading, EveryShortenedFileIsRefusedInOneLine)
 
 TEST_F(MidiReading, DamagedFilesNameWhatIsWrong)
 {
-    EXPECT_EQ(readFailure(scratch.path("absent.mid")), "cannot open " + scratch.path("absent.mid") +
-                                                            ": No such file or directory");
-    const std::string text = saveBytes({'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!', '!'});
+    EXPECT_EQ(readFailure(scratch.path("absent.mid")),
+              "cannot open " + scratch.path("absent.mid") + ": No such file or directory");
+    const std::string text =
+        saveBytes({'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!', '!'});
     EXPECT_NE(readFailure(text).find("does not begin with a MIDI header"), std::string::npos);
 
     // Data where a status byte must be.
-    EXPECT_NE(readFailure(saveBytes(fileWithTrack({0x00, 0x40, 0x40, 0x00, 0xFF, 0x2F, 0x00}))).find("damaged"),
-              std::string::npos);
+    EXPECT_NE(
+        readFailure(saveBytes(fileWithTrack({0x00, 0x40, 0x40, 0x00, 0xFF, 0x2F, 0x00}))).find("damaged"),
+        std::string::npos);
     // A track that stops in the middle of a note-on, with no end-of-track event.
     const std::string unfinished = saveBytes(fileWithTrack({0x00, 0x90, 0x40, 0x40, 0x60, 0x80, 0x40}));
     EXPECT_NE(readFailure(unfinished).find("damaged"), std::string::npos);
 
-    std::vector<std::uint8_t> smpte = fileWithTrack({0x00, 0x90, 0x40, 0x40, 0x60, 0x80, 0x40, 0x00, 0x00, 0xFF,
-                                                      0x2F, 0x00});
+    std::vector<std::uint8_t> smpte =
+        fileWithTrack({0x00, 0x90, 0x40, 0x40, 0x60, 0x80, 0x40, 0x00, 0x00, 0xFF, 0x2F, 0x00});
     smpte[12] = 0xE7; // -25 frames per second
     smpte[13] = 40;
     EXPECT_NE(readFailure(saveBytes(smpte)).find("SMPTE"), std::string::npos);

@@ -103,7 +103,7 @@ TEST(WavOutput, AnUnfinishedFileLeavesNothingAndAnOldFileIntact)
         WavFileWriter writer(path, 44100.0, SampleFormat::Float32);
         writer.write(kLeft, kRight, kFrames);
         EXPECT_EQ(scratch.entries().size(), 2u); // the old file and the one being written
-    } // not committed: abandoned, as when a render fails
+    }                                            // not committed: abandoned, as when a render fails
     EXPECT_EQ(scratch.entries(), std::vector<std::string>{"out.wav"});
     EXPECT_EQ(fileBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
 }
@@ -111,8 +111,9 @@ TEST(WavOutput, AnUnfinishedFileLeavesNothingAndAnOldFileIntact)
 TEST(WavOutput, UnwritablePlacesAreRefusedBeforeAnythingIsRendered)
 {
     ScratchDirectory scratch;
-    EXPECT_EQ(failureOf([&] { WavFileWriter(scratch.path("no/such/dir.wav"), 44100.0, SampleFormat::Float32); }),
-              "cannot write " + scratch.path("no/such/dir.wav") + ": No such file or directory");
+    EXPECT_EQ(
+        failureOf([&] { WavFileWriter(scratch.path("no/such/dir.wav"), 44100.0, SampleFormat::Float32); }),
+        "cannot write " + scratch.path("no/such/dir.wav") + ": No such file or directory");
     EXPECT_EQ(failureOf([&] { WavFileWriter(scratch.path(""), 44100.0, SampleFormat::Float32); }),
               "cannot write " + scratch.path("") + ": it is a directory");
     EXPECT_TRUE(scratch.entries().empty());

@@ -11,8 +11,8 @@
 #include <cmath>
 
 using namespace talvane::render;
-using talvane::presets::factoryPresets;
 using talvane::presets::FactoryPreset;
+using talvane::presets::factoryPresets;
 using talvane::testing::loadedModule;
 using talvane::testing::MemorySink;
 using talvane::testing::ScratchDirectory;
@@ -63,7 +63,8 @@ TEST(FactoryPresets, EveryOneLoadsAndSounds)
         const RenderResult result = renderPerformance(session, phrase, RenderOptions{}, sink);
         double sum = 0.0;
         for (std::size_t i = 0; i < sink.left.size(); ++i)
-            sum += static_cast<double>(sink.left[i]) * sink.left[i] + static_cast<double>(sink.right[i]) * sink.right[i];
+            sum += static_cast<double>(sink.left[i]) * sink.left[i] +
+                   static_cast<double>(sink.right[i]) * sink.right[i];
         const double rms = std::sqrt(sum / (2.0 * static_cast<double>(sink.left.size())));
         EXPECT_EQ(result.nonFiniteSamples, 0) << preset.name;
         EXPECT_GT(rms, kMinRms) << preset.name;

@@ -228,10 +228,10 @@ TEST_F(Rendering, TheFilesTempoReachesThePlugin)
 {
     // A square LFO synced to sixteenths gates the sound: eight openings a second at 120 bpm,
     // four at 60, where the file slows down after two seconds.
-    const StateBytes gate = stateWithSettings(
-        loadedModule(), {}, {},
-        {"LFO1_Waveform=3", "LFO1_Sync=1", "LFO1_Freq=0.66", "LFO1_Retrig=1", "LFO1_InitPhase=0.5",
-         "LFO1_Amount=1", "LFO1_Dest1=14", "LFO1_Amount1=0"});
+    const StateBytes gate =
+        stateWithSettings(loadedModule(), {}, {},
+                          {"LFO1_Waveform=3", "LFO1_Sync=1", "LFO1_Freq=0.66", "LFO1_Retrig=1",
+                           "LFO1_InitPhase=0.5", "LFO1_Amount=1", "LFO1_Dest1=14", "LFO1_Amount1=0"});
     MidiFileWriter writer(480);
     writer.tempo(0.0, 120.0);
     writer.tempo(4.0, 60.0);
@@ -287,7 +287,8 @@ TEST_F(Rendering, SettingsLandInTheSavedStateOverTheStateTheyStartFrom)
 {
     const StateBytes base = stateWithSettings(loadedModule(), {}, {}, {"A_Attack=0.5", "Polyphony=4"});
     ASSERT_EQ(base.size(), 600u);
-    const StateBytes changed = stateWithSettings(loadedModule(), base, "base", {"Polyphony=2", "O1_Octave=-1"});
+    const StateBytes changed =
+        stateWithSettings(loadedModule(), base, "base", {"Polyphony=2", "O1_Octave=-1"});
     PluginSession session(loadedModule());
     session.loadState(changed, "changed");
     IEditController& c = session.controller();

@@ -102,7 +102,8 @@ TEST_F(RenderTool, WritesTheFileItSaysItWrote)
              "--sample-rate", "48000", "--param", "O1_Waveform=1", "--block-size", "333"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(outcome.out.rfind("wrote " + scratch.path("out.wav") + ": 1.00 s, 48000 Hz, 24-bit, peak ", 0), 0u)
+    EXPECT_EQ(outcome.out.rfind("wrote " + scratch.path("out.wav") + ": 1.00 s, 48000 Hz, 24-bit, peak ", 0),
+              0u)
         << outcome.out;
     SF_INFO info{};
     SNDFILE* file = sf_open(scratch.path("out.wav").c_str(), SFM_READ, &info);
@@ -123,8 +124,9 @@ TEST_F(RenderTool, SavesTheStateItStartsFromWithoutRendering)
     ASSERT_EQ(state.size(), 600u);
     EXPECT_EQ(state[12 + 4 * 58], 4); // Polyphony, a stepped value stored as its plain number
 
-    const Outcome again = run({"--state", scratch.path("four.talvane"), "--param", "A_Attack=0.3", "--save-state",
-                               scratch.path("again.talvane"), scratch.path("song.mid"), scratch.path("out.wav"), "-q"});
+    const Outcome again =
+        run({"--state", scratch.path("four.talvane"), "--param", "A_Attack=0.3", "--save-state",
+             scratch.path("again.talvane"), scratch.path("song.mid"), scratch.path("out.wav"), "-q"});
     ASSERT_EQ(again.exitCode, 0) << again.err;
     const std::vector<std::uint8_t> both = fileBytes(scratch.path("again.talvane"));
     ASSERT_EQ(both.size(), 600u);
@@ -143,9 +145,12 @@ TEST_F(RenderTool, RefusesBadInputInOneLineAndLeavesNoFile)
     scratch.write("cut.mid", cut);
     expectRefusal({scratch.path("cut.mid"), out}, "is cut short");
 
-    expectRefusal({scratch.path("song.mid"), out, "--param", "O1_Wavefrom=1"}, "unknown parameter \"O1_Wavefrom\"");
-    expectRefusal({scratch.path("song.mid"), out, "--param", "O1_Octave=4"}, "O1_Octave=4: not one of its values");
-    expectRefusal({scratch.path("song.mid"), out, "--param", "F_Q=-0.1"}, "F_Q=-0.1: a value between 0 and 1");
+    expectRefusal({scratch.path("song.mid"), out, "--param", "O1_Wavefrom=1"},
+                  "unknown parameter \"O1_Wavefrom\"");
+    expectRefusal({scratch.path("song.mid"), out, "--param", "O1_Octave=4"},
+                  "O1_Octave=4: not one of its values");
+    expectRefusal({scratch.path("song.mid"), out, "--param", "F_Q=-0.1"},
+                  "F_Q=-0.1: a value between 0 and 1");
 
     scratch.write("nan.talvane", std::vector<std::uint8_t>(600, 0xFF));
     expectRefusal({scratch.path("song.mid"), out, "--state", scratch.path("nan.talvane")},
@@ -159,7 +164,8 @@ TEST_F(RenderTool, RefusesBadInputInOneLineAndLeavesNoFile)
     expectRefusal({scratch.path("song.mid"), scratch.path("no/dir/out.wav")},
                   "cannot write " + scratch.path("no/dir/out.wav") + ": No such file or directory");
     expectRefusal({scratch.path("song.mid"), scratch.path("")}, "it is a directory");
-    expectRefusal({scratch.path("song.mid"), out, "--block-size", "0"}, "--block-size needs a whole number", 2);
+    expectRefusal({scratch.path("song.mid"), out, "--block-size", "0"}, "--block-size needs a whole number",
+                  2);
     expectRefusal({scratch.path("song.mid")}, "give a MIDI file and an output file", 2);
     expectRefusal({scratch.path("song.mid"), out, "--plugin", scratch.path("none.vst3")}, "cannot load");
 }
@@ -167,16 +173,16 @@ TEST_F(RenderTool, RefusesBadInputInOneLineAndLeavesNoFile)
 TEST_F(RenderTool, AFailedRenderLeavesAnEarlierOutputAlone)
 {
     scratch.write("out.wav", {'o', 'l', 'd'});
-    expectRefusal({scratch.path("song.mid"), scratch.path("out.wav"), "--param", "Nothing=1"}, "unknown parameter");
+    expectRefusal({scratch.path("song.mid"), scratch.path("out.wav"), "--param", "Nothing=1"},
+                  "unknown parameter");
     EXPECT_EQ(textOf(scratch.path("out.wav")), "old");
 }
 
 TEST_F(RenderTool, AnInterruptedRenderLeavesNothing)
 {
     // An hour of tail in single-sample blocks is still running when the interrupt comes.
-    const Outcome outcome = run({scratch.path("song.mid"), scratch.path("out.wav"), "--tail", "3600",
-                                 "--block-size", "1"},
-                                1500);
+    const Outcome outcome =
+        run({scratch.path("song.mid"), scratch.path("out.wav"), "--tail", "3600", "--block-size", "1"}, 1500);
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.err, "talvane-render: interrupted\n");
     EXPECT_EQ(scratch.entries(), std::vector<std::string>{"song.mid"});

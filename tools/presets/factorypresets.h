@@ -10,8 +10,8 @@ namespace talvane::presets {
 
 struct FactoryPreset
 {
-    std::string name;        // also the file name, with kPresetExtension
-    std::string description; // one line: what it sounds like and what moves in it
+    std::string name;                  // also the file name, with kPresetExtension
+    std::string description;           // one line: what it sounds like and what moves in it
     std::vector<std::string> settings; // NAME=VALUE, as talvane-render's --param takes them
 };
 

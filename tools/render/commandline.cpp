@@ -45,8 +45,8 @@ double secondsInRange(const std::string& option, const std::string& text, double
 {
     const std::optional<double> value = parseReal(text);
     if (!value || *value < 0.0 || *value > highest)
-        throw UsageError(option + " needs a number of seconds from 0 to " + std::to_string(static_cast<int>(highest)) +
-                         ", not \"" + text + "\"");
+        throw UsageError(option + " needs a number of seconds from 0 to " +
+                         std::to_string(static_cast<int>(highest)) + ", not \"" + text + "\"");
     return *value;
 }
 
@@ -73,7 +73,8 @@ void setOption(CommandLine& line, const std::string& option, const std::string& 
     if (option == "--plugin")
         line.pluginPath = value;
     else if (option == "--sample-rate")
-        line.render.sampleRate = static_cast<double>(wholeInRange(option, value, kMinSampleRate, kMaxSampleRate));
+        line.render.sampleRate =
+            static_cast<double>(wholeInRange(option, value, kMinSampleRate, kMaxSampleRate));
     else if (option == "--block-size")
         line.render.blockSize = static_cast<Steinberg::int32>(wholeInRange(option, value, 1, kMaxBlockSize));
     else if (option == "--tail")

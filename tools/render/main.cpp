@@ -10,8 +10,11 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 #ifndef TALVANE_DEFAULT_PLUGIN
 #define TALVANE_DEFAULT_PLUGIN "Talvane.vst3"
@@ -49,8 +52,8 @@ StateBytes startingState(talvane::host::PluginModule& module, const CommandLine&
     return stateWithSettings(module, base, line.statePath, line.parameters);
 }
 
-void renderToFile(talvane::host::PluginModule& module, const CommandLine& line, const MidiPerformance& performance,
-            const StateBytes& state)
+void renderToFile(talvane::host::PluginModule& module, const CommandLine& line,
+                  const MidiPerformance& performance, const StateBytes& state)
 {
     PluginSession session(module);
     if (!state.empty())
@@ -58,11 +61,11 @@ void renderToFile(talvane::host::PluginModule& module, const CommandLine& line, 
     WavFileWriter output(line.outputPath, line.render.sampleRate, line.format);
     ProgressBar progress(line.quiet ? nullptr : stderr, line.render.sampleRate);
     const auto started = std::chrono::steady_clock::now();
-    const RenderResult result =
-        renderPerformance(session, performance, line.render, output, [&](std::int64_t done, std::int64_t total) {
-            progress.update(done, total);
-            return interrupted == 0;
-        });
+    const RenderResult result = renderPerformance(session, performance, line.render, output,
+                                                  [&](std::int64_t done, std::int64_t total) {
+                                                      progress.update(done, total);
+                                                      return interrupted == 0;
+                                                  });
     progress.finish();
     output.commit();
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -74,19 +77,33 @@ void renderToFile(talvane::host::PluginModule& module, const CommandLine& line, 
         std::printf("wrote %s: %.2f s, %.0f Hz, %s, peak %.3f (%.1f dBFS), rendered in %.2f s (%.0fx real "
                     "time)\n",
                     line.outputPath.c_str(), seconds, line.render.sampleRate, formatName(line.format),
-                    static_cast<double>(result.peak), decibels(result.peak), took, took > 0.0 ? seconds / took : 0.0);
+                    static_cast<double>(result.peak), decibels(result.peak), took,
+                    took > 0.0 ? seconds / took : 0.0);
+}
+
+// The bundle of the build tree the tool came from, or else the one a user install puts in ~/.vst3.
+std::string defaultPluginPath()
+{
+    struct stat info
+    {};
+    const char* home = std::getenv("HOME");
+    if (stat(TALVANE_DEFAULT_PLUGIN, &info) != 0 && home)
+        return std::string(home) + "/.vst3/Talvane.vst3";
+    return TALVANE_DEFAULT_PLUGIN;
 }
 
 int run(const std::vector<std::string>& args)
 {
-    const CommandLine line = parseCommandLine(args, TALVANE_DEFAULT_PLUGIN);
+    const std::string defaultPlugin = defaultPluginPath();
+    const CommandLine line = parseCommandLine(args, defaultPlugin);
     if (line.help)
     {
-        std::fputs(usageText(TALVANE_DEFAULT_PLUGIN).c_str(), stdout);
+        std::fputs(usageText(defaultPlugin).c_str(), stdout);
         return 0;
     }
     // The MIDI file is read first: its faults are found before the plug-in is loaded.
-    const MidiPerformance performance = line.midiPath.empty() ? MidiPerformance() : readMidiFile(line.midiPath);
+    const MidiPerformance performance =
+        line.midiPath.empty() ? MidiPerformance() : readMidiFile(line.midiPath);
     // Like most hosts, the tool keeps the module loaded until it exits. Unloading it would unload
     // the libraries it brought in as well, and FFTW keeps its planner's memory in its own statics,
     // which a leak checker then takes for lost.

@@ -55,7 +55,8 @@ void MidiFileWriter::addRaw(double quarters, const unsigned char* bytes, int len
 
 void MidiFileWriter::add(double quarters, int status, int data1, int data2)
 {
-    const unsigned char bytes[] = {static_cast<unsigned char>(status), static_cast<unsigned char>(data1 & kDataMask),
+    const unsigned char bytes[] = {static_cast<unsigned char>(status),
+                                   static_cast<unsigned char>(data1 & kDataMask),
                                    static_cast<unsigned char>(data2 & kDataMask)};
     addRaw(quarters, bytes, sizeof bytes);
 }

@@ -62,7 +62,8 @@ class SmfMessageCapture
 public:
     SmfMessageCapture()
     {
-        handler = g_log_set_handler(kSmfLogDomain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK), &capture, this);
+        handler =
+            g_log_set_handler(kSmfLogDomain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK), &capture, this);
     }
     ~SmfMessageCapture() { g_log_remove_handler(kSmfLogDomain, handler); }
     SmfMessageCapture(const SmfMessageCapture&) = delete;
@@ -72,7 +73,8 @@ public:
     const std::string& reason() const { return first; }
 
 private:
-    static void capture(const gchar* /*domain*/, GLogLevelFlags /*level*/, const gchar* message, gpointer self)
+    static void capture(const gchar* /*domain*/, GLogLevelFlags /*level*/, const gchar* message,
+                        gpointer self)
     {
         auto* capture = static_cast<SmfMessageCapture*>(self);
         // Chunks of other kinds are skipped as the file format asks; nothing is lost with them.

@@ -35,8 +35,8 @@ struct MidiEvent
 // One stretch of constant tempo and time signature.
 struct TempoSegment
 {
-    double seconds = 0.0;       // where it begins
-    double quarters = 0.0;      // the same place in quarter notes from the start
+    double seconds = 0.0;  // where it begins
+    double quarters = 0.0; // the same place in quarter notes from the start
     double microsPerQuarter = 500000.0;
     int numerator = 4;
     int denominator = 4;

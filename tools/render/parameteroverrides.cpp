@@ -135,7 +135,8 @@ double steppedValue(IEditController& controller, const Found& found, const std::
 {
     const ParameterInfo& info = found.info;
     const std::string expected = "not one of its values " + stepText(controller, info, 0) + " .. " +
-                                 stepText(controller, info, info.stepCount) + " nor a normalized value 0.0 .. 1.0";
+                                 stepText(controller, info, info.stepCount) +
+                                 " nor a normalized value 0.0 .. 1.0";
     if (looksNormalized(value))
         return normalizedOrThrow(found.title, value, expected);
     for (int32 step = 0; step <= info.stepCount; ++step)

@@ -59,13 +59,14 @@ StateBytes PluginSession::saveState()
     return stream.bytes();
 }
 
-StateBytes stateWithSettings(host::PluginModule& module, const StateBytes& base, const std::string& baseOrigin,
-                             const std::vector<std::string>& assignments)
+StateBytes stateWithSettings(host::PluginModule& module, const StateBytes& base,
+                             const std::string& baseOrigin, const std::vector<std::string>& assignments)
 {
     PluginSession session(module);
     if (!base.empty())
         session.loadState(base, baseOrigin);
-    const std::vector<ParameterSetting> settings = resolveParameterSettings(session.controller(), assignments);
+    const std::vector<ParameterSetting> settings =
+        resolveParameterSettings(session.controller(), assignments);
     if (session.plugin().setup(kSettingsSampleRate, kSettingsBlock) != kResultOk)
         throw RenderError("the plug-in refuses to process");
     host::AudioProcessRunner runner(&session.processor(), kSettingsBlock, kSettingsSampleRate);

@@ -44,7 +44,7 @@ private:
 // The state that `base` (empty: the plug-in's defaults) becomes with the NAME=VALUE `assignments`
 // applied: they are resolved through the controller, reach a processor as a host's parameter
 // changes, and the processor saves the result. Throws RenderError.
-StateBytes stateWithSettings(host::PluginModule& module, const StateBytes& base, const std::string& baseOrigin,
-                             const std::vector<std::string>& assignments);
+StateBytes stateWithSettings(host::PluginModule& module, const StateBytes& base,
+                             const std::string& baseOrigin, const std::vector<std::string>& assignments);
 
 } // namespace talvane::render

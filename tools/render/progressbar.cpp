@@ -28,8 +28,7 @@ std::string formatProgress(double fraction, double doneSeconds, double totalSeco
 
 ProgressBar::ProgressBar(std::FILE* streamIn, double sampleRateIn)
     : stream(streamIn), sampleRate(sampleRateIn), enabled(streamIn && isatty(fileno(streamIn)) != 0)
-{
-}
+{}
 
 void ProgressBar::update(std::int64_t done, std::int64_t total)
 {

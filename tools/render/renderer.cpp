@@ -46,8 +46,9 @@ public:
             return known->second;
         std::optional<ParamID> result;
         ParamID id = 0;
-        if (mapping && mapping->getMidiControllerAssignment(kEventBus, static_cast<int16>(channel),
-                                                            static_cast<CtrlNumber>(number), id) == kResultTrue)
+        if (mapping &&
+            mapping->getMidiControllerAssignment(kEventBus, static_cast<int16>(channel),
+                                                 static_cast<CtrlNumber>(number), id) == kResultTrue)
             result = id;
         cache.emplace(key, result);
         return result;
@@ -124,8 +125,8 @@ RenderResult renderPerformance(PluginSession& session, const MidiPerformance& pe
                                      static_cast<int16>(e.channel));
                 break;
             case MidiEvent::Kind::NoteOff:
-                runner.events.noteOff(offset, static_cast<int16>(e.key), e.noteId, static_cast<int16>(e.channel),
-                                      e.velocity);
+                runner.events.noteOff(offset, static_cast<int16>(e.key), e.noteId,
+                                      static_cast<int16>(e.channel), e.velocity);
                 break;
             case MidiEvent::Kind::Controller:
                 if (const std::optional<ParamID> id = controllers.parameterFor(e.channel, e.controller))

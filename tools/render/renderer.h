@@ -20,10 +20,10 @@ struct RenderOptions
 struct RenderResult
 {
     std::int64_t frames = 0;
-    float peak = 0.0f;               // largest finite magnitude in either channel
+    float peak = 0.0f;                 // largest finite magnitude in either channel
     std::int64_t nonFiniteSamples = 0; // NaN or infinite samples in either channel
-    int ignoredControllerEvents = 0; // controllers the plug-in maps to no parameter
-    Steinberg::uint32 latency = 0;   // samples dropped from the start
+    int ignoredControllerEvents = 0;   // controllers the plug-in maps to no parameter
+    Steinberg::uint32 latency = 0;     // samples dropped from the start
 };
 
 // Receives the rendered audio in order, one block at a time.
@@ -46,6 +46,7 @@ std::int64_t renderedFrames(const MidiPerformance& performance, const RenderOpti
 // theirs, and the controller is told the values; each block's process context carries the tempo,
 // time signature and position from the performance's tempo map. Throws RenderError.
 RenderResult renderPerformance(PluginSession& session, const MidiPerformance& performance,
-                               const RenderOptions& options, AudioSink& sink, const RenderProgress& progress = {});
+                               const RenderOptions& options, AudioSink& sink,
+                               const RenderProgress& progress = {});
 
 } // namespace talvane::render
