@@ -1,0 +1,74 @@
+// The factory sounds: the committed files are what their settings make, and every one sounds.
+#include "render/rendersupport.h"
+#include "support/moduletest.h"
+#include "tools/presets/factorypresets.h"
+#include "tools/render/midifilewriter.h"
+#include "tools/render/midiperformance.h"
+#include "tools/render/outputfile.h"
+#include "tools/render/pluginsession.h"
+#include "tools/render/renderer.h"
+
+#include <cmath>
+
+using namespace talvane::render;
+using talvane::presets::FactoryPreset;
+using talvane::presets::factoryPresets;
+using talvane::testing::loadedModule;
+using talvane::testing::MemorySink;
+using talvane::testing::ScratchDirectory;
+
+namespace {
+
+// Full scale and one decibel more: room for inter-sample overs of a hot preset, no more.
+constexpr float kMaxPeak = 1.12f;
+constexpr double kMinRms = 1e-3;
+
+std::string presetPath(const FactoryPreset& preset)
+{
+    return std::string(TALVANE_PRESET_DIR) + "/" + preset.name + talvane::presets::kPresetExtension;
+}
+
+} // namespace
+
+TEST(FactoryPresets, EachFileIsTheStateItsSettingsMake)
+{
+    ASSERT_GE(factoryPresets().size(), 8u);
+    for (const FactoryPreset& preset : factoryPresets())
+    {
+        const StateBytes made = stateWithSettings(loadedModule(), {}, {}, preset.settings);
+        EXPECT_EQ(made.size(), 600u);
+        EXPECT_EQ(readWholeFile(presetPath(preset)), made)
+            << preset.name << ": regenerate the files with the 'presets' target";
+    }
+}
+
+TEST(FactoryPresets, EveryOneLoadsAndSounds)
+{
+    // Low, middle and high notes, a chord and a run, as a preset is first tried out.
+    ScratchDirectory scratch;
+    MidiFileWriter writer;
+    writer.note(0.0, 1.5, 36, 100);
+    for (int key : {60, 64, 67, 71})
+        writer.note(2.0, 2.0, key, 90);
+    for (int k = 0; k < 4; ++k)
+        writer.note(4.5 + 0.5 * k, 0.6, 72 + 3 * k, 110);
+    writer.save(scratch.path("phrase.mid"));
+    const MidiPerformance phrase = readMidiFile(scratch.path("phrase.mid"));
+
+    for (const FactoryPreset& preset : factoryPresets())
+    {
+        PluginSession session(loadedModule());
+        session.loadState(readWholeFile(presetPath(preset)), preset.name);
+        MemorySink sink;
+        const RenderResult result = renderPerformance(session, phrase, RenderOptions{}, sink);
+        double sum = 0.0;
+        for (std::size_t i = 0; i < sink.left.size(); ++i)
+            sum += static_cast<double>(sink.left[i]) * sink.left[i] +
+                   static_cast<double>(sink.right[i]) * sink.right[i];
+        const double rms = std::sqrt(sum / (2.0 * static_cast<double>(sink.left.size())));
+        EXPECT_EQ(result.nonFiniteSamples, 0) << preset.name;
+        EXPECT_GT(rms, kMinRms) << preset.name;
+        EXPECT_LE(result.peak, kMaxPeak) << preset.name;
+        EXPECT_GT(result.peak, 0.1f) << preset.name;
+    }
+}
