@@ -1,0 +1,54 @@
+// The editor is part of the built module: the controller a host creates through the factory offers
+// the view "editor", which opens with its bitmaps and fonts and answers the host's queries.
+#include "support/moduletest.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
+#include "pluginterfaces/vst/ivstplugview.h"
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+// Our own platform type: the editor draws into an image only.
+constexpr const char* kOffscreenPlatformType = "TalvaneOffscreen";
+
+class EditorModule : public talvane::testing::ModuleTest
+{};
+
+TEST_F(EditorModule, TheControllerOffersAnEditorThatOpensAndCloses)
+{
+    IEditController* controller = plugin.controller();
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(controller->createView("editorx"), nullptr);
+    IPlugView* view = controller->createView("editor");
+    ASSERT_NE(view, nullptr);
+
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultTrue);
+    EXPECT_EQ(size.getWidth(), 1066);
+    EXPECT_EQ(size.getHeight(), 544);
+
+    ASSERT_EQ(view->attached(nullptr, kOffscreenPlatformType), kResultTrue);
+    // A host value reaches the open editor without harm; so does a page the editor does not show.
+    EXPECT_EQ(controller->setParamNormalized(7, 0.3), kResultTrue);
+    EXPECT_EQ(controller->setParamNormalized(130, 0.3), kResultTrue);
+
+    IParameterFinder* finder = nullptr;
+    ASSERT_EQ(view->queryInterface(IParameterFinder::iid, reinterpret_cast<void**>(&finder)), kResultOk);
+    ParamID tag = 0;
+    EXPECT_EQ(finder->findParameter(339, 483, tag), kResultFalse);
+    finder->release();
+    IContextMenuTarget* target = nullptr;
+    ASSERT_EQ(view->queryInterface(IContextMenuTarget::iid, reinterpret_cast<void**>(&target)), kResultOk);
+    EXPECT_EQ(target->executeMenuItem(1), kResultOk);
+    target->release();
+
+    EXPECT_EQ(view->removed(), kResultOk);
+    EXPECT_EQ(view->release(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,262 @@
+// A host's side of an X11 editor for tests: a private Xvfb on a free display number, stopped with
+// the test; a plug frame with a run loop that polls the registered descriptors and fires the
+// registered timers; and helpers that read window pixels and click through the XTEST extension, as
+// a real mouse would.
+#pragma once
+
+#include "gui/cgeometry.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace talvane::testing {
+
+using Clock = std::chrono::steady_clock;
+
+// A private X server on a free display number, stopped with the test.
+class Xvfb
+{
+public:
+    Xvfb()
+    {
+        for (int number = 91; number < 160 && !display && !spawnFailed; ++number)
+        {
+            const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+            struct stat info;
+            if (stat(lock.c_str(), &info) == 0 || stat(socket.c_str(), &info) == 0)
+                continue;
+            tryStart(number);
+        }
+    }
+    ~Xvfb()
+    {
+        if (display)
+            XCloseDisplay(display);
+        if (pid > 0)
+        {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    Display* display = nullptr;
+    std::string name;
+    std::string failure = "no free display number";
+
+private:
+    void tryStart(int number)
+    {
+        const std::string displayName = ":" + std::to_string(number);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        char program[] = "Xvfb";
+        std::string displayArg = displayName;
+        char screenFlag[] = "-screen";
+        char screenNumber[] = "0";
+        char geometry[] = "1280x800x24";
+        char noTcp[] = "-nolisten";
+        char tcp[] = "tcp";
+        char* argv[] = {program, displayArg.data(), screenFlag, screenNumber, geometry, noTcp, tcp, nullptr};
+        const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0)
+        {
+            pid = -1;
+            failure = "cannot run Xvfb (tools/install-deps installs it)";
+            spawnFailed = true;
+            return;
+        }
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < deadline)
+        {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid)
+            {
+                pid = -1;
+                failure = "Xvfb exited at start";
+                return;
+            }
+            display = XOpenDisplay(displayName.c_str());
+            if (display)
+            {
+                name = displayName;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        failure = "Xvfb did not accept connections";
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+
+    pid_t pid = -1;
+    bool spawnFailed = false;
+};
+
+// The host's side: a plug frame with a run loop.
+namespace x11host {
+using namespace Steinberg;
+
+class FakeHost : public IPlugFrame, public Linux::IRunLoop
+{
+public:
+    tresult PLUGIN_API resizeView(IPlugView*, ViewRect* newSize) override
+    {
+        lastResize = *newSize;
+        return kResultOk;
+    }
+    tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler, Linux::FileDescriptor fd) override
+    {
+        handler->addRef();
+        handlers[handler] = fd;
+        return kResultOk;
+    }
+    tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override
+    {
+        if (handlers.erase(handler))
+            handler->release();
+        return kResultOk;
+    }
+    tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
+    {
+        handler->addRef();
+        timers[handler] = {std::chrono::milliseconds(ms), Clock::now() + std::chrono::milliseconds(ms)};
+        return kResultOk;
+    }
+    tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
+    {
+        if (timers.erase(handler))
+            handler->release();
+        return kResultOk;
+    }
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        if (FUnknownPrivate::iidEqual(iid, IPlugFrame::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
+        {
+            *obj = static_cast<IPlugFrame*>(this);
+            return kResultOk;
+        }
+        if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
+        {
+            *obj = static_cast<Linux::IRunLoop*>(this);
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+    // Runs the loop for a while: descriptors when readable, timers when due.
+    void runFor(std::chrono::milliseconds span)
+    {
+        const auto end = Clock::now() + span;
+        while (Clock::now() < end)
+        {
+            std::vector<pollfd> fds;
+            std::vector<Linux::IEventHandler*> owners;
+            for (const auto& [handler, fd] : handlers)
+            {
+                fds.push_back({fd, POLLIN, 0});
+                owners.push_back(handler);
+            }
+            poll(fds.data(), fds.size(), 5);
+            for (size_t i = 0; i < fds.size(); ++i)
+                if ((fds[i].revents & POLLIN) && handlers.count(owners[i]))
+                    owners[i]->onFDIsSet(fds[i].fd);
+            for (auto& [handler, timer] : timers)
+                if (Clock::now() >= timer.due)
+                {
+                    timer.due += timer.interval;
+                    ++timerFirings;
+                    handler->onTimer();
+                    break; // the handler may have changed the timers
+                }
+        }
+    }
+
+    struct Timer
+    {
+        std::chrono::milliseconds interval;
+        Clock::time_point due;
+    };
+    std::map<Linux::IEventHandler*, Linux::FileDescriptor> handlers;
+    std::map<Linux::ITimerHandler*, Timer> timers;
+    ViewRect lastResize;
+    int timerFirings = 0;
+};
+
+} // namespace x11host
+using x11host::FakeHost;
+
+// Points DISPLAY at the test's server while it lives.
+class ScopedDisplay
+{
+public:
+    explicit ScopedDisplay(const std::string& name)
+    {
+        const char* previous = std::getenv("DISPLAY");
+        hadPrevious = previous != nullptr;
+        if (previous)
+            saved = previous;
+        setenv("DISPLAY", name.c_str(), 1);
+    }
+    ~ScopedDisplay()
+    {
+        if (hadPrevious)
+            setenv("DISPLAY", saved.c_str(), 1);
+        else
+            unsetenv("DISPLAY");
+    }
+    ScopedDisplay(const ScopedDisplay&) = delete;
+    ScopedDisplay& operator=(const ScopedDisplay&) = delete;
+
+private:
+    std::string saved;
+    bool hadPrevious = false;
+};
+
+inline VSTGUI::CColor windowPixel(Display* display, Window window, int x, int y)
+{
+    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return VSTGUI::kTransparentCColor;
+    const unsigned long value = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return VSTGUI::MakeCColor((value >> 16) & 0xff, (value >> 8) & 0xff, value & 0xff);
+}
+
+inline void clickAt(Display* display, int rootX, int rootY)
+{
+    XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, 0);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XFlush(display);
+}
+
+} // namespace talvane::testing
