@@ -52,33 +52,34 @@ constexpr int kMaxLanes = 24; // all voice slots, padded to whole vectors
 constexpr int kLaneGroup = 8;
 using LaneRow = float[kMaxLanes];
 using LaneBlock = LaneRow[kSubBlockInternalSamples]; // [internal sample][lane]
+// Modulation values are stepped at the host rate: internal sample j reads row j / 2.
+using ModLanes = LaneRow[kSubBlockSamples]; // [host sample][lane]
 
 int paddedLanes(int count)
 {
     return (count + kLaneGroup - 1) / kLaneGroup * kLaneGroup;
 }
 
-// A destination's 16 host-rate values per voice, spread over the 32 internal samples (sample j
-// reads host sample j / 2); padding lanes read 0.
-void spreadLanes(const OscillatorVoice* voices, int count, int destination, LaneBlock& out)
+// A destination's 16 host-rate values per voice in lane layout; padding lanes read 0.
+void spreadLanes(const OscillatorVoice* voices, int count, int destination, ModLanes& out)
 {
     for (int v = 0; v < count; ++v)
     {
         const float* row = voices[v].bus->value[destination];
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-            out[j][v] = row[j / kOversampling];
+        for (int k = 0; k < kSubBlockSamples; ++k)
+            out[k][v] = row[k];
     }
     const int padded = paddedLanes(count);
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        std::fill(out[j] + count, out[j] + padded, 0.0f);
+    for (int k = 0; k < kSubBlockSamples; ++k)
+        std::fill(out[k] + count, out[k] + padded, 0.0f);
 }
 
 // A destination's values in lane layout: spread into `scratch` when it is modulated, otherwise
 // the values are all zero and a shared block of zeros serves.
-alignas(32) const LaneBlock kZeroLanes = {};
+alignas(32) const ModLanes kZeroLanes = {};
 
-const LaneBlock& modulationLanes(const OscillatorVoice* voices, int count, int destination,
-                                 const ModRouting& routing, LaneBlock& scratch)
+const ModLanes& modulationLanes(const OscillatorVoice* voices, int count, int destination,
+                                const ModRouting& routing, ModLanes& scratch)
 {
     if (!routing.modulated[destination])
         return kZeroLanes;
@@ -179,14 +180,14 @@ TALVANE_KERNEL_WITH_AVX2(chain,
                          (samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes))
 
 // Exponential FM: the frequency scaled by fastPow(1 + 8 * amount, modulator output).
-TALVANE_KERNEL_BODY void fmIncrementsBody(const LaneBlock& amountMod, const LaneBlock& sourceL,
+TALVANE_KERNEL_BODY void fmIncrementsBody(const ModLanes& amountMod, const LaneBlock& sourceL,
                                           const LaneBlock& sourceR, const float* freq, float amount,
                                           float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
 {
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int v = 0; v < lanes; ++v)
         {
-            const float m = amountMod[j][v];
+            const float m = amountMod[j / kOversampling][v];
             const float a = clamp01(amount + m);
             const double base = 1.0f + kFmDepth * a;
             const float f = freq[v];
@@ -232,7 +233,7 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline __m128 fmFrequencyAvx2(__m128 
     return _mm_and_ps(_mm256_cvtpd_ps(product), keep);
 }
 
-TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const LaneBlock& amountMod, const LaneBlock& sourceL,
+TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const ModLanes& amountMod, const LaneBlock& sourceL,
                                           const LaneBlock& sourceR, const float* freq, float amount,
                                           float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
 {
@@ -245,7 +246,7 @@ TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const LaneBlock& amountMod, const Lane
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int v = 0; v < lanes; v += 8)
         {
-            const __m256 m = _mm256_load_ps(&amountMod[j][v]);
+            const __m256 m = _mm256_load_ps(&amountMod[j / kOversampling][v]);
             const __m256 a = avx2::clamp01(_mm256_add_ps(amountV, m));
             const __m256 base = _mm256_add_ps(one, _mm256_mul_ps(depth, a));
             const __m256 f = _mm256_load_ps(freq + v);
@@ -267,7 +268,7 @@ TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const LaneBlock& amountMod, const Lane
 
 #endif
 TALVANE_KERNEL_WITH_AVX2(fmIncrements,
-                         (const LaneBlock& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
+                         (const ModLanes& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
                           const float* freq, float amount, float internalRate, LaneBlock& incL,
                           LaneBlock& incR, int lanes),
                          (amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes))
@@ -276,7 +277,7 @@ TALVANE_KERNEL_WITH_AVX2(fmIncrements,
 // modulation the pan gains and the level are the same for every lane and sample.
 template <bool panModulated, bool mixModulated>
 TALVANE_KERNEL_BODY void panAndMixLanesBody(const LaneBlock& rawL, const LaneBlock& rawR,
-                                            const LaneBlock& panMod, const LaneBlock& levelMod, float panning,
+                                            const ModLanes& panMod, const ModLanes& levelMod, float panning,
                                             float mix, LaneBlock& pannedL, LaneBlock& pannedR,
                                             LaneBlock& outL, LaneBlock& outR, int lanes)
 {
@@ -290,7 +291,7 @@ TALVANE_KERNEL_BODY void panAndMixLanesBody(const LaneBlock& rawL, const LaneBlo
             float gainL = fixedGainL, gainR = fixedGainR;
             if constexpr (panModulated)
             {
-                const float u = clamp01((panMod[j][v] + 1.0f) * 0.5f + panning - 0.5f);
+                const float u = clamp01((panMod[j / kOversampling][v] + 1.0f) * 0.5f + panning - 0.5f);
                 gainL = u > 0.5f ? 2.0f * (1.0f - u) : 1.0f;
                 gainR = u > 0.5f ? 1.0f : 2.0f * u;
             }
@@ -298,24 +299,23 @@ TALVANE_KERNEL_BODY void panAndMixLanesBody(const LaneBlock& rawL, const LaneBlo
             pannedR[j][v] = gainR * rawR[j][v];
             float level = mix;
             if constexpr (mixModulated)
-                level = clamp01(mix + levelMod[j][v]);
+                level = clamp01(mix + levelMod[j / kOversampling][v]);
             outL[j][v] += kOutputScale * level * pannedL[j][v];
             outR[j][v] += kOutputScale * level * pannedR[j][v];
         }
 }
 
 template <bool panModulated, bool mixModulated>
-TALVANE_KERNEL_BODY void panAndMixCase(const LaneBlock& rawL, const LaneBlock& rawR, const LaneBlock& panMod,
-                                       const LaneBlock& levelMod, float panning, float mix,
-                                       LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
-                                       LaneBlock& outR, int lanes)
+TALVANE_KERNEL_BODY void panAndMixCase(const LaneBlock& rawL, const LaneBlock& rawR, const ModLanes& panMod,
+                                       const ModLanes& levelMod, float panning, float mix, LaneBlock& pannedL,
+                                       LaneBlock& pannedR, LaneBlock& outL, LaneBlock& outR, int lanes)
 {
     panAndMixLanesBody<panModulated, mixModulated>(rawL, rawR, panMod, levelMod, panning, mix, pannedL,
                                                    pannedR, outL, outR, lanes);
 }
 
 TALVANE_KERNEL_BODY void panAndMixDispatchBody(const LaneBlock& rawL, const LaneBlock& rawR,
-                                               const LaneBlock& panMod, const LaneBlock& levelMod,
+                                               const ModLanes& panMod, const ModLanes& levelMod,
                                                float panning, float mix, bool panModulated, bool mixModulated,
                                                LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
                                                LaneBlock& outR, int lanes)
@@ -335,7 +335,7 @@ TALVANE_KERNEL_BODY void panAndMixDispatchBody(const LaneBlock& rawL, const Lane
 }
 #ifdef TALVANE_HAS_AVX2_PATH
 TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const LaneBlock& rawR,
-                                               const LaneBlock& panMod, const LaneBlock& levelMod,
+                                               const ModLanes& panMod, const ModLanes& levelMod,
                                                float panning, float mix, bool panModulated, bool mixModulated,
                                                LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
                                                LaneBlock& outR, int lanes)
@@ -357,7 +357,7 @@ TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const Lane
             __m256 gainL = fixedGainL, gainR = fixedGainR;
             if (panModulated)
             {
-                const __m256 m = _mm256_load_ps(&panMod[j][v]);
+                const __m256 m = _mm256_load_ps(&panMod[j / kOversampling][v]);
                 const __m256 u = avx2::clamp01(
                     _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(_mm256_add_ps(m, one), half), pan), half));
                 const __m256 right = avx2::greater(u, half);
@@ -369,9 +369,10 @@ TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const Lane
             _mm256_store_ps(&pannedL[j][v], pL);
             _mm256_store_ps(&pannedR[j][v], pR);
             const __m256 level =
-                mixModulated ? _mm256_mul_ps(
-                                   scale, avx2::clamp01(_mm256_add_ps(mixV, _mm256_load_ps(&levelMod[j][v]))))
-                             : fixedLevel;
+                mixModulated
+                    ? _mm256_mul_ps(scale, avx2::clamp01(_mm256_add_ps(
+                                               mixV, _mm256_load_ps(&levelMod[j / kOversampling][v]))))
+                    : fixedLevel;
             _mm256_store_ps(&outL[j][v],
                             _mm256_add_ps(_mm256_load_ps(&outL[j][v]), _mm256_mul_ps(level, pL)));
             _mm256_store_ps(&outR[j][v],
@@ -380,8 +381,8 @@ TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const Lane
 }
 #endif
 TALVANE_KERNEL_WITH_AVX2(panAndMixDispatch,
-                         (const LaneBlock& rawL, const LaneBlock& rawR, const LaneBlock& panMod,
-                          const LaneBlock& levelMod, float panning, float mix, bool panModulated,
+                         (const LaneBlock& rawL, const LaneBlock& rawR, const ModLanes& panMod,
+                          const ModLanes& levelMod, float panning, float mix, bool panModulated,
                           bool mixModulated, LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
                           LaneBlock& outR, int lanes),
                          (rawL, rawR, panMod, levelMod, panning, mix, panModulated, mixModulated, pannedL,
@@ -393,15 +394,15 @@ struct RingAmounts
 };
 
 TALVANE_KERNEL_BODY void ringLanesBody(const LaneBlock* pannedL, const LaneBlock* pannedR,
-                                       const LaneBlock& m12, const LaneBlock& m13, const LaneBlock& m23,
+                                       const ModLanes& m12, const ModLanes& m13, const ModLanes& m23,
                                        RingAmounts rm, LaneBlock& outL, LaneBlock& outR, int lanes)
 {
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int v = 0; v < lanes; ++v)
         {
-            const float a12 = clamp01(rm.rm12 + m12[j][v]);
-            const float a13 = clamp01(rm.rm13 + m13[j][v]);
-            const float a23 = clamp01(rm.rm23 + m23[j][v]);
+            const float a12 = clamp01(rm.rm12 + m12[j / kOversampling][v]);
+            const float a13 = clamp01(rm.rm13 + m13[j / kOversampling][v]);
+            const float a23 = clamp01(rm.rm23 + m23[j / kOversampling][v]);
             const float o1L = pannedL[0][j][v], o2L = pannedL[1][j][v], o3L = pannedL[2][j][v];
             const float o1R = pannedR[0][j][v], o2R = pannedR[1][j][v], o3R = pannedR[2][j][v];
             outL[j][v] += kOutputScale * ((a13 * o1L + a23 * o2L) * o3L + a12 * o1L * o2L);
@@ -410,7 +411,7 @@ TALVANE_KERNEL_BODY void ringLanesBody(const LaneBlock* pannedL, const LaneBlock
 }
 #ifdef TALVANE_HAS_AVX2_PATH
 TALVANE_TARGET_AVX2 void ringLanesAvx2(const LaneBlock* pannedL, const LaneBlock* pannedR,
-                                       const LaneBlock& m12, const LaneBlock& m13, const LaneBlock& m23,
+                                       const ModLanes& m12, const ModLanes& m13, const ModLanes& m23,
                                        RingAmounts rm, LaneBlock& outL, LaneBlock& outR, int lanes)
 {
     const __m256 rm12 = _mm256_set1_ps(rm.rm12), rm13 = _mm256_set1_ps(rm.rm13),
@@ -419,9 +420,9 @@ TALVANE_TARGET_AVX2 void ringLanesAvx2(const LaneBlock* pannedL, const LaneBlock
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int v = 0; v < lanes; v += 8)
         {
-            const __m256 a12 = avx2::clamp01(_mm256_add_ps(rm12, _mm256_load_ps(&m12[j][v])));
-            const __m256 a13 = avx2::clamp01(_mm256_add_ps(rm13, _mm256_load_ps(&m13[j][v])));
-            const __m256 a23 = avx2::clamp01(_mm256_add_ps(rm23, _mm256_load_ps(&m23[j][v])));
+            const __m256 a12 = avx2::clamp01(_mm256_add_ps(rm12, _mm256_load_ps(&m12[j / kOversampling][v])));
+            const __m256 a13 = avx2::clamp01(_mm256_add_ps(rm13, _mm256_load_ps(&m13[j / kOversampling][v])));
+            const __m256 a23 = avx2::clamp01(_mm256_add_ps(rm23, _mm256_load_ps(&m23[j / kOversampling][v])));
             for (int c = 0; c < 2; ++c)
             {
                 const LaneBlock* panned = c == 0 ? pannedL : pannedR;
@@ -439,8 +440,8 @@ TALVANE_TARGET_AVX2 void ringLanesAvx2(const LaneBlock* pannedL, const LaneBlock
 }
 #endif
 TALVANE_KERNEL_WITH_AVX2(ringLanes,
-                         (const LaneBlock* pannedL, const LaneBlock* pannedR, const LaneBlock& m12,
-                          const LaneBlock& m13, const LaneBlock& m23, RingAmounts rm, LaneBlock& outL,
+                         (const LaneBlock* pannedL, const LaneBlock* pannedR, const ModLanes& m12,
+                          const ModLanes& m13, const ModLanes& m23, RingAmounts rm, LaneBlock& outL,
                           LaneBlock& outR, int lanes),
                          (pannedL, pannedR, m12, m13, m23, rm, outL, outR, lanes))
 
@@ -457,7 +458,8 @@ struct OscillatorStage::Lanes
     alignas(32) LaneRow fixedScale;     // without stretch modulation
     alignas(32) LaneBlock scale;
     alignas(32) LaneBlock rawL, rawR;
-    alignas(32) LaneBlock modA, modB, modC;
+    alignas(32) ModLanes modA, modB, modC;  // modulation rows
+    alignas(32) LaneBlock sourceL, sourceR; // the modulator mix of oscillator 3's FM
     alignas(32) LaneBlock pannedL[kNumOscillators], pannedR[kNumOscillators];
     alignas(32) LaneBlock outL, outR;
 };
@@ -603,10 +605,10 @@ void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
     const bool stretchModulated = routing.modulated[stretchDest];
     if (stretchModulated)
     {
-        spreadLanes(voices, count, stretchDest, L.scale);
-        for (LaneRow& row : L.scale)
-            for (float& v : row)
-                v = clamp01(s.stretch + v) * kStretchIndexScale;
+        spreadLanes(voices, count, stretchDest, L.modA);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            for (int v = 0; v < lanesUsed; ++v)
+                L.scale[j][v] = clamp01(s.stretch + L.modA[j / kOversampling][v]) * kStretchIndexScale;
     }
     else
     {
@@ -639,23 +641,23 @@ void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, 
     // The frequency scaled by the modulator's panned output (before its mix level).
     const bool isO2 = i == 1;
     const float amount = isO2 ? common.fm12 : common.fm3;
-    const LaneBlock& amountMod =
+    const ModLanes& amountMod =
         modulationLanes(voices, count, isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount, routing, L.modA);
     // The modulator: oscillator 1 for oscillator 2; a mix of oscillators 1 and 2 for oscillator 3.
     const LaneBlock* sourceL = &L.pannedL[0];
     const LaneBlock* sourceR = &L.pannedR[0];
     if (!isO2)
     {
-        const LaneBlock& mixMod = modulationLanes(voices, count, mod_dest::kFm3OscMix, routing, L.modB);
+        const ModLanes& mixMod = modulationLanes(voices, count, mod_dest::kFm3OscMix, routing, L.modB);
         for (int j = 0; j < kSubBlockInternalSamples; ++j)
             for (int v = 0; v < lanesUsed; ++v)
             {
-                const float x = clamp01(common.fm3Mix + mixMod[j][v]);
-                L.modB[j][v] = (1.0f - x) * L.pannedL[0][j][v] + x * L.pannedL[1][j][v];
-                L.modC[j][v] = (1.0f - x) * L.pannedR[0][j][v] + x * L.pannedR[1][j][v];
+                const float x = clamp01(common.fm3Mix + mixMod[j / kOversampling][v]);
+                L.sourceL[j][v] = (1.0f - x) * L.pannedL[0][j][v] + x * L.pannedL[1][j][v];
+                L.sourceR[j][v] = (1.0f - x) * L.pannedR[0][j][v] + x * L.pannedR[1][j][v];
             }
-        sourceL = &L.modB;
-        sourceR = &L.modC;
+        sourceL = &L.sourceL;
+        sourceR = &L.sourceR;
     }
     fmIncrements(amountMod, *sourceL, *sourceR, L.freq, amount, internalRateF, L.incL, L.incR, lanesUsed);
 }
@@ -682,9 +684,9 @@ void OscillatorStage::ringModulate(const OscillatorVoice* voices, int count, con
 {
     Lanes& L = *lanes;
     const int lanesUsed = paddedLanes(count);
-    const LaneBlock& m12 = modulationLanes(voices, count, mod_dest::kRm12, routing, L.modA);
-    const LaneBlock& m13 = modulationLanes(voices, count, mod_dest::kRm13, routing, L.modB);
-    const LaneBlock& m23 = modulationLanes(voices, count, mod_dest::kRm23, routing, L.modC);
+    const ModLanes& m12 = modulationLanes(voices, count, mod_dest::kRm12, routing, L.modA);
+    const ModLanes& m13 = modulationLanes(voices, count, mod_dest::kRm13, routing, L.modB);
+    const ModLanes& m23 = modulationLanes(voices, count, mod_dest::kRm23, routing, L.modC);
     ringLanes(L.pannedL, L.pannedR, m12, m13, m23, {common.rm12, common.rm13, common.rm23}, L.outL, L.outR,
               lanesUsed);
 }
