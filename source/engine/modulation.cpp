@@ -7,6 +7,10 @@
 #include "source/engine/wavetablebank.h"
 
 #include <algorithm>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <iterator>
 #include <cmath>
 
@@ -168,21 +172,35 @@ void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const
                   std::end(state.bus.value[routing.modulatedList[i]]), 0.0f);
 }
 
+namespace {
+void clampRow(ModBus& bus, int d)
+{
+    float* row = bus.value[d];
+#ifdef __SSE2__
+    // min(1, max(-1, x)) as std::min(std::max(x, -1), 1) computes it, NaN included, four at a time.
+    const __m128 low = _mm_set1_ps(-1.0f), high = _mm_set1_ps(1.0f);
+    for (int k = 0; k < kSubBlockSamples; k += 4)
+        _mm_storeu_ps(row + k, _mm_min_ps(high, _mm_max_ps(low, _mm_loadu_ps(row + k))));
+#else
+    for (int k = 0; k < kSubBlockSamples; ++k)
+        row[k] = clampBipolar(row[k]);
+#endif
+    bus.prev[d] = row[kSubBlockSamples - 1];
+}
+} // namespace
+
 void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const
 {
-    auto clampRow = [&state](int d) {
-        for (float& v : state.bus.value[d])
-            v = clampBipolar(v);
-        state.bus.prev[d] = state.bus.value[d][kSubBlockSamples - 1];
-    };
     if (whole)
     {
         for (int d = 0; d < kNumModDestinations; ++d)
-            clampRow(d);
+            clampRow(state.bus, d);
         return;
     }
+    // The "None" row is never written, so it stays zero.
     for (int i = 0; i < routing.modulatedCount; ++i)
-        clampRow(routing.modulatedList[i]);
+        if (routing.modulatedList[i] != mod_dest::kNone)
+            clampRow(state.bus, routing.modulatedList[i]);
 }
 
 void ModulationStage::beginSubBlock()

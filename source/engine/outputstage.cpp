@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace talvane {
 
 const float Decimator::kCoefficients[kTaps] = {
@@ -14,13 +18,17 @@ const float Decimator::kCoefficients[kTaps] = {
 
 void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right)
 {
+    float gain[kSubBlockSamples];
+    if (volumeMod)
+        for (int k = 0; k < kSubBlockSamples; ++k)
+            gain[k] = ampEnvOut[k] * (1.0f + volumeMod[k]);
+    else
+        std::copy(ampEnvOut, ampEnvOut + kSubBlockSamples, gain);
+    // The envelope runs at the host rate: each value serves two internal samples.
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
     {
-        // The envelope runs at the host rate: each value serves two internal samples.
-        const int k = j / kOversampling;
-        const float gain = volumeMod ? ampEnvOut[k] * (1.0f + volumeMod[k]) : ampEnvOut[k];
-        left[j] *= gain;
-        right[j] *= gain;
+        left[j] *= gain[j / kOversampling];
+        right[j] *= gain[j / kOversampling];
     }
 }
 
@@ -38,15 +46,27 @@ void Decimator::process(const float* input, float* output, int outputCount)
             even[kHistoryPairs + i] = input[2 * (first + i)];
             odd[kHistoryPairs + i] = input[2 * (first + i) + 1];
         }
-        // The taps are summed in order 0..28 for every output; the outputs run side by side.
-        float* y = output + first;
-        std::fill(y, y + count, 0.0f);
+        // The taps are summed in order 0..28 for every output; four outputs run side by side.
+        const float* source[kTaps];
         for (int k = 0; k < kTaps; ++k)
+            source[k] = (k % 2 == 0 ? even : odd) + kHistoryPairs - k / 2;
+        float* y = output + first;
+        int i = 0;
+#ifdef __SSE2__
+        for (; i + 4 <= count; i += 4)
         {
-            const float h = kCoefficients[k];
-            const float* source = (k % 2 == 0 ? even : odd) + kHistoryPairs - k / 2;
-            for (int i = 0; i < count; ++i)
-                y[i] += h * source[i];
+            __m128 sum = _mm_setzero_ps();
+            for (int k = 0; k < kTaps; ++k)
+                sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(kCoefficients[k]), _mm_loadu_ps(source[k] + i)));
+            _mm_storeu_ps(y + i, sum);
+        }
+#endif
+        for (; i < count; ++i)
+        {
+            float sum = 0.0f;
+            for (int k = 0; k < kTaps; ++k)
+                sum += kCoefficients[k] * source[k][i];
+            y[i] = sum;
         }
         std::copy(even + count, even + count + kHistoryPairs, pastEven);
         std::copy(odd + count, odd + count + kHistoryPairs, pastOdd);
