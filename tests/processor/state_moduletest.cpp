@@ -171,3 +171,50 @@ TEST_F(ProcessorStateModule, LoadsAndSavesWhileProcessing)
     plugin.stop();
     EXPECT_EQ(saved(), image.bytes());
 }
+
+TEST_F(ProcessorStateModule, AStateGivesTheSameSoundInAnyNewProcessor)
+{
+    // A patch set through ordinary parameter changes (random phases off, so it is deterministic).
+    ASSERT_EQ(plugin.setup(44100.0, 512), kResultOk);
+    AudioProcessRunner runner(plugin.processor(), 512, 44100.0);
+    const std::pair<ParamID, double> patch[] = {
+        {talvane::kO2On, 1.0},       {talvane::kO2Octave, 4.0 / 6}, {talvane::kFmO1O2, 0.35},
+        {talvane::kFCutoff, 0.45},   {talvane::kFQ, 0.6},           {talvane::kFAmount, 0.8},
+        {talvane::kFDecay, 0.4},     {talvane::kLfo1Retrig, 1.0},   {talvane::kLfo1Dest1, 7.0 / 83},
+        {talvane::kLfo1Amount1, 0.8}, {talvane::kARelease, 0.3},    {talvane::kGlobalVolume, 0.7}};
+    for (const auto& [id, value] : patch)
+        runner.parameterChanges.add(id, 0, value);
+    ASSERT_EQ(runner.process(512), kResultOk);
+    const std::vector<std::uint8_t> state = saved();
+
+    auto renderFrom = [&](std::vector<float>& left, std::vector<float>& right, bool withState = true) {
+        talvane::host::PluginInstance fresh;
+        ASSERT_TRUE(fresh.create(talvane::testing::loadedModule().factory()));
+        MemoryStream stream(state);
+        if (withState)
+            ASSERT_EQ(fresh.component()->setState(&stream), kResultOk);
+        ASSERT_EQ(fresh.setup(44100.0, 512), kResultOk);
+        AudioProcessRunner play(fresh.processor(), 512, 44100.0);
+        play.events.noteOn(0, 57, 0.8f);
+        for (int b = 0; b < 60; ++b)
+        {
+            if (b == 40)
+                play.events.noteOff(0, 57);
+            ASSERT_EQ(play.process(512), kResultOk);
+        }
+        left = play.renderedLeft;
+        right = play.renderedRight;
+    };
+    std::vector<float> firstL, firstR, secondL, secondR;
+    renderFrom(firstL, firstR);
+    renderFrom(secondL, secondR);
+    double energy = 0.0;
+    for (float x : firstL)
+        energy += static_cast<double>(x) * x;
+    EXPECT_GT(energy, 1.0);
+    EXPECT_EQ(firstL, secondL);
+    EXPECT_EQ(firstR, secondR);
+    std::vector<float> defaultL, defaultR;
+    renderFrom(defaultL, defaultR, false);
+    EXPECT_NE(firstL, defaultL) << "the state changed the sound";
+}
