@@ -192,7 +192,9 @@ TEST_F(ProcessorStateModule, AStateGivesTheSameSoundInAnyNewProcessor)
         ASSERT_TRUE(fresh.create(talvane::testing::loadedModule().factory()));
         MemoryStream stream(state);
         if (withState)
+        {
             ASSERT_EQ(fresh.component()->setState(&stream), kResultOk);
+        }
         ASSERT_EQ(fresh.setup(44100.0, 512), kResultOk);
         AudioProcessRunner play(fresh.processor(), 512, 44100.0);
         play.events.noteOn(0, 57, 0.8f);
