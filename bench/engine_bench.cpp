@@ -132,8 +132,12 @@ BENCHMARK(BM_MemoryPerInstance)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // ---- stages on their own, inside the engine ----
 
+// Sixteen playing voices of one engine, copied out so each stage can be run on its own, as the
+// engine runs it: all voices side by side.
 struct StageBench
 {
+    static constexpr int kVoices = 16;
+
     explicit StageBench(bool heavy)
     {
         engine = std::make_unique<SynthEngine>();
@@ -145,24 +149,45 @@ struct StageBench
         if (heavy)
             for (const auto& [id, value] : heavyPatch())
                 apply(id, static_cast<float>(value));
-        NoteEvent note;
-        note.pitch = 60;
-        note.velocity = 0.8f;
-        engine->noteIntake(note, 16, 512);
+        for (int v = 0; v < kVoices; ++v)
+        {
+            NoteEvent note;
+            note.pitch = static_cast<std::int16_t>(40 + 3 * v);
+            note.velocity = 0.8f;
+            note.noteId = v;
+            engine->noteIntake(note, 16, 512);
+            if (v % kMaxPendingNotes == kMaxPendingNotes - 1)
+                for (int i = 0; i < 3; ++i)
+                    engine->renderSubBlock(0);
+        }
         for (int i = 0; i < 4; ++i)
             engine->renderSubBlock(0);
-        slot = engine->slot(0);
+        for (int v = 0; v < kVoices; ++v)
+        {
+            slots[v] = engine->slot(v);
+            oscillatorVoices[v] = {&slots[v].osc, slots[v].voice.currentPitch, &slots[v].mod.bus, left[v], right[v]};
+            filterVoices[v] = {&slots[v].filter, &slots[v].mod.bus, 0.5f, left[v], right[v]};
+        }
     }
     void apply(ParamId id, float x)
     {
         values[id] = x;
         applyParameterToEngine(*engine, values, id, x);
     }
+    // Reports the time of one iteration divided among the voices.
+    static void perVoice(benchmark::State& state)
+    {
+        state.counters["ns_per_voice"] = benchmark::Counter(
+            static_cast<double>(state.iterations()) * kVoices, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    }
+
     DenormalGuard denormals; // as process() runs the engine
     std::unique_ptr<SynthEngine> engine;
     float values[kNumParams] = {};
-    VoiceSlot slot;
-    float left[kSubBlockInternalSamples] = {}, right[kSubBlockInternalSamples] = {};
+    VoiceSlot slots[kVoices];
+    OscillatorVoice oscillatorVoices[kVoices];
+    FilterVoice filterVoices[kVoices];
+    float left[kVoices][kSubBlockInternalSamples] = {}, right[kVoices][kSubBlockInternalSamples] = {};
 };
 
 void BM_OscillatorStage(benchmark::State& state)
@@ -170,12 +195,11 @@ void BM_OscillatorStage(benchmark::State& state)
     StageBench b(state.range(0) != 0);
     for (auto _ : state)
     {
-        b.engine->oscillators.render(b.slot.osc, b.slot.voice.currentPitch, b.slot.mod.bus,
-                                     b.engine->modulation.routing, b.left, b.right);
+        b.engine->oscillators.renderVoices(b.oscillatorVoices, StageBench::kVoices, b.engine->modulation.routing);
         benchmark::DoNotOptimize(b.left);
     }
-    state.SetLabel(state.range(0) ? "heavy, ns per voice per sub-block"
-                                  : "default, ns per voice per sub-block");
+    StageBench::perVoice(state);
+    state.SetLabel(state.range(0) ? "heavy patch, one sub-block" : "default patch, one sub-block");
 }
 BENCHMARK(BM_OscillatorStage)->Arg(0)->Arg(1);
 
@@ -184,10 +208,11 @@ void BM_FilterStage(benchmark::State& state)
     StageBench b(state.range(0) != 0);
     for (auto _ : state)
     {
-        b.engine->filter.render(b.slot.filter, b.slot.mod.bus, 0.5f, b.left, b.right);
+        b.engine->filter.renderVoices(b.filterVoices, StageBench::kVoices);
         benchmark::DoNotOptimize(b.left);
     }
-    state.SetLabel("ns per voice per sub-block");
+    StageBench::perVoice(state);
+    state.SetLabel(state.range(0) ? "heavy patch, one sub-block" : "default patch, one sub-block");
 }
 BENCHMARK(BM_FilterStage)->Arg(0)->Arg(1);
 
@@ -196,10 +221,13 @@ void BM_ModulationStage(benchmark::State& state)
     StageBench b(state.range(0) != 0);
     for (auto _ : state)
     {
-        b.engine->modulation.run(b.slot.mod, b.slot.voice.velocity);
-        benchmark::DoNotOptimize(b.slot.mod.bus.value);
+        b.engine->modulation.beginSubBlock();
+        for (VoiceSlot& slot : b.slots)
+            b.engine->modulation.run(slot.mod, slot.voice.velocity);
+        benchmark::DoNotOptimize(b.slots);
     }
-    state.SetLabel("ns per voice per sub-block");
+    StageBench::perVoice(state);
+    state.SetLabel(state.range(0) ? "heavy patch, one sub-block" : "default patch, one sub-block");
 }
 BENCHMARK(BM_ModulationStage)->Arg(0)->Arg(1);
 
