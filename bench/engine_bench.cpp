@@ -165,7 +165,8 @@ struct StageBench
         for (int v = 0; v < kVoices; ++v)
         {
             slots[v] = engine->slot(v);
-            oscillatorVoices[v] = {&slots[v].osc, slots[v].voice.currentPitch, &slots[v].mod.bus, left[v], right[v]};
+            oscillatorVoices[v] = {&slots[v].osc, slots[v].voice.currentPitch, &slots[v].mod.bus, left[v],
+                                   right[v]};
             filterVoices[v] = {&slots[v].filter, &slots[v].mod.bus, 0.5f, left[v], right[v]};
         }
     }
@@ -177,8 +178,9 @@ struct StageBench
     // Reports the time of one iteration divided among the voices.
     static void perVoice(benchmark::State& state)
     {
-        state.counters["ns_per_voice"] = benchmark::Counter(
-            static_cast<double>(state.iterations()) * kVoices, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+        state.counters["ns_per_voice"] =
+            benchmark::Counter(static_cast<double>(state.iterations()) * kVoices,
+                               benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     }
 
     DenormalGuard denormals; // as process() runs the engine
@@ -195,7 +197,8 @@ void BM_OscillatorStage(benchmark::State& state)
     StageBench b(state.range(0) != 0);
     for (auto _ : state)
     {
-        b.engine->oscillators.renderVoices(b.oscillatorVoices, StageBench::kVoices, b.engine->modulation.routing);
+        b.engine->oscillators.renderVoices(b.oscillatorVoices, StageBench::kVoices,
+                                           b.engine->modulation.routing);
         benchmark::DoNotOptimize(b.left);
     }
     StageBench::perVoice(state);
@@ -222,6 +225,10 @@ void BM_ModulationStage(benchmark::State& state)
     for (auto _ : state)
     {
         b.engine->modulation.beginSubBlock();
+        ModulationVoiceState* states[StageBench::kVoices];
+        for (int v = 0; v < StageBench::kVoices; ++v)
+            states[v] = &b.slots[v].mod;
+        b.engine->modulation.advanceLfos(states, StageBench::kVoices);
         for (VoiceSlot& slot : b.slots)
             b.engine->modulation.run(slot.mod, slot.voice.velocity);
         benchmark::DoNotOptimize(b.slots);

@@ -212,6 +212,61 @@ void ModulationStage::beginSubBlock()
         sharedIncrement[l] = rateIncrement(l, kNoModulation);
 }
 
+void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count) const
+{
+    constexpr int kLanes = 24; // all voice slots, padded to whole vectors
+    for (int l = 0; l < kNumLfos; ++l)
+    {
+        if (!routing.lfoInUse[l])
+            continue;
+        const LfoSettings& s = lfos[l];
+        if (isNoise(s.waveform))
+        {
+            // One new noise sample per host sample, whatever the rate; the phase runs on under
+            // noise too, so a later waveform change continues from it.
+            const float* noiseSamples = noise->buffer(s.waveform);
+            for (int v = 0; v < count; ++v)
+            {
+                LfoVoiceState& lfo = states[v]->lfo[l];
+                const float increment = lfoIncrement(l, states[v]->bus.prev);
+                for (int k = 0; k < kSubBlockSamples; ++k)
+                {
+                    lfo.noisePos = (lfo.noisePos + 1) & kNoiseMask;
+                    lfo.raw[k] = noiseSamples[lfo.noisePos];
+                    lfo.phase = advancePhase(lfo.phase, increment);
+                }
+            }
+            continue;
+        }
+        // The phase chains of all voices side by side. frac(phase + increment) is written as
+        // s - trunc(s), which for s >= 0 is exactly it, without a branch.
+        alignas(32) float phase[kLanes] = {};
+        alignas(32) float increment[kLanes] = {};
+        alignas(32) float raw[kSubBlockSamples][kLanes];
+        for (int v = 0; v < count; ++v)
+        {
+            phase[v] = states[v]->lfo[l].phase;
+            increment[v] = lfoIncrement(l, states[v]->bus.prev);
+        }
+        const int lanes = (count + 7) / 8 * 8;
+        const float* table = bank->table(s.waveform, kLfoTableNote);
+        for (int k = 0; k < kSubBlockSamples; ++k)
+            for (int v = 0; v < lanes; ++v)
+            {
+                raw[k][v] = table[static_cast<int>(phase[v] * kTableLength) & kTableMask];
+                const float sum = phase[v] + increment[v];
+                phase[v] = sum - static_cast<float>(static_cast<int>(sum));
+            }
+        for (int v = 0; v < count; ++v)
+        {
+            LfoVoiceState& lfo = states[v]->lfo[l];
+            lfo.phase = phase[v];
+            for (int k = 0; k < kSubBlockSamples; ++k)
+                lfo.raw[k] = raw[k][v];
+        }
+    }
+}
+
 float ModulationStage::lfoIncrement(int l, const float* prevMod) const
 {
     if (!routing.modulated[mod_dest::lfo(l, mod_dest::kLfoFreq)])
@@ -248,32 +303,7 @@ void ModulationStage::runLfo(int l, ModulationVoiceState& state) const
     for (int slot = 0; slot < kSlotsPerModulator; ++slot)
         slotAmount[slot] =
             clampBipolar(s.slots.amount[slot] + prev[mod_dest::lfo(l, mod_dest::kLfoFirstSlotAmount + slot)]);
-    const float increment = lfoIncrement(l, prev);
-
-    // The raw values follow the phase sample by sample; the phase runs on under noise too, so a
-    // later waveform change continues from it.
-    float phase = lfo.phase;
-    if (isNoise(s.waveform))
-    {
-        // One new noise sample per host sample, whatever the rate.
-        const float* noiseSamples = noise->buffer(s.waveform);
-        for (int k = 0; k < kSubBlockSamples; ++k)
-        {
-            lfo.noisePos = (lfo.noisePos + 1) & kNoiseMask;
-            lfo.raw[k] = noiseSamples[lfo.noisePos];
-            phase = advancePhase(phase, increment);
-        }
-    }
-    else
-    {
-        const float* table = bank->table(s.waveform, kLfoTableNote);
-        for (int k = 0; k < kSubBlockSamples; ++k)
-        {
-            lfo.raw[k] = table[static_cast<int>(phase * kTableLength) & kTableMask];
-            phase = advancePhase(phase, increment);
-        }
-    }
-    lfo.phase = phase;
+    // The raw values of this sub-block were computed by advanceLfos.
     float shaped[kSubBlockSamples];
     clipAndScale(lfo.raw, clipping, amount, shaped);
     addToSlots(state.bus, s.slots, slotAmount, shaped);

@@ -121,6 +121,10 @@ public:
     // Per-sub-block preparation shared by all voices; call before running any voice.
     void beginSubBlock();
 
+    // Advances the LFOs of the given voices by one sub-block, all voices side by side: their raw
+    // values, which run() then shapes and routes. Call it first in every sub-block.
+    void advanceLfos(ModulationVoiceState* const* states, int count) const;
+
     // Runs the envelopes and the modulators of one voice for one sub-block (not the glide).
     // Returns how the amplitude envelope ended, so the caller can free the voice.
     EnvelopeEnd run(ModulationVoiceState& state, float velocity) const;

@@ -368,6 +368,10 @@ void SynthEngine::renderSubBlock(int writeIndex)
             active[count++] = s;
 
     modulation.beginSubBlock();
+    ModulationVoiceState* modulationStates[kNumVoiceSlots];
+    for (int i = 0; i < count; ++i)
+        modulationStates[i] = &slots[active[i]].mod;
+    modulation.advanceLfos(modulationStates, count);
     for (int i = 0; i < count; ++i)
         modulateVoice(active[i]);
 
