@@ -105,33 +105,38 @@ struct LaneInput
     const float* at(int j) const { return data + j * stride; }
 };
 
-// One channel's phase chains: each lane reads its table and advances its phase, sample after
-// sample. The two channels of an oscillator are independent chains.
+// The phase chains: each lane reads its table and advances its phase, sample after sample.
 TALVANE_KERNEL_BODY void chainBody(const float* samples, const int* tableOffset, LaneInput scale,
-                                   LaneInput increment, float* phase, LaneBlock& raw, int lanes)
+                                   LaneInput incL, LaneInput incR, float* phaseL, float* phaseR,
+                                   LaneBlock& rawL, LaneBlock& rawR, int lanes)
 {
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
     {
         const float* scaleJ = scale.at(j);
-        const float* incJ = increment.at(j);
+        const float* incLJ = incL.at(j);
+        const float* incRJ = incR.at(j);
         for (int v = 0; v < lanes; ++v)
         {
-            float p = phase[v];
-            raw[j][v] = samples[tableOffset[v] + (static_cast<int>(p * scaleJ[v]) & kTableMask)];
-            p += incJ[v];
+            float pL = phaseL[v];
+            float pR = phaseR[v];
+            rawL[j][v] = samples[tableOffset[v] + (static_cast<int>(pL * scaleJ[v]) & kTableMask)];
+            rawR[j][v] = samples[tableOffset[v] + (static_cast<int>(pR * scaleJ[v]) & kTableMask)];
+            pL += incLJ[v];
+            pR += incRJ[v];
             // A phase above 1 loses its integer part (written without a branch, so it vectorises;
             // truncation equals the integer conversion for these magnitudes).
-            const float wrapped = p - __builtin_truncf(p);
-            phase[v] = p > 1.0f ? wrapped : p;
+            const float wrappedL = pL - __builtin_truncf(pL);
+            const float wrappedR = pR - __builtin_truncf(pR);
+            phaseL[v] = pL > 1.0f ? wrappedL : pL;
+            phaseR[v] = pR > 1.0f ? wrappedR : pR;
         }
     }
 }
 
 #ifdef TALVANE_HAS_AVX2_PATH
 // The same chains eight lanes at a time with hardware gathers, which the compiler does not use for
-// the portable body; two groups of lanes run interleaved so their chains overlap. Truncating
-// conversion and round-toward-zero match the integer conversions of the body exactly; the
-// comparison is false for NaN there as well.
+// the portable body. Truncating conversion and round-toward-zero match the integer conversions of
+// the body exactly; the comparison is false for NaN there as well.
 TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void chainStepAvx2(const float* samples, __m256& phase,
                                                                      const float* increment, __m256 rowScale,
                                                                      __m256i offset, float* out)
@@ -147,48 +152,37 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void chainStepAvx2(const float
     phase = _mm256_blendv_ps(phase, wrapped, _mm256_cmp_ps(phase, one, _CMP_GT_OQ));
 }
 
-template <int Groups>
-TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void
-chainGroupsAvx2(const float* samples, const int* tableOffset, LaneInput scale, LaneInput increment,
-                float* phase, LaneBlock& raw, int first)
+TALVANE_TARGET_AVX2 void chainAvx2(const float* samples, const int* tableOffset, LaneInput scale,
+                                   LaneInput incL, LaneInput incR, float* phaseL, float* phaseR,
+                                   LaneBlock& rawL, LaneBlock& rawR, int lanes)
 {
-    __m256i offset[Groups];
-    __m256 p[Groups];
-    for (int g = 0; g < Groups; ++g)
+    for (int v = 0; v < lanes; v += 8)
     {
-        offset[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + first + 8 * g));
-        p[g] = _mm256_load_ps(phase + first + 8 * g);
-    }
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        for (int g = 0; g < Groups; ++g)
+        const __m256i offset = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v));
+        __m256 pL = _mm256_load_ps(phaseL + v);
+        __m256 pR = _mm256_load_ps(phaseR + v);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
         {
-            const int v = first + 8 * g;
-            chainStepAvx2(samples, p[g], increment.at(j) + v, _mm256_load_ps(scale.at(j) + v), offset[g],
-                          &raw[j][v]);
+            const __m256 rowScale = _mm256_load_ps(scale.at(j) + v);
+            chainStepAvx2(samples, pL, incL.at(j) + v, rowScale, offset, &rawL[j][v]);
+            chainStepAvx2(samples, pR, incR.at(j) + v, rowScale, offset, &rawR[j][v]);
         }
-    for (int g = 0; g < Groups; ++g)
-        _mm256_store_ps(phase + first + 8 * g, p[g]);
+        _mm256_store_ps(phaseL + v, pL);
+        _mm256_store_ps(phaseR + v, pR);
+    }
 }
 
-TALVANE_TARGET_AVX2 void chainAvx2(const float* samples, const int* tableOffset, LaneInput scale,
-                                   LaneInput increment, float* phase, LaneBlock& raw, int lanes)
-{
-    int v = 0;
-    for (; v + 16 <= lanes; v += 16)
-        chainGroupsAvx2<2>(samples, tableOffset, scale, increment, phase, raw, v);
-    if (v < lanes)
-        chainGroupsAvx2<1>(samples, tableOffset, scale, increment, phase, raw, v);
-}
 #endif
 TALVANE_KERNEL_WITH_AVX2(chain,
-                         (const float* samples, const int* tableOffset, LaneInput scale, LaneInput increment,
-                          float* phase, LaneBlock& raw, int lanes),
-                         (samples, tableOffset, scale, increment, phase, raw, lanes))
+                         (const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL,
+                          LaneInput incR, float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR,
+                          int lanes),
+                         (samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, lanes))
 
-// Exponential FM for one channel: the frequency scaled by fastPow(1 + 8 * amount, modulator output).
-TALVANE_KERNEL_BODY void fmIncrementsBody(const ModLanes& amountMod, const LaneBlock& source,
-                                          const float* freq, float amount, float internalRate,
-                                          LaneBlock& increment, int lanes)
+// Exponential FM: the frequency scaled by fastPow(1 + 8 * amount, modulator output).
+TALVANE_KERNEL_BODY void fmIncrementsBody(const ModLanes& amountMod, const LaneBlock& sourceL,
+                                          const LaneBlock& sourceR, const float* freq, float amount,
+                                          float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
 {
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int v = 0; v < lanes; ++v)
@@ -197,12 +191,15 @@ TALVANE_KERNEL_BODY void fmIncrementsBody(const ModLanes& amountMod, const LaneB
             const float a = clamp01(amount + m);
             const double base = 1.0f + kFmDepth * a;
             const float f = freq[v];
-            const double product = f * fastPow(base, source[j][v]);
+            const double productL = f * fastPow(base, sourceL[j][v]);
+            const double productR = f * fastPow(base, sourceR[j][v]);
             // Negative or NaN frequencies stop the phase instead.
-            const float fm = product >= 0.0 ? static_cast<float>(product) : 0.0f;
+            const float fmL = productL >= 0.0 ? static_cast<float>(productL) : 0.0f;
+            const float fmR = productR >= 0.0 ? static_cast<float>(productR) : 0.0f;
             // FM applies where its amount or its modulation is non-zero.
             const bool applies = amount != 0.0f || m != 0.0f;
-            increment[j][v] = (applies ? fm : f) / internalRate;
+            incL[j][v] = (applies ? fmL : f) / internalRate;
+            incR[j][v] = (applies ? fmR : f) / internalRate;
         }
 }
 #ifdef TALVANE_HAS_AVX2_PATH
@@ -236,9 +233,9 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline __m128 fmFrequencyAvx2(__m128 
     return _mm_and_ps(_mm256_cvtpd_ps(product), keep);
 }
 
-TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const ModLanes& amountMod, const LaneBlock& source,
-                                          const float* freq, float amount, float internalRate,
-                                          LaneBlock& increment, int lanes)
+TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const ModLanes& amountMod, const LaneBlock& sourceL,
+                                          const LaneBlock& sourceR, const float* freq, float amount,
+                                          float internalRate, LaneBlock& incL, LaneBlock& incR, int lanes)
 {
     const __m256 amountV = _mm256_set1_ps(amount);
     const __m256 zero = _mm256_setzero_ps();
@@ -250,41 +247,31 @@ TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const ModLanes& amountMod, const LaneB
         for (int v = 0; v < lanes; v += 8)
         {
             const __m256 m = _mm256_load_ps(&amountMod[j / kOversampling][v]);
-            const __m256 base =
-                _mm256_add_ps(one, _mm256_mul_ps(depth, avx2::clamp01(_mm256_add_ps(amountV, m))));
+            const __m256 a = avx2::clamp01(_mm256_add_ps(amountV, m));
+            const __m256 base = _mm256_add_ps(one, _mm256_mul_ps(depth, a));
             const __m256 f = _mm256_load_ps(freq + v);
-            const __m256 x = _mm256_load_ps(&source[j][v]);
-            const __m256 fm =
-                _mm256_set_m128(fmFrequencyAvx2(_mm256_extractf128_ps(f, 1), _mm256_extractf128_ps(base, 1),
-                                                _mm256_extractf128_ps(x, 1)),
-                                fmFrequencyAvx2(_mm256_castps256_ps128(f), _mm256_castps256_ps128(base),
-                                                _mm256_castps256_ps128(x)));
+            const __m256 sL = _mm256_load_ps(&sourceL[j][v]);
+            const __m256 sR = _mm256_load_ps(&sourceR[j][v]);
+            const __m128 fLo = _mm256_castps256_ps128(f), fHi = _mm256_extractf128_ps(f, 1);
+            const __m128 baseLo = _mm256_castps256_ps128(base), baseHi = _mm256_extractf128_ps(base, 1);
+            const __m256 fmL = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sL, 1)),
+                                               fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sL)));
+            const __m256 fmR = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sR, 1)),
+                                               fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sR)));
             // FM applies where its amount or its modulation is non-zero.
             const __m256 applies =
                 amountSet ? _mm256_castsi256_ps(_mm256_set1_epi32(-1)) : _mm256_cmp_ps(m, zero, _CMP_NEQ_UQ);
-            _mm256_store_ps(&increment[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fm, applies), rate));
+            _mm256_store_ps(&incL[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmL, applies), rate));
+            _mm256_store_ps(&incR[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmR, applies), rate));
         }
 }
+
 #endif
 TALVANE_KERNEL_WITH_AVX2(fmIncrements,
-                         (const ModLanes& amountMod, const LaneBlock& source, const float* freq, float amount,
-                          float internalRate, LaneBlock& increment, int lanes),
-                         (amountMod, source, freq, amount, internalRate, increment, lanes))
-
-// The two channels' lanes hold the same bits: then one channel's work serves both.
-bool sameLanes(const LaneBlock& a, const LaneBlock& b, int lanes)
-{
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        if (std::memcmp(a[j], b[j], sizeof(float) * static_cast<size_t>(lanes)) != 0)
-            return false;
-    return true;
-}
-
-void copyLanes(const LaneBlock& from, LaneBlock& to, int lanes)
-{
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        std::memcpy(to[j], from[j], sizeof(float) * static_cast<size_t>(lanes));
-}
+                         (const ModLanes& amountMod, const LaneBlock& sourceL, const LaneBlock& sourceR,
+                          const float* freq, float amount, float internalRate, LaneBlock& incL,
+                          LaneBlock& incR, int lanes),
+                         (amountMod, sourceL, sourceR, freq, amount, internalRate, incL, incR, lanes))
 
 // Pan (the side away from the pan keeps a gain of exactly 1), then mix into the voice sum. Without
 // modulation the pan gains and the level are the same for every lane and sample.
@@ -630,20 +617,8 @@ void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
     const LaneInput scale =
         stretchModulated ? LaneInput::perSample(L.scale) : LaneInput::constant(L.fixedScale);
 
-    // Without stereo dephase and with the same increments the right channel repeats the left.
-    const size_t phaseBytes = sizeof(float) * static_cast<size_t>(lanesUsed);
-    const bool sameChannels =
-        std::memcmp(L.phaseR, L.phaseL, phaseBytes) == 0 && (!withFm || sameLanes(L.incL, L.incR, lanesUsed));
-    chain(bank->sampleBlock(), L.tableOffset, scale, incL, L.phaseL, L.rawL, lanesUsed);
-    if (sameChannels)
-    {
-        copyLanes(L.rawL, L.rawR, lanesUsed);
-        std::memcpy(L.phaseR, L.phaseL, phaseBytes);
-    }
-    else
-    {
-        chain(bank->sampleBlock(), L.tableOffset, scale, incR, L.phaseR, L.rawR, lanesUsed);
-    }
+    chain(bank->sampleBlock(), L.tableOffset, scale, incL, incR, L.phaseL, L.phaseR, L.rawL, L.rawR,
+          lanesUsed);
     for (int v = 0; v < count; ++v)
     {
         voices[v].state->phaseL[i] = L.phaseL[v];
@@ -684,11 +659,7 @@ void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, 
         sourceL = &L.sourceL;
         sourceR = &L.sourceR;
     }
-    fmIncrements(amountMod, *sourceL, L.freq, amount, internalRateF, L.incL, lanesUsed);
-    if (sameLanes(*sourceL, *sourceR, lanesUsed))
-        copyLanes(L.incL, L.incR, lanesUsed);
-    else
-        fmIncrements(amountMod, *sourceR, L.freq, amount, internalRateF, L.incR, lanesUsed);
+    fmIncrements(amountMod, *sourceL, *sourceR, L.freq, amount, internalRateF, L.incL, L.incR, lanesUsed);
 }
 
 void OscillatorStage::panAndMix(int i, const OscillatorVoice* voices, int count,
