@@ -172,7 +172,60 @@ TALVANE_TARGET_AVX2 void chainAvx2(const float* samples, const int* tableOffset,
     }
 }
 
+// One channel only, two lane groups interleaved: for oscillators whose right channel repeats the left.
+TALVANE_TARGET_AVX2 void monoChainAvx2(const float* samples, const int* tableOffset, LaneInput scale,
+                                       LaneInput increment, float* phase, LaneBlock& raw, int lanes)
+{
+    int v = 0;
+    for (; v + 16 <= lanes; v += 16)
+    {
+        const __m256i offsetA = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v));
+        const __m256i offsetB = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v + 8));
+        __m256 pA = _mm256_load_ps(phase + v);
+        __m256 pB = _mm256_load_ps(phase + v + 8);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        {
+            chainStepAvx2(samples, pA, increment.at(j) + v, _mm256_load_ps(scale.at(j) + v), offsetA,
+                          &raw[j][v]);
+            chainStepAvx2(samples, pB, increment.at(j) + v + 8, _mm256_load_ps(scale.at(j) + v + 8), offsetB,
+                          &raw[j][v + 8]);
+        }
+        _mm256_store_ps(phase + v, pA);
+        _mm256_store_ps(phase + v + 8, pB);
+    }
+    for (; v < lanes; v += 8)
+    {
+        const __m256i offset = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v));
+        __m256 p = _mm256_load_ps(phase + v);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            chainStepAvx2(samples, p, increment.at(j) + v, _mm256_load_ps(scale.at(j) + v), offset,
+                          &raw[j][v]);
+        _mm256_store_ps(phase + v, p);
+    }
+}
+
 #endif
+TALVANE_KERNEL_BODY void monoChainBody(const float* samples, const int* tableOffset, LaneInput scale,
+                                       LaneInput increment, float* phase, LaneBlock& raw, int lanes)
+{
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+    {
+        const float* scaleJ = scale.at(j);
+        const float* incJ = increment.at(j);
+        for (int v = 0; v < lanes; ++v)
+        {
+            float p = phase[v];
+            raw[j][v] = samples[tableOffset[v] + (static_cast<int>(p * scaleJ[v]) & kTableMask)];
+            p += incJ[v];
+            const float wrapped = p - __builtin_truncf(p);
+            phase[v] = p > 1.0f ? wrapped : p;
+        }
+    }
+}
+TALVANE_KERNEL_WITH_AVX2(monoChain,
+                         (const float* samples, const int* tableOffset, LaneInput scale, LaneInput increment,
+                          float* phase, LaneBlock& raw, int lanes),
+                         (samples, tableOffset, scale, increment, phase, raw, lanes))
 TALVANE_KERNEL_WITH_AVX2(chain,
                          (const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL,
                           LaneInput incR, float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR,
@@ -617,8 +670,20 @@ void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
     const LaneInput scale =
         stretchModulated ? LaneInput::perSample(L.scale) : LaneInput::constant(L.fixedScale);
 
-    chain(bank->sampleBlock(), L.tableOffset, scale, incL, incR, L.phaseL, L.phaseR, L.rawL, L.rawR,
-          lanesUsed);
+    // Without stereo dephase and without FM the right channel would repeat the left exactly.
+    const size_t phaseBytes = sizeof(float) * static_cast<size_t>(lanesUsed);
+    if (!withFm && std::memcmp(L.phaseR, L.phaseL, phaseBytes) == 0)
+    {
+        monoChain(bank->sampleBlock(), L.tableOffset, scale, incL, L.phaseL, L.rawL, lanesUsed);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            std::memcpy(L.rawR[j], L.rawL[j], phaseBytes);
+        std::memcpy(L.phaseR, L.phaseL, phaseBytes);
+    }
+    else
+    {
+        chain(bank->sampleBlock(), L.tableOffset, scale, incL, incR, L.phaseL, L.phaseR, L.rawL, L.rawR,
+              lanesUsed);
+    }
     for (int v = 0; v < count; ++v)
     {
         voices[v].state->phaseL[i] = L.phaseL[v];
