@@ -1,4 +1,5 @@
-// Dispatch of the engine's lane kernels between a baseline build and one for processors with AVX2.
+// Dispatch of the engine's lane kernels between a baseline build and ones for processors with AVX2
+// (and, for the heaviest kernel, AVX-512).
 // A kernel's portable body is plain loops across lanes, which the compiler vectorises for the
 // baseline; its AVX2 build is written with intrinsics. Both compute exactly the same values: the
 // same IEEE operations in the same order, and no fused multiply-add (the build forbids contraction).
@@ -12,8 +13,8 @@ inline bool detectAvx2()
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
-// Detected once when the library loads, so the audio thread only reads a flag. Tests clear it to
-// check that the baseline kernels compute the same as the AVX2 ones.
+// Detected once when the library loads, so the audio thread only reads a flag. Tests clear the
+// flags to check that every build of the kernels computes the same.
 inline bool useAvx2 = detectAvx2();
 inline bool hasAvx2()
 {
@@ -21,9 +22,29 @@ inline bool hasAvx2()
 }
 #define TALVANE_TARGET_AVX2 __attribute__((target("avx2")))
 #define TALVANE_HAS_AVX2_PATH 1
+
+// AVX-512 (foundation, doubleword/quadword and vector-length extensions) for the kernels that
+// gain most from eight doubles per operation.
+inline bool detectAvx512()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+           __builtin_cpu_supports("avx512vl");
+}
+inline bool useAvx512 = detectAvx512();
+inline bool hasAvx512()
+{
+    return useAvx512 && useAvx2;
+}
+#define TALVANE_TARGET_AVX512 __attribute__((target("avx2,avx512f,avx512dq,avx512vl")))
 #else
 inline bool useAvx2 = false;
+inline bool useAvx512 = false;
 inline bool hasAvx2()
+{
+    return false;
+}
+inline bool hasAvx512()
 {
     return false;
 }

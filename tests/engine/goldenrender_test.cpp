@@ -124,10 +124,13 @@ TEST(GoldenRender, HeavyPatchIsBitExact)
     EXPECT_EQ(renderHeavy(128), kHeavyPatchAt128);
 }
 
-TEST(GoldenRender, BaselineKernelsMatchTheVectorisedOnes)
+TEST(GoldenRender, EveryInstructionSetBuildOfTheKernelsRendersTheSame)
 {
-    const bool saved = simd::useAvx2;
-    simd::useAvx2 = false;
+    const bool savedAvx2 = simd::useAvx2, savedAvx512 = simd::useAvx512;
+    simd::useAvx512 = false; // AVX2 where the processor has it
     EXPECT_EQ(renderHeavy(512), kHeavyPatchAt512);
-    simd::useAvx2 = saved;
+    simd::useAvx2 = false; // the baseline
+    EXPECT_EQ(renderHeavy(512), kHeavyPatchAt512);
+    simd::useAvx2 = savedAvx2;
+    simd::useAvx512 = savedAvx512;
 }
