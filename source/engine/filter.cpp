@@ -142,6 +142,88 @@ TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
     if (v < lanes)
         runGroupsAvx2<type, 1>(L, v);
 }
+
+// Sixteen lanes per register where the processor has AVX-512: all 32 lanes of 16 voices in two
+// interleaved groups.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+template <FilterType type, int Groups>
+TALVANE_TARGET_AVX512 [[gnu::always_inline]] inline void runGroupsAvx512(FilterLanes& L, int first)
+{
+    const __m512 inputShare = _mm512_set1_ps(kFeedbackInputShare);
+    __m512 x0[Groups], fb[Groups], y1[Groups], y2[Groups], y3[Groups], y4[Groups];
+    for (int g = 0; g < Groups; ++g)
+    {
+        const int v = first + 16 * g;
+        x0[g] = _mm512_loadu_ps(L.x0 + v);
+        fb[g] = _mm512_loadu_ps(L.fb + v);
+        y1[g] = _mm512_loadu_ps(L.y1 + v);
+        y2[g] = _mm512_loadu_ps(L.y2 + v);
+        y3[g] = _mm512_loadu_ps(L.y3 + v);
+        y4[g] = _mm512_loadu_ps(L.y4 + v);
+    }
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int g = 0; g < Groups; ++g)
+        {
+            const int v = first + 16 * g;
+            const __m512 p = _mm512_loadu_ps(L.p + v), p2 = _mm512_loadu_ps(L.p2 + v),
+                         f = _mm512_loadu_ps(L.f + v);
+            float* io = L.samples[j] + v;
+            const __m512 s = _mm512_loadu_ps(io);
+            const __m512 x = _mm512_sub_ps(s, _mm512_mul_ps(_mm512_mul_ps(_mm512_loadu_ps(L.comp + v), fb[g]),
+                                                            _mm512_loadu_ps(L.k + v)));
+            const __m512 n1 = _mm512_sub_ps(_mm512_add_ps(_mm512_mul_ps(p, x0[g]), _mm512_mul_ps(p, x)),
+                                            _mm512_mul_ps(f, y1[g]));
+            const __m512 n2 = _mm512_sub_ps(_mm512_add_ps(_mm512_mul_ps(p, y1[g]), _mm512_mul_ps(p, n1)),
+                                            _mm512_mul_ps(f, y2[g]));
+            const __m512 n3 = _mm512_sub_ps(_mm512_add_ps(_mm512_mul_ps(p2, y2[g]), _mm512_mul_ps(p, n2)),
+                                            _mm512_mul_ps(f, y3[g]));
+            const __m512 n4 = _mm512_sub_ps(_mm512_add_ps(_mm512_mul_ps(p2, y3[g]), _mm512_mul_ps(p, n3)),
+                                            _mm512_mul_ps(f, y4[g]));
+            x0[g] = x;
+            y1[g] = n1;
+            y2[g] = n2;
+            y3[g] = n3;
+            y4[g] = n4;
+            fb[g] = _mm512_sub_ps(n4, _mm512_mul_ps(inputShare, s));
+            __m512 out;
+            if constexpr (type == FilterType::LowPass)
+                out = n4;
+            else if constexpr (type == FilterType::BandPass)
+                out = _mm512_sub_ps(n4, n2);
+            else if constexpr (type == FilterType::HighPass)
+                out = _mm512_sub_ps(x, n4);
+            else if constexpr (type == FilterType::Peak)
+                out = _mm512_sub_ps(_mm512_sub_ps(n4, n2), _mm512_mul_ps(_mm512_set1_ps(kPeakInputShare), s));
+            else
+                out =
+                    _mm512_add_ps(_mm512_sub_ps(n4, n2), _mm512_mul_ps(_mm512_set1_ps(kNotchInputShare), s));
+            _mm512_storeu_ps(io, out);
+        }
+    for (int g = 0; g < Groups; ++g)
+    {
+        const int v = first + 16 * g;
+        _mm512_storeu_ps(L.x0 + v, x0[g]);
+        _mm512_storeu_ps(L.fb + v, fb[g]);
+        _mm512_storeu_ps(L.y1 + v, y1[g]);
+        _mm512_storeu_ps(L.y2 + v, y2[g]);
+        _mm512_storeu_ps(L.y3 + v, y3[g]);
+        _mm512_storeu_ps(L.y4 + v, y4[g]);
+    }
+}
+#pragma GCC diagnostic pop
+
+template <FilterType type>
+TALVANE_TARGET_AVX512 void runLanesAvx512(FilterLanes& L, int lanes)
+{
+    int v = 0;
+    for (; v + 32 <= lanes; v += 32)
+        runGroupsAvx512<type, 2>(L, v);
+    for (; v + 16 <= lanes; v += 16)
+        runGroupsAvx512<type, 1>(L, v);
+    if (v < lanes)
+        runGroupsAvx2<type, 1>(L, v);
+}
 #endif
 
 template <FilterType type>
@@ -154,6 +236,8 @@ template <FilterType type>
 void runLanes(FilterLanes& L, int lanes)
 {
 #ifdef TALVANE_HAS_AVX2_PATH
+    if (simd::hasAvx512())
+        return runLanesAvx512<type>(L, lanes);
     if (simd::hasAvx2())
         return runLanesAvx2<type>(L, lanes);
 #endif

@@ -1,5 +1,6 @@
 #include "source/engine/modulation.h"
 
+#include "source/engine/avx2math.h"
 #include "source/engine/crandom.h"
 #include "source/engine/noisebuffers.h"
 #include "source/engine/waveforms.h"
@@ -92,6 +93,47 @@ inline float advancePhase(float phase, float increment)
         return s;
     return s < 2.0f ? s - 1.0f : frac(s);
 }
+
+constexpr int kLfoLanes = 24; // all voice slots, padded to whole vectors
+using LfoRaw = float[kSubBlockSamples][kLfoLanes];
+
+// frac(phase + increment) is written as s - trunc(s), which for s >= 0 is exactly it.
+TALVANE_KERNEL_BODY void advanceLfoLanesBody(const float* table, float* phase, const float* increment,
+                                             LfoRaw& raw, int lanes)
+{
+    for (int k = 0; k < kSubBlockSamples; ++k)
+        for (int v = 0; v < lanes; ++v)
+        {
+            raw[k][v] = table[static_cast<int>(phase[v] * kTableLength) & kTableMask];
+            const float sum = phase[v] + increment[v];
+            phase[v] = sum - static_cast<float>(static_cast<int>(sum));
+        }
+}
+
+#ifdef TALVANE_HAS_AVX2_PATH
+TALVANE_TARGET_AVX2 void advanceLfoLanesAvx2(const float* table, float* phase, const float* increment,
+                                             LfoRaw& raw, int lanes)
+{
+    const __m256 length = _mm256_set1_ps(kTableLength);
+    const __m256i mask = _mm256_set1_epi32(kTableMask);
+    for (int v = 0; v < lanes; v += 8)
+    {
+        __m256 p = _mm256_load_ps(phase + v);
+        const __m256 inc = _mm256_load_ps(increment + v);
+        for (int k = 0; k < kSubBlockSamples; ++k)
+        {
+            const __m256i index = _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(p, length)), mask);
+            _mm256_store_ps(&raw[k][v], _mm256_i32gather_ps(table, index, sizeof(float)));
+            const __m256 sum = _mm256_add_ps(p, inc);
+            p = _mm256_sub_ps(sum, _mm256_round_ps(sum, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+        }
+        _mm256_store_ps(phase + v, p);
+    }
+}
+#endif
+TALVANE_KERNEL_WITH_AVX2(advanceLfoLanes,
+                         (const float* table, float* phase, const float* increment, LfoRaw& raw, int lanes),
+                         (table, phase, increment, raw, lanes))
 
 inline bool isNoise(int w)
 {
@@ -214,7 +256,6 @@ void ModulationStage::beginSubBlock()
 
 void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count) const
 {
-    constexpr int kLanes = 24; // all voice slots, padded to whole vectors
     for (int l = 0; l < kNumLfos; ++l)
     {
         if (!routing.lfoInUse[l])
@@ -240,9 +281,9 @@ void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count
         }
         // The phase chains of all voices side by side. frac(phase + increment) is written as
         // s - trunc(s), which for s >= 0 is exactly it, without a branch.
-        alignas(32) float phase[kLanes] = {};
-        alignas(32) float increment[kLanes] = {};
-        alignas(32) float raw[kSubBlockSamples][kLanes];
+        alignas(32) float phase[kLfoLanes] = {};
+        alignas(32) float increment[kLfoLanes] = {};
+        alignas(32) LfoRaw raw;
         for (int v = 0; v < count; ++v)
         {
             phase[v] = states[v]->lfo[l].phase;
@@ -250,13 +291,7 @@ void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count
         }
         const int lanes = (count + 7) / 8 * 8;
         const float* table = bank->table(s.waveform, kLfoTableNote);
-        for (int k = 0; k < kSubBlockSamples; ++k)
-            for (int v = 0; v < lanes; ++v)
-            {
-                raw[k][v] = table[static_cast<int>(phase[v] * kTableLength) & kTableMask];
-                const float sum = phase[v] + increment[v];
-                phase[v] = sum - static_cast<float>(static_cast<int>(sum));
-            }
+        advanceLfoLanes(table, phase, increment, raw, lanes);
         for (int v = 0; v < count; ++v)
         {
             LfoVoiceState& lfo = states[v]->lfo[l];
