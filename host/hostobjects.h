@@ -3,6 +3,8 @@
 // their reference counting does not delete them, as with the SDK's HostApplication.
 #pragma once
 
+#include "sdk/refcounting.h"
+
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
@@ -15,33 +17,7 @@ namespace talvane::host {
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
-// Base of the host-owned objects: answers queryInterface for FUnknown and its interface, and keeps a
-// reference count for inspection that never frees the object.
-template <typename Interface>
-class HostOwned : public Interface
-{
-public:
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (!obj)
-            return kInvalidArgument;
-        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, Interface::iid))
-        {
-            addRef();
-            *obj = static_cast<Interface*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return static_cast<uint32>(++refs); }
-    uint32 PLUGIN_API release() override { return static_cast<uint32>(--refs); }
-
-private:
-    int refs = 1;
-};
-
-class ParamValueQueue : public HostOwned<IParamValueQueue>
+class ParamValueQueue : public OwnerManaged<IParamValueQueue>
 {
 public:
     explicit ParamValueQueue(ParamID id) : paramId(id) {}
@@ -64,7 +40,7 @@ private:
     std::vector<Point> points;
 };
 
-class ParameterChanges : public HostOwned<IParameterChanges>
+class ParameterChanges : public OwnerManaged<IParameterChanges>
 {
 public:
     int32 PLUGIN_API getParameterCount() override { return static_cast<int32>(queues.size()); }
@@ -82,7 +58,7 @@ private:
     std::vector<ParamValueQueue> queues;
 };
 
-class EventList : public HostOwned<IEventList>
+class EventList : public OwnerManaged<IEventList>
 {
 public:
     int32 PLUGIN_API getEventCount() override { return static_cast<int32>(events.size()); }
@@ -102,7 +78,7 @@ private:
 
 // A growable in-memory IBStream whose behaviour can be degraded for tests: it can fail every read
 // or write from a byte position on, or report success while moving fewer bytes than asked.
-class MemoryStream : public HostOwned<IBStream>
+class MemoryStream : public OwnerManaged<IBStream>
 {
 public:
     MemoryStream() = default;

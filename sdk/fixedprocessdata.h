@@ -3,7 +3,7 @@
 // documented per class rather than grown.
 #pragma once
 
-#include "sdk/ownermanaged.h"
+#include "sdk/refcounting.h"
 
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"

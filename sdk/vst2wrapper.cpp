@@ -2,7 +2,7 @@
 // thread's work are in vst2wrapperparameters.cpp and vst2wrapperprocess.cpp.
 #include "sdk/vst2wrapper.h"
 
-#include "sdk/ownermanaged.h"
+#include "sdk/refcounting.h"
 
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/base/ustring.h"

@@ -1,5 +1,7 @@
 #include "sdk/vstguieditor.h"
 
+#include "sdk/refcounting.h"
+
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <cstring>
@@ -9,13 +11,10 @@ namespace Vst {
 
 // The handler the host's run loop calls every idle period. Reference counted on its own, since
 // the host may keep it a little beyond the editor's wish.
-class VSTGUIEditor::IdleTimer : public Linux::ITimerHandler
+class VSTGUIEditor::IdleTimer : public HeapRefCounted<Linux::ITimerHandler>
 {
 public:
     explicit IdleTimer(VSTGUIEditor* editor) : owner(editor) {}
-    virtual ~IdleTimer() = default;
-    IdleTimer(const IdleTimer&) = delete;
-    IdleTimer& operator=(const IdleTimer&) = delete;
 
     void detach() { owner = nullptr; }
 
@@ -25,32 +24,8 @@ public:
             owner->onIdleTimer();
     }
 
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (!obj)
-            return kInvalidArgument;
-        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            FUnknownPrivate::iidEqual(iid, Linux::ITimerHandler::iid))
-        {
-            addRef();
-            *obj = static_cast<Linux::ITimerHandler*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return ++references; }
-    uint32 PLUGIN_API release() override
-    {
-        const uint32 remaining = --references;
-        if (remaining == 0)
-            delete this;
-        return remaining;
-    }
-
 private:
     VSTGUIEditor* owner;
-    uint32 references = 1;
 };
 
 VSTGUIEditor::VSTGUIEditor(EditController* controller, ViewRect* size) : EditorView(controller, size) {}

@@ -1,6 +1,7 @@
 #include "gui/platform/x11frame.h"
 
 #include "gui/cframe.h"
+#include "sdk/refcounting.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -124,13 +125,10 @@ private:
 
 // The object the host's run loop calls when the X connection is readable. Reference counted on its
 // own, because the host may hold it a little longer than the frame lives.
-class X11Frame::EventHandler : public IEventHandler
+class X11Frame::EventHandler : public Steinberg::HeapRefCounted<IEventHandler>
 {
 public:
     explicit EventHandler(X11Frame* frame) : owner(frame) {}
-    virtual ~EventHandler() = default;
-    EventHandler(const EventHandler&) = delete;
-    EventHandler& operator=(const EventHandler&) = delete;
 
     void detach() { owner = nullptr; }
 
@@ -142,31 +140,8 @@ public:
         release();
     }
 
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (!obj)
-            return Steinberg::kInvalidArgument;
-        if (iidEqual(iid, FUnknown::iid) || iidEqual(iid, IEventHandler::iid))
-        {
-            addRef();
-            *obj = static_cast<IEventHandler*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return ++references; }
-    uint32 PLUGIN_API release() override
-    {
-        const uint32 remaining = --references;
-        if (remaining == 0)
-            delete this;
-        return remaining;
-    }
-
 private:
     X11Frame* owner;
-    uint32 references = 1;
 };
 
 std::unique_ptr<IPlatformFrame> X11Frame::create(CFrame& frame, unsigned long parentWindow,
