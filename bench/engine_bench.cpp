@@ -189,7 +189,7 @@ struct StageBench
     VoiceSlot slots[kVoices];
     OscillatorVoice oscillatorVoices[kVoices];
     FilterVoice filterVoices[kVoices];
-    float left[kVoices][kSubBlockInternalSamples] = {}, right[kVoices][kSubBlockInternalSamples] = {};
+    VoiceLanes lanes = {};
 };
 
 void BM_OscillatorStage(benchmark::State& state)
@@ -211,8 +211,8 @@ void BM_FilterStage(benchmark::State& state)
     StageBench b(state.range(0) != 0);
     for (auto _ : state)
     {
-        b.engine->filter.renderVoices(b.filterVoices, StageBench::kVoices);
-        benchmark::DoNotOptimize(b.left);
+        b.engine->filter.renderVoices(b.filterVoices, StageBench::kVoices, b.lanes);
+        benchmark::DoNotOptimize(b.lanes);
     }
     StageBench::perVoice(state);
     state.SetLabel(state.range(0) ? "heavy patch, one sub-block" : "default patch, one sub-block");

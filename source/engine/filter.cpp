@@ -30,38 +30,39 @@ inline float tuning(float d)
 }
 
 template <FilterType type>
-TALVANE_KERNEL_BODY void runLanesBody(FilterLanes& L, int lanes)
+TALVANE_KERNEL_BODY void runLanesBody(FilterLanes& L, VoiceLanes::Row* samples, int lanes)
 {
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-    {
-        float* io = L.samples[j];
-        for (int v = 0; v < lanes; ++v)
+    for (int half = 0; half < 2; ++half)
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
         {
-            const float s = io[v];
-            const float p = L.p[v], p2 = L.p2[v], f = L.f[v];
-            const float x = s - L.comp[v] * L.fb[v] * L.k[v];
-            const float y1 = p * L.x0[v] + p * x - f * L.y1[v];
-            const float y2 = p * L.y1[v] + p * y1 - f * L.y2[v];
-            const float y3 = p2 * L.y2[v] + p * y2 - f * L.y3[v];
-            const float y4 = p2 * L.y3[v] + p * y3 - f * L.y4[v];
-            L.x0[v] = x;
-            L.y1[v] = y1;
-            L.y2[v] = y2;
-            L.y3[v] = y3;
-            L.y4[v] = y4;
-            L.fb[v] = y4 - kFeedbackInputShare * s;
-            if constexpr (type == FilterType::LowPass)
-                io[v] = y4;
-            else if constexpr (type == FilterType::BandPass)
-                io[v] = y4 - y2;
-            else if constexpr (type == FilterType::HighPass)
-                io[v] = x - y4;
-            else if constexpr (type == FilterType::Peak)
-                io[v] = (y4 - y2) - kPeakInputShare * s;
-            else
-                io[v] = (y4 - y2) + kNotchInputShare * s;
+            float* io = samples[j];
+            for (int v = half * VoiceLanes::kRightLanes; v < half * VoiceLanes::kRightLanes + lanes; ++v)
+            {
+                const float s = io[v];
+                const float p = L.p[v], p2 = L.p2[v], f = L.f[v];
+                const float x = s - L.comp[v] * L.fb[v] * L.k[v];
+                const float y1 = p * L.x0[v] + p * x - f * L.y1[v];
+                const float y2 = p * L.y1[v] + p * y1 - f * L.y2[v];
+                const float y3 = p2 * L.y2[v] + p * y2 - f * L.y3[v];
+                const float y4 = p2 * L.y3[v] + p * y3 - f * L.y4[v];
+                L.x0[v] = x;
+                L.y1[v] = y1;
+                L.y2[v] = y2;
+                L.y3[v] = y3;
+                L.y4[v] = y4;
+                L.fb[v] = y4 - kFeedbackInputShare * s;
+                if constexpr (type == FilterType::LowPass)
+                    io[v] = y4;
+                else if constexpr (type == FilterType::BandPass)
+                    io[v] = y4 - y2;
+                else if constexpr (type == FilterType::HighPass)
+                    io[v] = x - y4;
+                else if constexpr (type == FilterType::Peak)
+                    io[v] = (y4 - y2) - kPeakInputShare * s;
+                else
+                    io[v] = (y4 - y2) + kNotchInputShare * s;
+            }
         }
-    }
 }
 
 #ifdef TALVANE_HAS_AVX2_PATH
@@ -69,13 +70,14 @@ TALVANE_KERNEL_BODY void runLanesBody(FilterLanes& L, int lanes)
 // run interleaved so that their dependency chains overlap. Each operation is the scalar
 // recursion's, in its order.
 template <FilterType type, int Groups>
-TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void runGroupsAvx2(FilterLanes& L, int first)
+TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void runGroupsAvx2(FilterLanes& L, VoiceLanes::Row* samples,
+                                                                     const int (&starts)[Groups])
 {
     const __m256 inputShare = _mm256_set1_ps(kFeedbackInputShare);
     __m256 x0[Groups], fb[Groups], y1[Groups], y2[Groups], y3[Groups], y4[Groups];
     for (int g = 0; g < Groups; ++g)
     {
-        const int v = first + 8 * g;
+        const int v = starts[g];
         x0[g] = _mm256_load_ps(L.x0 + v);
         fb[g] = _mm256_load_ps(L.fb + v);
         y1[g] = _mm256_load_ps(L.y1 + v);
@@ -86,10 +88,10 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void runGroupsAvx2(FilterLanes
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int g = 0; g < Groups; ++g)
         {
-            const int v = first + 8 * g;
+            const int v = starts[g];
             const __m256 p = _mm256_load_ps(L.p + v), p2 = _mm256_load_ps(L.p2 + v),
                          f = _mm256_load_ps(L.f + v);
-            float* io = L.samples[j] + v;
+            float* io = samples[j] + v;
             const __m256 s = _mm256_load_ps(io);
             const __m256 x = _mm256_sub_ps(
                 s, _mm256_mul_ps(_mm256_mul_ps(_mm256_load_ps(L.comp + v), fb[g]), _mm256_load_ps(L.k + v)));
@@ -123,7 +125,7 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void runGroupsAvx2(FilterLanes
         }
     for (int g = 0; g < Groups; ++g)
     {
-        const int v = first + 8 * g;
+        const int v = starts[g];
         _mm256_store_ps(L.x0 + v, x0[g]);
         _mm256_store_ps(L.fb + v, fb[g]);
         _mm256_store_ps(L.y1 + v, y1[g]);
@@ -133,14 +135,20 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void runGroupsAvx2(FilterLanes
     }
 }
 
+// The groups of eight lanes, left halves then right halves, run in interleaved pairs.
 template <FilterType type>
-TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
+TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, VoiceLanes::Row* samples, int lanes)
 {
-    int v = 0;
-    for (; v + 16 <= lanes; v += 16)
-        runGroupsAvx2<type, 2>(L, v);
-    if (v < lanes)
-        runGroupsAvx2<type, 1>(L, v);
+    int starts[2 * VoiceLanes::kLanes / 8];
+    int groups = 0;
+    for (int half = 0; half < 2; ++half)
+        for (int v = 0; v < lanes; v += 8)
+            starts[groups++] = half * VoiceLanes::kRightLanes + v;
+    int g = 0;
+    for (; g + 2 <= groups; g += 2)
+        runGroupsAvx2<type, 2>(L, samples, {starts[g], starts[g + 1]});
+    if (g < groups)
+        runGroupsAvx2<type, 1>(L, samples, {starts[g]});
 }
 
 // Sixteen lanes per register where the processor has AVX-512: all 32 lanes of 16 voices in two
@@ -148,13 +156,14 @@ TALVANE_TARGET_AVX2 void runLanesAvx2(FilterLanes& L, int lanes)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 template <FilterType type, int Groups>
-TALVANE_TARGET_AVX512 [[gnu::always_inline]] inline void runGroupsAvx512(FilterLanes& L, int first)
+TALVANE_TARGET_AVX512 [[gnu::always_inline]] inline void
+runGroupsAvx512(FilterLanes& L, VoiceLanes::Row* samples, const int (&starts)[Groups])
 {
     const __m512 inputShare = _mm512_set1_ps(kFeedbackInputShare);
     __m512 x0[Groups], fb[Groups], y1[Groups], y2[Groups], y3[Groups], y4[Groups];
     for (int g = 0; g < Groups; ++g)
     {
-        const int v = first + 16 * g;
+        const int v = starts[g];
         x0[g] = _mm512_loadu_ps(L.x0 + v);
         fb[g] = _mm512_loadu_ps(L.fb + v);
         y1[g] = _mm512_loadu_ps(L.y1 + v);
@@ -165,10 +174,10 @@ TALVANE_TARGET_AVX512 [[gnu::always_inline]] inline void runGroupsAvx512(FilterL
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
         for (int g = 0; g < Groups; ++g)
         {
-            const int v = first + 16 * g;
+            const int v = starts[g];
             const __m512 p = _mm512_loadu_ps(L.p + v), p2 = _mm512_loadu_ps(L.p2 + v),
                          f = _mm512_loadu_ps(L.f + v);
-            float* io = L.samples[j] + v;
+            float* io = samples[j] + v;
             const __m512 s = _mm512_loadu_ps(io);
             const __m512 x = _mm512_sub_ps(s, _mm512_mul_ps(_mm512_mul_ps(_mm512_loadu_ps(L.comp + v), fb[g]),
                                                             _mm512_loadu_ps(L.k + v)));
@@ -202,7 +211,7 @@ TALVANE_TARGET_AVX512 [[gnu::always_inline]] inline void runGroupsAvx512(FilterL
         }
     for (int g = 0; g < Groups; ++g)
     {
-        const int v = first + 16 * g;
+        const int v = starts[g];
         _mm512_storeu_ps(L.x0 + v, x0[g]);
         _mm512_storeu_ps(L.fb + v, fb[g]);
         _mm512_storeu_ps(L.y1 + v, y1[g]);
@@ -214,38 +223,45 @@ TALVANE_TARGET_AVX512 [[gnu::always_inline]] inline void runGroupsAvx512(FilterL
 #pragma GCC diagnostic pop
 
 template <FilterType type>
-TALVANE_TARGET_AVX512 void runLanesAvx512(FilterLanes& L, int lanes)
+TALVANE_TARGET_AVX512 void runLanesAvx512(FilterLanes& L, VoiceLanes::Row* samples, int lanes)
 {
-    int v = 0;
-    for (; v + 32 <= lanes; v += 32)
-        runGroupsAvx512<type, 2>(L, v);
-    for (; v + 16 <= lanes; v += 16)
-        runGroupsAvx512<type, 1>(L, v);
-    if (v < lanes)
-        runGroupsAvx2<type, 1>(L, v);
+    // Sixteen-lane groups of both halves in interleaved pairs; a group of eight left over in each
+    // half runs as AVX2.
+    const int wide = lanes / 16 * 16;
+    int starts[2 * VoiceLanes::kLanes / 16];
+    int groups = 0;
+    for (int half = 0; half < 2; ++half)
+        for (int v = 0; v < wide; v += 16)
+            starts[groups++] = half * VoiceLanes::kRightLanes + v;
+    int g = 0;
+    for (; g + 2 <= groups; g += 2)
+        runGroupsAvx512<type, 2>(L, samples, {starts[g], starts[g + 1]});
+    if (g < groups)
+        runGroupsAvx512<type, 1>(L, samples, {starts[g]});
+    if (wide < lanes)
+        runGroupsAvx2<type, 2>(L, samples, {wide, VoiceLanes::kRightLanes + wide});
 }
 #endif
 
 template <FilterType type>
-void runLanesBaseline(FilterLanes& L, int lanes)
+void runLanesBaseline(FilterLanes& L, VoiceLanes::Row* samples, int lanes)
 {
-    runLanesBody<type>(L, lanes);
+    runLanesBody<type>(L, samples, lanes);
 }
 
 template <FilterType type>
-void runLanes(FilterLanes& L, int lanes)
+void runLanes(FilterLanes& L, VoiceLanes::Row* samples, int lanes)
 {
 #ifdef TALVANE_HAS_AVX2_PATH
     if (simd::hasAvx512())
-        return runLanesAvx512<type>(L, lanes);
+        return runLanesAvx512<type>(L, samples, lanes);
     if (simd::hasAvx2())
-        return runLanesAvx2<type>(L, lanes);
+        return runLanesAvx2<type>(L, samples, lanes);
 #endif
-    runLanesBaseline<type>(L, lanes);
+    runLanesBaseline<type>(L, samples, lanes);
 }
 
-void loadLane(FilterLanes& L, int lane, const FilterChannelState& st, const FilterCoefficients& c,
-              const float* samples)
+void loadLane(FilterLanes& L, int lane, const FilterChannelState& st, const FilterCoefficients& c)
 {
     L.x0[lane] = st.x0;
     L.fb[lane] = st.fb;
@@ -258,11 +274,9 @@ void loadLane(FilterLanes& L, int lane, const FilterChannelState& st, const Filt
     L.f[lane] = c.f;
     L.k[lane] = c.k;
     L.comp[lane] = c.comp;
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        L.samples[j][lane] = samples[j];
 }
 
-void storeLane(const FilterLanes& L, int lane, FilterChannelState& st, float* samples)
+void storeLane(const FilterLanes& L, int lane, FilterChannelState& st)
 {
     st.x0 = L.x0[lane];
     st.fb = L.fb[lane];
@@ -270,17 +284,19 @@ void storeLane(const FilterLanes& L, int lane, FilterChannelState& st, float* sa
     st.y2 = L.y2[lane];
     st.y3 = L.y3[lane];
     st.y4 = L.y4[lane];
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        samples[j] = L.samples[j][lane];
 }
 
 // Padding lanes compute on zeros, which stay zeros.
-void clearLanes(FilterLanes& L, int first, int end)
+void clearLanes(FilterLanes& L, VoiceLanes& io, int first, int end)
 {
-    for (float* column : {L.x0, L.fb, L.y1, L.y2, L.y3, L.y4, L.p, L.p2, L.f, L.k, L.comp})
-        std::fill(column + first, column + end, 0.0f);
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        std::fill(L.samples[j] + first, L.samples[j] + end, 0.0f);
+    for (int half = 0; half < 2; ++half)
+    {
+        const int offset = half * VoiceLanes::kRightLanes;
+        for (float* column : {L.x0, L.fb, L.y1, L.y2, L.y3, L.y4, L.p, L.p2, L.f, L.k, L.comp})
+            std::fill(column + offset + first, column + offset + end, 0.0f);
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            std::fill(io.samples[j] + offset + first, io.samples[j] + offset + end, 0.0f);
+    }
 }
 
 } // namespace
@@ -329,49 +345,50 @@ FilterCoefficients FilterStage::coefficients(const FilterVoiceState& state, cons
 void FilterStage::render(FilterVoiceState& state, const ModBus& bus, float filterEnvFirstValue, float* left,
                          float* right) const
 {
-    FilterVoice voice{&state, &bus, filterEnvFirstValue, left, right};
-    renderVoices(&voice, 1);
+    const FilterVoice voice{&state, &bus, filterEnvFirstValue};
+    VoiceLanes io;
+    io.load(0, left, right);
+    renderVoices(&voice, 1, io);
+    io.store(0, left, right);
 }
 
-void FilterStage::renderVoices(const FilterVoice* voices, int count) const
+void FilterStage::renderVoices(const FilterVoice* voices, int count, VoiceLanes& io) const
 {
     if (!settings.on || count <= 0)
         return;
     FilterLanes& lanes = *scratch;
-    const int used = 2 * count;
     const int padded =
-        (used + FilterLanes::kLaneGroup - 1) / FilterLanes::kLaneGroup * FilterLanes::kLaneGroup;
+        (count + FilterLanes::kLaneGroup - 1) / FilterLanes::kLaneGroup * FilterLanes::kLaneGroup;
     for (int v = 0; v < count; ++v)
     {
         const FilterVoice& voice = voices[v];
         const FilterCoefficients c = coefficients(*voice.state, *voice.bus, voice.filterEnvFirstValue);
-        loadLane(lanes, 2 * v, voice.state->left, c, voice.left);
-        loadLane(lanes, 2 * v + 1, voice.state->right, c, voice.right);
+        loadLane(lanes, v, voice.state->left, c);
+        loadLane(lanes, VoiceLanes::kRightLanes + v, voice.state->right, c);
     }
-    clearLanes(lanes, used, padded);
+    clearLanes(lanes, io, count, padded);
     switch (settings.type)
     {
     case FilterType::LowPass:
-        runLanes<FilterType::LowPass>(lanes, padded);
+        runLanes<FilterType::LowPass>(lanes, io.samples, padded);
         break;
     case FilterType::BandPass:
-        runLanes<FilterType::BandPass>(lanes, padded);
+        runLanes<FilterType::BandPass>(lanes, io.samples, padded);
         break;
     case FilterType::HighPass:
-        runLanes<FilterType::HighPass>(lanes, padded);
+        runLanes<FilterType::HighPass>(lanes, io.samples, padded);
         break;
     case FilterType::Peak:
-        runLanes<FilterType::Peak>(lanes, padded);
+        runLanes<FilterType::Peak>(lanes, io.samples, padded);
         break;
     case FilterType::Notch:
-        runLanes<FilterType::Notch>(lanes, padded);
+        runLanes<FilterType::Notch>(lanes, io.samples, padded);
         break;
     }
     for (int v = 0; v < count; ++v)
     {
-        const FilterVoice& voice = voices[v];
-        storeLane(lanes, 2 * v, voice.state->left, voice.left);
-        storeLane(lanes, 2 * v + 1, voice.state->right, voice.right);
+        storeLane(lanes, v, voices[v].state->left);
+        storeLane(lanes, VoiceLanes::kRightLanes + v, voices[v].state->right);
     }
 }
 

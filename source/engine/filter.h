@@ -3,6 +3,7 @@
 
 #include "source/engine/engineconstants.h"
 #include "source/engine/modbus.h"
+#include "source/engine/voicelanes.h"
 
 #include <memory>
 
@@ -56,8 +57,8 @@ struct FilterCoefficients
 // compiler vectorise across them). Every lane computes exactly the scalar recursion.
 struct FilterLanes
 {
-    static constexpr int kMaxLanes = 2 * kNumVoiceSlots;
-    static constexpr int kLaneGroup = 8; // lanes are processed in groups of this many
+    static constexpr int kMaxLanes = 2 * VoiceLanes::kLanes; // left lanes, then right lanes
+    static constexpr int kLaneGroup = 8;                     // lanes are processed in groups of this many
 
     alignas(32) float x0[kMaxLanes];
     alignas(32) float fb[kMaxLanes];
@@ -70,7 +71,6 @@ struct FilterLanes
     alignas(32) float f[kMaxLanes];
     alignas(32) float k[kMaxLanes];
     alignas(32) float comp[kMaxLanes];
-    alignas(32) float samples[kSubBlockInternalSamples][kMaxLanes];
 };
 
 // One voice's share of a filter sub-block: its state, its modulation, and the samples to filter.
@@ -79,8 +79,6 @@ struct FilterVoice
     FilterVoiceState* state;
     const ModBus* bus;
     float filterEnvFirstValue;
-    float* left;
-    float* right;
 };
 
 class FilterStage
@@ -95,8 +93,9 @@ public:
     // Filters one sub-block of the voice in place. Does nothing when the filter is off.
     void render(FilterVoiceState& state, const ModBus& bus, float filterEnvFirstValue, float* left,
                 float* right) const;
-    // Filters one sub-block of several voices at once (up to all voice slots).
-    void renderVoices(const FilterVoice* voices, int count) const;
+    // Filters one sub-block of several voices at once (up to all voice slots), in place in their
+    // lanes: voice v's samples are lane v of `io`.
+    void renderVoices(const FilterVoice* voices, int count, VoiceLanes& io) const;
 
 private:
     const LookupTables* lookup = nullptr;

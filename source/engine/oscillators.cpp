@@ -48,7 +48,7 @@ inline bool isNoise(int w)
 
 // Voices are processed side by side, one lane each: every per-sample loop runs across the lanes,
 // which vectorises, and each lane computes exactly the formula of one voice.
-constexpr int kMaxLanes = 24; // all voice slots, padded to whole vectors
+constexpr int kMaxLanes = VoiceLanes::kLanes;
 constexpr int kLaneGroup = 8;
 using LaneRow = float[kMaxLanes];
 using LaneBlock = LaneRow[kSubBlockInternalSamples]; // [internal sample][lane]
@@ -686,11 +686,14 @@ void OscillatorStage::startVoice(OscillatorVoiceState& state, const ModBus& bus)
 void OscillatorStage::render(OscillatorVoiceState& state, float currentPitch, const ModBus& bus,
                              const ModRouting& routing, float* outL, float* outR) const
 {
-    const OscillatorVoice voice{&state, currentPitch, &bus, outL, outR};
-    renderVoices(&voice, 1, routing);
+    const OscillatorVoice voice{&state, currentPitch, &bus};
+    VoiceLanes out;
+    renderVoices(&voice, 1, routing, out);
+    out.store(0, outL, outR);
 }
 
-void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, const ModRouting& routing) const
+void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, const ModRouting& routing,
+                                   VoiceLanes& out) const
 {
     Lanes& L = *lanes;
     fillLanes(L.outL, 0.0f);
@@ -715,12 +718,12 @@ void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, con
                           routing.modulated[mod_dest::kRm23];
     if (ringUsed)
         ringModulate(voices, count, routing);
-    for (int v = 0; v < count; ++v)
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        {
-            voices[v].left[j] = L.outL[j][v];
-            voices[v].right[j] = L.outR[j][v];
-        }
+    const size_t rowBytes = sizeof(float) * static_cast<size_t>(paddedLanes(count));
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+    {
+        std::memcpy(out.samples[j], L.outL[j], rowBytes);
+        std::memcpy(out.samples[j] + VoiceLanes::kRightLanes, L.outR[j], rowBytes);
+    }
 }
 
 void OscillatorStage::readNoise(int i, const OscillatorVoice* voices, int count) const

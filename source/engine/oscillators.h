@@ -4,6 +4,7 @@
 #include "source/engine/engineconstants.h"
 #include "source/engine/modbus.h"
 #include "source/engine/modrouting.h"
+#include "source/engine/voicelanes.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -73,8 +74,6 @@ struct OscillatorVoice
     OscillatorVoiceState* state;
     float currentPitch;
     const ModBus* bus;
-    float* left; // 32 internal samples, overwritten
-    float* right;
 };
 
 class OscillatorStage
@@ -97,8 +96,10 @@ public:
     // Renders one sub-block (32 internal samples) of one voice into outL / outR.
     void render(OscillatorVoiceState& state, float currentPitch, const ModBus& bus, const ModRouting& routing,
                 float* outL, float* outR) const;
-    // Renders one sub-block of several voices (up to all voice slots) side by side.
-    void renderVoices(const OscillatorVoice* voices, int count, const ModRouting& routing) const;
+    // Renders one sub-block of several voices (up to all voice slots) side by side: voice v's
+    // samples become lane v of `out`.
+    void renderVoices(const OscillatorVoice* voices, int count, const ModRouting& routing,
+                      VoiceLanes& out) const;
 
 private:
     struct Lanes;

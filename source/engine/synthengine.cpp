@@ -375,26 +375,28 @@ void SynthEngine::renderSubBlock(int writeIndex)
     for (int i = 0; i < count; ++i)
         modulateVoice(active[i]);
 
-    // The oscillators and the filter run all voices side by side.
+    // The oscillators and the filter run all voices side by side, in lanes; the amplifier then
+    // works on each voice's own buffers.
     const ModRouting& routing = modulation.routing;
     OscillatorVoice oscillatorVoices[kNumVoiceSlots];
     FilterVoice filterVoices[kNumVoiceSlots];
     for (int i = 0; i < count; ++i)
     {
         VoiceSlot& slot = slots[active[i]];
-        float* left = voiceOutL[active[i]].data() + writeIndex;
-        float* right = voiceOutR[active[i]].data() + writeIndex;
-        oscillatorVoices[i] = {&slot.osc, slot.voice.currentPitch, &slot.mod.bus, left, right};
-        filterVoices[i] = {&slot.filter, &slot.mod.bus, slot.mod.env[kFilterEnv].out[0], left, right};
+        oscillatorVoices[i] = {&slot.osc, slot.voice.currentPitch, &slot.mod.bus};
+        filterVoices[i] = {&slot.filter, &slot.mod.bus, slot.mod.env[kFilterEnv].out[0]};
     }
-    oscillators.renderVoices(oscillatorVoices, count, routing);
-    filter.renderVoices(filterVoices, count);
+    oscillators.renderVoices(oscillatorVoices, count, routing, *voiceLanes);
+    filter.renderVoices(filterVoices, count, *voiceLanes);
     for (int i = 0; i < count; ++i)
     {
         const VoiceSlot& slot = slots[active[i]];
+        float* left = voiceOutL[active[i]].data() + writeIndex;
+        float* right = voiceOutR[active[i]].data() + writeIndex;
+        voiceLanes->store(i, left, right);
         const float* volumeMod =
             routing.modulated[mod_dest::kAmpVolume] ? slot.mod.bus.value[mod_dest::kAmpVolume] : nullptr;
-        applyVoiceAmp(slot.mod.env[kAmpEnv].out, volumeMod, filterVoices[i].left, filterVoices[i].right);
+        applyVoiceAmp(slot.mod.env[kAmpEnv].out, volumeMod, left, right);
     }
 }
 

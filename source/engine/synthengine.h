@@ -12,6 +12,7 @@
 #include "source/engine/voice.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace talvane {
 
@@ -98,6 +99,9 @@ private:
     AlignedBuffer<float> mixL, mixR;
     AlignedBuffer<float> voiceOutL[kNumVoiceSlots], voiceOutR[kNumVoiceSlots];
     int maxBlock = 0;
+
+    // The sub-block of all active voices between the oscillators and the filter.
+    std::unique_ptr<VoiceLanes> voiceLanes = std::make_unique<VoiceLanes>();
 
     Decimator decimatorL, decimatorR;
     NoiseBuffers noise;
