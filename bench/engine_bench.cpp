@@ -165,9 +165,8 @@ struct StageBench
         for (int v = 0; v < kVoices; ++v)
         {
             slots[v] = engine->slot(v);
-            oscillatorVoices[v] = {&slots[v].osc, slots[v].voice.currentPitch, &slots[v].mod.bus, left[v],
-                                   right[v]};
-            filterVoices[v] = {&slots[v].filter, &slots[v].mod.bus, 0.5f, left[v], right[v]};
+            oscillatorVoices[v] = {&slots[v].osc, slots[v].voice.currentPitch, &slots[v].mod.bus};
+            filterVoices[v] = {&slots[v].filter, &slots[v].mod.bus, 0.5f};
         }
     }
     void apply(ParamId id, float x)
@@ -197,9 +196,9 @@ void BM_OscillatorStage(benchmark::State& state)
     StageBench b(state.range(0) != 0);
     for (auto _ : state)
     {
-        b.engine->oscillators.renderVoices(b.oscillatorVoices, StageBench::kVoices,
-                                           b.engine->modulation.routing);
-        benchmark::DoNotOptimize(b.left);
+        b.engine->oscillators.renderVoices(b.oscillatorVoices, StageBench::kVoices, b.engine->modulation.routing,
+                                           b.lanes);
+        benchmark::DoNotOptimize(b.lanes);
     }
     StageBench::perVoice(state);
     state.SetLabel(state.range(0) ? "heavy patch, one sub-block" : "default patch, one sub-block");
