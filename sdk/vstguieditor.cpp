@@ -1,5 +1,8 @@
 #include "sdk/vstguieditor.h"
 
+#include "gui/platform/platformfactory.h"
+#include "sdk/hostrunloop.h"
+
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <cstring>
@@ -7,59 +10,12 @@
 namespace Steinberg {
 namespace Vst {
 
-// The handler the host's run loop calls every idle period. Reference counted on its own, since
-// the host may keep it a little beyond the editor's wish.
-class VSTGUIEditor::IdleTimer : public Linux::ITimerHandler
-{
-public:
-    explicit IdleTimer(VSTGUIEditor* editor) : owner(editor) {}
-    virtual ~IdleTimer() = default;
-    IdleTimer(const IdleTimer&) = delete;
-    IdleTimer& operator=(const IdleTimer&) = delete;
-
-    void detach() { owner = nullptr; }
-
-    void PLUGIN_API onTimer() override
-    {
-        if (owner)
-            owner->onIdleTimer();
-    }
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (!obj)
-            return kInvalidArgument;
-        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            FUnknownPrivate::iidEqual(iid, Linux::ITimerHandler::iid))
-        {
-            addRef();
-            *obj = static_cast<Linux::ITimerHandler*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return ++references; }
-    uint32 PLUGIN_API release() override
-    {
-        const uint32 remaining = --references;
-        if (remaining == 0)
-            delete this;
-        return remaining;
-    }
-
-private:
-    VSTGUIEditor* owner;
-    uint32 references = 1;
-};
-
 VSTGUIEditor::VSTGUIEditor(EditController* controller, ViewRect* size) : EditorView(controller, size) {}
 
 VSTGUIEditor::~VSTGUIEditor()
 {
     stopTimer();
-    if (runLoop)
-        runLoop->release();
+    releaseHostRunLoop(runLoop);
 }
 
 void VSTGUIEditor::setIdleRate(int32 milliseconds)
@@ -93,10 +49,7 @@ tresult PLUGIN_API VSTGUIEditor::isPlatformTypeSupported(FIDString type)
 {
     if (!type)
         return kInvalidArgument;
-    if (std::strcmp(type, VSTGUI::kPlatformTypeX11EmbedWindowID) == 0 ||
-        std::strcmp(type, VSTGUI::kPlatformTypeOffscreen) == 0)
-        return kResultTrue;
-    return kResultFalse;
+    return VSTGUI::isPlatformTypeSupported(type) ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
@@ -106,13 +59,8 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
     if (isPlatformTypeSupported(type) != kResultTrue)
         return kResultFalse;
 
-    if (runLoop)
-    {
-        runLoop->release();
-        runLoop = nullptr;
-    }
-    if (plugFrame)
-        plugFrame->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&runLoop));
+    releaseHostRunLoop(runLoop);
+    runLoop = findHostRunLoop(plugFrame);
 
     platformParent = VSTGUI::PlatformParent();
     if (std::strcmp(type, VSTGUI::kPlatformTypeX11EmbedWindowID) == 0)
@@ -121,8 +69,15 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
         if (!parent || !runLoop)
             return kResultFalse;
         platformParent.kind = VSTGUI::PlatformKind::X11;
-        platformParent.window = reinterpret_cast<unsigned long>(parent);
+        platformParent.window = reinterpret_cast<std::uintptr_t>(parent);
         platformParent.runLoop = runLoop;
+    }
+    else if (std::strcmp(type, VSTGUI::kPlatformTypeHWND) == 0)
+    {
+        if (!parent)
+            return kResultFalse;
+        platformParent.kind = VSTGUI::PlatformKind::Win32;
+        platformParent.window = reinterpret_cast<std::uintptr_t>(parent);
     }
 
     if (!open(&platformParent))
@@ -172,26 +127,14 @@ void VSTGUIEditor::onIdleTimer()
 
 void VSTGUIEditor::startTimer()
 {
-    if (idleTimer || !runLoop)
+    if (idleTimer)
         return;
-    idleTimer = new IdleTimer(this);
-    if (runLoop->registerTimer(idleTimer, static_cast<Linux::TimerInterval>(idleRate)) != kResultOk)
-    {
-        idleTimer->detach();
-        idleTimer->release();
-        idleTimer = nullptr;
-    }
+    idleTimer = EditorIdleTimer::start(runLoop, idleRate, [this] { onIdleTimer(); });
 }
 
 void VSTGUIEditor::stopTimer()
 {
-    if (!idleTimer)
-        return;
-    if (runLoop)
-        runLoop->unregisterTimer(idleTimer);
-    idleTimer->detach();
-    idleTimer->release();
-    idleTimer = nullptr;
+    idleTimer.reset();
 }
 
 } // namespace Vst
