@@ -1,6 +1,8 @@
 // The idle timer on Linux: a timer handler registered with the host's run loop.
 #include "sdk/idletimer.h"
 
+#include "pluginterfaces/gui/iplugview.h"
+
 namespace Steinberg {
 namespace Vst {
 

@@ -1,5 +1,5 @@
 // Font descriptions for the GDI+ backend: a GDI+ font of the named family at the size in pixels,
-// or of the system's sans-serif family where the named one is not installed.
+// or of a stand-in where the named one is not installed.
 #include "gui/cfont.h"
 
 #include "gui/gdiplus/gdiplussession.h"
@@ -7,6 +7,8 @@
 namespace VSTGUI {
 
 namespace {
+
+constexpr const wchar_t* kStandInFamily = L"Liberation Sans";
 
 int gdiplusStyleOf(int32_t style)
 {
@@ -55,6 +57,13 @@ void CFontDesc::resolve() const
     const std::wstring family = gdiplus::widen(name.c_str());
     const auto emSize = static_cast<Gdiplus::REAL>(size);
     auto* font = new Gdiplus::Font(family.c_str(), emSize, gdiplusStyleOf(style), Gdiplus::UnitPixel);
+    // Where the family is not installed (Wine has no Arial), its metric-compatible stand-in, as
+    // fontconfig chooses on Linux; then the system's sans-serif.
+    if (font->GetLastStatus() != Gdiplus::Ok)
+    {
+        delete font;
+        font = new Gdiplus::Font(kStandInFamily, emSize, gdiplusStyleOf(style), Gdiplus::UnitPixel);
+    }
     if (font->GetLastStatus() != Gdiplus::Ok)
     {
         delete font;
