@@ -2,6 +2,18 @@
 # install goes to the user's home: ~/.vst3/Talvane.vst3 and, for VST 2 hosts, the same module as
 # ~/.vst/Talvane.so. With another prefix (e.g. /usr/local) it uses lib/vst3 and lib/vst beneath it.
 # The destinations are relative, so DESTDIR stages the same layout elsewhere.
+#
+# The Windows build installs the bundle alone, by default beneath "C:/Program Files/Common Files/VST3"
+# (the folder Windows hosts scan); VST 2 hosts load the same DLL from a folder of their choosing.
+
+if(WIN32)
+    if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+        set(CMAKE_INSTALL_PREFIX "C:/Program Files/Common Files/VST3" CACHE PATH
+            "Install prefix: the folder of the VST 3 bundles" FORCE)
+    endif()
+    install(TARGETS Talvane LIBRARY DESTINATION "Talvane.vst3/Contents/x86_64-win")
+    return()
+endif()
 
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT AND DEFINED ENV{HOME})
     set(CMAKE_INSTALL_PREFIX "$ENV{HOME}" CACHE PATH "Install prefix: the home directory for a user install" FORCE)

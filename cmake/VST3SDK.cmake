@@ -11,7 +11,7 @@ set(VST3_SDK_HINT "/usr/share/juce/modules/juce_audio_processors/format_types/VS
 find_path(VST3_SDK_ROOT
     NAMES pluginterfaces/base/funknown.h
     HINTS "${VST3_SDK_HINT}" ENV VST3_SDK_ROOT
-    NO_DEFAULT_PATH)
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 if(NOT VST3_SDK_ROOT)
     message(FATAL_ERROR
         "VST 3 SDK not found (looked in ${VST3_SDK_HINT}).\n"

@@ -3,8 +3,7 @@
 #pragma once
 
 #include "gui/cgeometry.h"
-
-typedef struct _cairo_surface cairo_surface_t;
+#include "gui/platform/nativegraphics.h"
 
 namespace VSTGUI {
 
@@ -38,10 +37,11 @@ public:
     void draw(CDrawContext* context, const CRect& destination, const CPoint& offset = CPoint(0, 0),
               float alpha = 1.f);
 
-    cairo_surface_t* getSurface() const { return surface; }
+    // The decoded picture, in the drawing library's own form.
+    NativeImage* getSurface() const { return surface; }
 
 private:
-    cairo_surface_t* surface = nullptr;
+    NativeImage* surface = nullptr;
     CCoord width = 0;
     CCoord height = 0;
     bool noAlpha = false;

@@ -1,10 +1,13 @@
-// Drawing on a cairo context in frame coordinates: fills, frames and single-line text. Views get
-// one of these in draw(); it does not own the cairo context.
+// Drawing in frame coordinates: fills, frames, polylines, images and single-line text. Views get
+// one of these in draw(); it does not own the drawing library's context. The drawing library
+// (cairo or GDI+) implements it, see gui/platform/nativegraphics.h.
 #pragma once
 
 #include "gui/cgeometry.h"
+#include "gui/platform/nativegraphics.h"
 
-typedef struct _cairo cairo_t;
+#include <cstdint>
+#include <vector>
 
 namespace VSTGUI {
 
@@ -27,11 +30,12 @@ enum CDrawStyle : int32_t
 class CDrawContext
 {
 public:
-    explicit CDrawContext(cairo_t* context) : cr(context) {}
+    explicit CDrawContext(NativeContext* context) : native(context) {}
+    virtual ~CDrawContext() = default;
     CDrawContext(const CDrawContext&) = delete;
     CDrawContext& operator=(const CDrawContext&) = delete;
 
-    cairo_t* getCairo() const { return cr; }
+    NativeContext* getNativeContext() const { return native; }
 
     void setFillColor(const CColor& color) { fillColor = color; }
     void setFrameColor(const CColor& color) { frameColor = color; }
@@ -44,6 +48,12 @@ public:
     void drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAlign align = kCenterText,
                     bool antialias = true);
     CCoord getStringWidth(UTF8StringPtr text);
+    // Connected line segments through `points` in the frame colour, `lineWidth` wide, antialiased.
+    void drawPolyline(const CPoint* points, int count, CCoord lineWidth);
+    // The part of `image` that starts at `offset`, into `destination`, unscaled and clipped to it.
+    // An opaque draw replaces what lies beneath; otherwise the image blends with `alpha` over it.
+    void drawImage(NativeImage* image, const CRect& destination, const CPoint& offset = CPoint(0, 0),
+                   bool opaque = false, float alpha = 1.f);
 
     // Clipping nests: every push must be matched by a pop.
     void pushClipRect(const CRect& rect);
@@ -52,14 +62,28 @@ public:
 private:
     bool selectFont(bool antialias);
 
-    cairo_t* cr;
+    NativeContext* native;
+    // Where the drawing library hands out handles for saved states (GDI+), the open ones.
+    std::vector<uint32_t> savedStates;
     CColor fillColor = kWhiteCColor;
     CColor frameColor = kBlackCColor;
     CColor fontColor = kWhiteCColor;
     CFontDesc* font = nullptr;
 };
 
-// Sets the cairo source colour from a CColor.
-void setSourceColor(cairo_t* cr, const CColor& color);
+// A context that draws into an image (a back buffer, a pop-up's surface) and owns the drawing
+// library's context for it; what was drawn is in the image when it is destroyed.
+class CImageDrawContext : public CDrawContext
+{
+public:
+    explicit CImageDrawContext(NativeImage* image);
+    ~CImageDrawContext() override;
+
+private:
+    NativeImage* target;
+};
+
+// The width of `text` in `font`, without a context to draw on (layout of pop-ups).
+CCoord measureStringWidth(CFontDesc* font, UTF8StringPtr text);
 
 } // namespace VSTGUI

@@ -1,12 +1,12 @@
-// Font descriptions: a family name, a pixel size and a style. The face is resolved through
-// fontconfig the first time it is drawn with, so "Arial" finds its metric-compatible stand-in.
+// Font descriptions: a family name, a pixel size and a style. The face is resolved by the drawing
+// library the first time it is drawn with: through fontconfig on Linux, so that "Arial" finds its
+// metric-compatible stand-in, and as a GDI+ font of the system's family on Windows.
 #pragma once
 
+#include "gui/platform/nativegraphics.h"
 #include "gui/vstguibase.h"
 
 #include <string>
-
-typedef struct _cairo_font_face cairo_font_face_t;
 
 namespace VSTGUI {
 
@@ -27,9 +27,9 @@ public:
     CCoord getSize() const { return size; }
     int32_t getStyle() const { return style; }
 
-    // The cairo face for this description (owned by the font); null if fontconfig finds nothing.
-    cairo_font_face_t* getFontFace() const;
-    // The file fontconfig chose, for diagnostics and tests.
+    // The drawing library's face for this description (owned by the font); null if none is found.
+    NativeFont* getFontFace() const;
+    // What the system chose (fontconfig's file, or the GDI+ family's name), for diagnostics and tests.
     std::string getResolvedFile() const;
 
 private:
@@ -38,7 +38,7 @@ private:
     std::string name;
     CCoord size;
     int32_t style;
-    mutable cairo_font_face_t* face = nullptr;
+    mutable NativeFont* face = nullptr;
     mutable std::string resolvedFile;
     mutable bool resolved = false;
 };

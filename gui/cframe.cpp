@@ -7,8 +7,6 @@
 #include "gui/platform/iplatformframe.h"
 #include "gui/platform/platformfactory.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -220,19 +218,16 @@ void CFrame::redrawInvalid()
 {
     if (!platform || invalidRects.empty())
         return;
-    cairo_surface_t* target = platform->getBackBuffer();
+    NativeImage* target = platform->getBackBuffer();
     if (!target)
         return;
     const std::vector<CRect> areas = std::move(invalidRects);
     invalidRects.clear();
-    cairo_t* cr = cairo_create(target);
     {
-        CDrawContext context(cr);
+        CImageDrawContext context(target);
         for (const CRect& area : areas)
             drawRect(&context, area);
     }
-    cairo_destroy(cr);
-    cairo_surface_flush(target);
     for (const CRect& area : areas)
         platform->present(area);
 }
@@ -385,10 +380,10 @@ void CFrame::finishPopup(int32_t chosenIndex)
     finished->getMenu()->popupFinished(chosenIndex);
 }
 
-void CFrame::drawPopup(cairo_t* cr)
+void CFrame::drawPopup(CDrawContext& context)
 {
     if (popup)
-        popup->draw(cr);
+        popup->draw(context);
 }
 
 void CFrame::popupMouseMoved(const CPoint& where)

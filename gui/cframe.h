@@ -8,10 +8,9 @@
 #include <memory>
 #include <vector>
 
-typedef struct _cairo cairo_t;
-
 namespace VSTGUI {
 
+class CDrawContext;
 class CFrame;
 class COptionMenu;
 class IPlatformFrame;
@@ -91,7 +90,7 @@ public:
     MenuPopup* getPopup() const { return popup.get(); }
     void cancelPopup();
     // From the platform: pop-up coordinates (0, 0 at the pop-up's top-left corner).
-    void drawPopup(cairo_t* cr);
+    void drawPopup(CDrawContext& context);
     void popupMouseMoved(const CPoint& where);
     void popupMouseDown(const CPoint& where);
 

@@ -4,8 +4,6 @@
 #include "gui/cfont.h"
 #include "gui/coptionmenu.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -49,11 +47,6 @@ void MenuPopup::layout()
     perColumn = menu->getNbItemsPerColumn() > 0 ? menu->getNbItemsPerColumn() : std::max(1, count);
     const int32_t columns = std::max(1, (count + perColumn - 1) / perColumn);
 
-    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(scratch);
-    CDrawContext measure(cr);
-    measure.setFont(font);
-
     CCoord left = kBorder;
     CCoord height = 0;
     for (int32_t column = 0; column < columns; ++column)
@@ -67,7 +60,7 @@ void MenuPopup::layout()
                 break;
             columnHeight += item->isSeparator() ? kSeparatorHeight : kEntryHeight;
             if (!item->isSeparator())
-                width = std::max(width, std::ceil(measure.getStringWidth(item->getTitle().c_str())));
+                width = std::max(width, std::ceil(measureStringWidth(font, item->getTitle().c_str())));
         }
         width += kCheckWidth + kRightPadding;
         columnLefts.push_back(left);
@@ -75,8 +68,6 @@ void MenuPopup::layout()
         left += width;
         height = std::max(height, columnHeight);
     }
-    cairo_destroy(cr);
-    cairo_surface_destroy(scratch);
     popupSize = CPoint(left + kBorder, std::max(height, kEntryHeight) + 2 * kBorder);
 }
 
@@ -116,9 +107,8 @@ bool MenuPopup::setHovered(int32_t index)
     return true;
 }
 
-void MenuPopup::draw(cairo_t* cr) const
+void MenuPopup::draw(CDrawContext& context) const
 {
-    CDrawContext context(cr);
     const CRect whole(CPoint(0, 0), popupSize);
     context.setFillColor(kPopupBackColor);
     context.setFrameColor(kPopupBorderColor);
@@ -154,12 +144,9 @@ void MenuPopup::draw(cairo_t* cr) const
             // A tick drawn as two strokes, so it needs no glyph from the font.
             const CCoord x = rect.left + 5;
             const CCoord y = rect.top + kEntryHeight / 2;
-            setSourceColor(cr, kPopupCheckColor);
-            cairo_set_line_width(cr, kCheckStroke);
-            cairo_move_to(cr, x, y);
-            cairo_line_to(cr, x + 3, y + 3);
-            cairo_line_to(cr, x + 9, y - 4);
-            cairo_stroke(cr);
+            const CPoint tick[] = {CPoint(x, y), CPoint(x + 3, y + 3), CPoint(x + 9, y - 4)};
+            context.setFrameColor(kPopupCheckColor);
+            context.drawPolyline(tick, 3, kCheckStroke);
         }
         context.setFontColor(kPopupTextColor);
         CRect textRect(rect.left + kCheckWidth, rect.top, rect.right - kRightPadding / 2, rect.bottom);

@@ -1,15 +1,14 @@
-// The pop-up of an option menu: its entries laid out in columns, drawn with cairo, and the entry
-// under a point. Platform code only shows the surface and forwards the mouse.
+// The pop-up of an option menu: its entries laid out in columns, drawn through a CDrawContext, and
+// the entry under a point. Platform code only shows the surface and forwards the mouse.
 #pragma once
 
 #include "gui/cgeometry.h"
 
 #include <vector>
 
-typedef struct _cairo cairo_t;
-
 namespace VSTGUI {
 
+class CDrawContext;
 class CFontDesc;
 class COptionMenu;
 
@@ -34,7 +33,8 @@ public:
     bool setHovered(int32_t index);
     int32_t getHovered() const { return hovered; }
 
-    void draw(cairo_t* cr) const;
+    // Pop-up coordinates: (0, 0) is its top-left corner.
+    void draw(CDrawContext& context) const;
 
 private:
     void layout();

@@ -1,24 +1,27 @@
 #include "host/pluginmodule.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace talvane::host {
 
 namespace {
 bool isDirectory(const std::string& path)
 {
-    struct stat info
-    {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::error_code ignored;
+    return std::filesystem::is_directory(path, ignored);
+}
+
+bool isSeparator(char c)
+{
+    return c == '/' || c == '\\';
 }
 
 std::string stem(const std::string& bundlePath)
 {
     std::string name = bundlePath;
-    while (!name.empty() && name.back() == '/')
+    while (!name.empty() && isSeparator(name.back()))
         name.pop_back();
-    const size_t slash = name.find_last_of('/');
+    const size_t slash = name.find_last_of("/\\");
     if (slash != std::string::npos)
         name = name.substr(slash + 1);
     const size_t dot = name.rfind(".vst3");
@@ -28,31 +31,19 @@ std::string stem(const std::string& bundlePath)
 
 std::string PluginModule::bundleBinaryPath(const std::string& bundlePath)
 {
-    return bundlePath + "/Contents/x86_64-linux/" + stem(bundlePath) + ".so";
+    return bundlePath + "/" + bundleBinaryRelativePath(stem(bundlePath));
 }
 
 bool PluginModule::load(const std::string& path)
 {
     unload();
     modulePath = isDirectory(path) ? bundleBinaryPath(path) : path;
-    handle = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-    {
-        const char* reason = dlerror();
-        lastError = "cannot load " + modulePath + ": " + (reason ? reason : "unknown error");
+    if (!library.open(modulePath, lastError))
         return false;
-    }
-    using EntryFunction = bool (*)(void*);
-    auto entry = reinterpret_cast<EntryFunction>(symbol("ModuleEntry"));
-    if (!entry)
+    std::string reason;
+    if (!enterModule(library, reason))
     {
-        lastError = modulePath + " exports no ModuleEntry";
-        unload();
-        return false;
-    }
-    if (!entry(handle))
-    {
-        lastError = "ModuleEntry of " + modulePath + " failed";
+        lastError = modulePath + ": " + reason;
         unload();
         return false;
     }
@@ -78,21 +69,15 @@ void PluginModule::unload()
     }
     if (entered)
     {
-        using ExitFunction = bool (*)();
-        if (auto exitModule = reinterpret_cast<ExitFunction>(symbol("ModuleExit")))
-            exitModule();
+        exitModule(library);
         entered = false;
     }
-    if (handle)
-    {
-        dlclose(handle);
-        handle = nullptr;
-    }
+    library.close();
 }
 
 void* PluginModule::symbol(const char* name) const
 {
-    return handle ? dlsym(handle, name) : nullptr;
+    return library.symbol(name);
 }
 
 } // namespace talvane::host

@@ -1,6 +1,9 @@
-// Loads a VST 3 module from a path the way a Linux host does: dlopen, ModuleEntry, GetPluginFactory;
-// and undoes it in reverse order.
+// Loads a VST 3 module from a path the way a host of this system does: load the library, call its
+// initialisation hook (ModuleEntry on Linux, InitDll on Windows), GetPluginFactory; and undoes it
+// in reverse order.
 #pragma once
+
+#include "host/dynamiclibrary.h"
 
 #include "pluginterfaces/base/ipluginbase.h"
 
@@ -16,8 +19,8 @@ public:
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;
 
-    // Accepts either the .so itself or a .vst3 bundle directory. On failure returns false and
-    // describes the problem in error().
+    // Accepts either the module binary itself or a .vst3 bundle directory. On failure returns false
+    // and describes the problem in error().
     bool load(const std::string& path);
     void unload();
 
@@ -30,7 +33,7 @@ public:
     static std::string bundleBinaryPath(const std::string& bundlePath);
 
 private:
-    void* handle = nullptr;
+    DynamicLibrary library;
     bool entered = false;
     Steinberg::IPluginFactory* pluginFactory = nullptr;
     std::string lastError;

@@ -1,7 +1,5 @@
 #include "host/vst2host.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -30,14 +28,9 @@ constexpr std::size_t kProductStringBytes = 64;
 bool Vst2Host::load(const std::string& path, const char* entryName)
 {
     unload();
-    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-    {
-        const char* reason = dlerror();
-        lastError = "cannot load " + path + ": " + (reason ? reason : "unknown error");
+    if (!library.open(path, lastError))
         return false;
-    }
-    auto entry = reinterpret_cast<EntryFunction>(dlsym(handle, entryName));
+    auto entry = reinterpret_cast<EntryFunction>(library.symbol(entryName));
     if (!entry)
     {
         lastError = path + " exports no " + entryName;
@@ -79,9 +72,7 @@ void Vst2Host::closeEffect()
 void Vst2Host::unload()
 {
     closeEffect();
-    if (handle)
-        dlclose(handle);
-    handle = nullptr;
+    library.close();
 }
 
 VstIntPtr Vst2Host::dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt)

@@ -1,8 +1,9 @@
-// A small VST 2 host for tests and tools: loads a module the way Linux VST 2 hosts do (dlopen, then
-// VSTPluginMain or main with the host callback), drives the effect through its dispatcher and
+// A small VST 2 host for tests and tools: loads a module the way VST 2 hosts do (load the library,
+// then VSTPluginMain or main with the host callback), drives the effect through its dispatcher and
 // process calls, and records what the effect asks of the host.
 #pragma once
 
+#include "host/dynamiclibrary.h"
 #include "sdk/vst2interface.h"
 
 #include <cstdint>
@@ -40,12 +41,12 @@ public:
     Vst2Host(const Vst2Host&) = delete;
     Vst2Host& operator=(const Vst2Host&) = delete;
 
-    // dlopen and the entry point `entryName`; false (see error()) when either is missing or the
+    // Loads the library and calls the entry point `entryName`; false (see error()) when either is missing or the
     // entry point returns no effect.
     bool load(const std::string& path, const char* entryName = "VSTPluginMain");
     // Calls an entry point with this host's callback and takes the effect it returns.
     bool instantiate(EntryFunction entry);
-    // effClose (if there is an effect), then dlclose.
+    // effClose (if there is an effect), then unloads the library.
     void unload();
     void closeEffect();
 
@@ -99,7 +100,7 @@ private:
     VstIntPtr answer(const AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
                      float opt);
 
-    void* handle = nullptr;
+    DynamicLibrary library;
     AEffect* fx = nullptr;
     std::string lastError;
     float rate = 44100.0f;

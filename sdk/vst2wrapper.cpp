@@ -2,6 +2,7 @@
 // thread's work are in vst2wrapperparameters.cpp and vst2wrapperprocess.cpp.
 #include "sdk/vst2wrapper.h"
 
+#include "sdk/nativewindowtype.h"
 #include "sdk/refcounting.h"
 
 #include "pluginterfaces/base/ibstream.h"
@@ -375,7 +376,7 @@ void Vst2Wrapper::probeEditor()
     if (!probe)
         return;
     ViewRect size;
-    canEdit = probe->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) == kResultTrue &&
+    canEdit = probe->isPlatformTypeSupported(kNativeWindowType) == kResultTrue &&
               probe->getSize(&size) == kResultOk;
     if (canEdit)
         editorSize = size;
@@ -703,13 +704,13 @@ bool Vst2Wrapper::openEditor(void* parentWindow)
     view = controller->createView(kEditorViewName);
     if (!view)
         return false;
-    if (view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue)
+    if (view->isPlatformTypeSupported(kNativeWindowType) != kResultTrue)
     {
         releaseAndClear(view);
         return false;
     }
     view->setFrame(frame.get());
-    if (view->attached(parentWindow, kPlatformTypeX11EmbedWindowID) != kResultOk)
+    if (view->attached(parentWindow, kNativeWindowType) != kResultOk)
     {
         view->setFrame(nullptr);
         frame->clear();

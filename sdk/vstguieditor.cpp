@@ -1,6 +1,7 @@
 #include "sdk/vstguieditor.h"
 
-#include "sdk/refcounting.h"
+#include "gui/platform/platformfactory.h"
+#include "sdk/hostrunloop.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -9,32 +10,12 @@
 namespace Steinberg {
 namespace Vst {
 
-// The handler the host's run loop calls every idle period. Reference counted on its own, since
-// the host may keep it a little beyond the editor's wish.
-class VSTGUIEditor::IdleTimer : public HeapRefCounted<Linux::ITimerHandler>
-{
-public:
-    explicit IdleTimer(VSTGUIEditor* editor) : owner(editor) {}
-
-    void detach() { owner = nullptr; }
-
-    void PLUGIN_API onTimer() override
-    {
-        if (owner)
-            owner->onIdleTimer();
-    }
-
-private:
-    VSTGUIEditor* owner;
-};
-
 VSTGUIEditor::VSTGUIEditor(EditController* controller, ViewRect* size) : EditorView(controller, size) {}
 
 VSTGUIEditor::~VSTGUIEditor()
 {
     stopTimer();
-    if (runLoop)
-        runLoop->release();
+    releaseHostRunLoop(runLoop);
 }
 
 void VSTGUIEditor::setIdleRate(int32 milliseconds)
@@ -68,10 +49,7 @@ tresult PLUGIN_API VSTGUIEditor::isPlatformTypeSupported(FIDString type)
 {
     if (!type)
         return kInvalidArgument;
-    if (std::strcmp(type, VSTGUI::kPlatformTypeX11EmbedWindowID) == 0 ||
-        std::strcmp(type, VSTGUI::kPlatformTypeOffscreen) == 0)
-        return kResultTrue;
-    return kResultFalse;
+    return VSTGUI::isPlatformTypeSupported(type) ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
@@ -81,13 +59,8 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
     if (isPlatformTypeSupported(type) != kResultTrue)
         return kResultFalse;
 
-    if (runLoop)
-    {
-        runLoop->release();
-        runLoop = nullptr;
-    }
-    if (plugFrame)
-        plugFrame->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&runLoop));
+    releaseHostRunLoop(runLoop);
+    runLoop = findHostRunLoop(plugFrame);
 
     platformParent = VSTGUI::PlatformParent();
     if (std::strcmp(type, VSTGUI::kPlatformTypeX11EmbedWindowID) == 0)
@@ -96,8 +69,15 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
         if (!parent || !runLoop)
             return kResultFalse;
         platformParent.kind = VSTGUI::PlatformKind::X11;
-        platformParent.window = reinterpret_cast<unsigned long>(parent);
+        platformParent.window = reinterpret_cast<std::uintptr_t>(parent);
         platformParent.runLoop = runLoop;
+    }
+    else if (std::strcmp(type, VSTGUI::kPlatformTypeHWND) == 0)
+    {
+        if (!parent)
+            return kResultFalse;
+        platformParent.kind = VSTGUI::PlatformKind::Win32;
+        platformParent.window = reinterpret_cast<std::uintptr_t>(parent);
     }
 
     if (!open(&platformParent))
@@ -147,26 +127,14 @@ void VSTGUIEditor::onIdleTimer()
 
 void VSTGUIEditor::startTimer()
 {
-    if (idleTimer || !runLoop)
+    if (idleTimer)
         return;
-    idleTimer = new IdleTimer(this);
-    if (runLoop->registerTimer(idleTimer, static_cast<Linux::TimerInterval>(idleRate)) != kResultOk)
-    {
-        idleTimer->detach();
-        idleTimer->release();
-        idleTimer = nullptr;
-    }
+    idleTimer = EditorIdleTimer::start(runLoop, idleRate, [this] { onIdleTimer(); });
 }
 
 void VSTGUIEditor::stopTimer()
 {
-    if (!idleTimer)
-        return;
-    if (runLoop)
-        runLoop->unregisterTimer(idleTimer);
-    idleTimer->detach();
-    idleTimer->release();
-    idleTimer = nullptr;
+    idleTimer.reset();
 }
 
 } // namespace Vst

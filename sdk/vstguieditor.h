@@ -1,13 +1,17 @@
 // Stand-in for the VST 3 SDK's VSTGUIEditor, which Debian's SDK subset lacks: the base of an editor
 // view drawn with the GUI layer. It opens the editor's frame when the host attaches the view (X11
-// window ids, or our offscreen type for tests), runs the idle timer that redraws the frame through
-// the host's run loop, and tells the controller when the view comes and goes.
+// window ids on Linux, HWNDs on Windows, or our offscreen type for tests), runs the idle timer that
+// redraws the frame (through the host's run loop on Linux, a window timer on Windows), and tells
+// the controller when the view comes and goes.
 #pragma once
 
 #include "gui/cframe.h"
 #include "gui/platform/platformparent.h"
+#include "sdk/idletimer.h"
 
 #include "public.sdk/source/vst/vsteditcontroller.h"
+
+#include <memory>
 
 namespace Steinberg {
 namespace Vst {
@@ -48,14 +52,12 @@ public:
     void onIdleTimer();
 
 private:
-    class IdleTimer;
-
     void startTimer();
     void stopTimer();
 
     VSTGUI::PlatformParent platformParent;
     Linux::IRunLoop* runLoop = nullptr;
-    IdleTimer* idleTimer = nullptr;
+    std::unique_ptr<EditorIdleTimer> idleTimer;
     int32 idleRate = kDefaultIdleRate;
 };
 

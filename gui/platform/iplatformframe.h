@@ -3,8 +3,7 @@
 #pragma once
 
 #include "gui/cgeometry.h"
-
-typedef struct _cairo_surface cairo_surface_t;
+#include "gui/platform/nativegraphics.h"
 
 namespace VSTGUI {
 
@@ -14,7 +13,7 @@ public:
     virtual ~IPlatformFrame() = default;
 
     // The image the frame draws into, as large as the frame.
-    virtual cairo_surface_t* getBackBuffer() = 0;
+    virtual NativeImage* getBackBuffer() = 0;
     // The frame has redrawn `area` of the back buffer: bring it to the screen.
     virtual void present(const CRect& area) = 0;
     virtual bool setSize(int width, int height) = 0;

@@ -1,26 +1,12 @@
 #include "gui/platform/offscreenframe.h"
 
+#include "gui/cdrawcontext.h"
 #include "gui/cframe.h"
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
 
 namespace VSTGUI {
-
-namespace {
-
-cairo_surface_t* createImage(int width, int height)
-{
-    return cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, width), std::max(1, height));
-}
-
-constexpr unsigned kByteMask = 0xff;
-constexpr int kRedShift = 16;
-constexpr int kGreenShift = 8;
-
-} // namespace
 
 OffscreenFrame::OffscreenFrame(CFrame& owner, int width, int height)
     : frame(owner), backBuffer(createImage(width, height))
@@ -28,7 +14,7 @@ OffscreenFrame::OffscreenFrame(CFrame& owner, int width, int height)
 
 OffscreenFrame::~OffscreenFrame()
 {
-    cairo_surface_destroy(backBuffer);
+    destroyImage(backBuffer);
 }
 
 OffscreenFrame* OffscreenFrame::of(CFrame* frame)
@@ -44,7 +30,7 @@ void OffscreenFrame::present(const CRect& area)
 
 bool OffscreenFrame::setSize(int width, int height)
 {
-    cairo_surface_destroy(backBuffer);
+    destroyImage(backBuffer);
     backBuffer = createImage(width, height);
     return true;
 }
@@ -117,46 +103,36 @@ void OffscreenFrame::popupMouseDown(const CPoint& where)
 
 CColor OffscreenFrame::getPixel(int x, int y) const
 {
-    cairo_surface_flush(backBuffer);
-    const int width = cairo_image_surface_get_width(backBuffer);
-    const int height = cairo_image_surface_get_height(backBuffer);
-    if (x < 0 || y < 0 || x >= width || y >= height)
-        return kTransparentCColor;
-    const unsigned char* row =
-        cairo_image_surface_get_data(backBuffer) +
-        static_cast<size_t>(y) * static_cast<size_t>(cairo_image_surface_get_stride(backBuffer));
-    const uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];
-    return MakeCColor(static_cast<uint8_t>((pixel >> kRedShift) & kByteMask),
-                      static_cast<uint8_t>((pixel >> kGreenShift) & kByteMask),
-                      static_cast<uint8_t>(pixel & kByteMask));
+    return getImagePixel(backBuffer, x, y);
 }
 
 bool OffscreenFrame::saveScreenshot(const std::string& pngPath, bool withPopup) const
 {
-    const CRect frameArea(0, 0, cairo_image_surface_get_width(backBuffer),
-                          cairo_image_surface_get_height(backBuffer));
+    const CRect frameArea(0, 0, getImageWidth(backBuffer), getImageHeight(backBuffer));
+    const bool showPopup = withPopup && popupOpen;
     CRect canvas = frameArea;
-    if (withPopup && popupOpen)
+    if (showPopup)
         canvas.unite(popupArea);
     const int width = static_cast<int>(std::ceil(canvas.right - canvas.left));
     const int height = static_cast<int>(std::ceil(canvas.bottom - canvas.top));
-    cairo_surface_t* image = createImage(width, height);
-    cairo_t* cr = cairo_create(image);
-    cairo_translate(cr, -canvas.left, -canvas.top);
-    cairo_set_source_surface(cr, backBuffer, 0, 0);
-    cairo_paint(cr);
-    if (withPopup && popupOpen)
+    NativeImage* popupImage = nullptr;
+    if (showPopup)
     {
-        cairo_save(cr);
-        cairo_translate(cr, popupArea.left, popupArea.top);
-        cairo_rectangle(cr, 0, 0, popupArea.getWidth(), popupArea.getHeight());
-        cairo_clip(cr);
-        frame.drawPopup(cr);
-        cairo_restore(cr);
+        popupImage = createImage(static_cast<int>(std::ceil(popupArea.getWidth())),
+                                 static_cast<int>(std::ceil(popupArea.getHeight())));
+        CImageDrawContext popupContext(popupImage);
+        frame.drawPopup(popupContext);
     }
-    cairo_destroy(cr);
-    const bool written = cairo_surface_write_to_png(image, pngPath.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(image);
+    NativeImage* image = createImage(width, height);
+    {
+        CImageDrawContext context(image);
+        context.drawImage(backBuffer, CRect(frameArea).offset(-canvas.left, -canvas.top), CPoint(0, 0), true);
+        if (popupImage)
+            context.drawImage(popupImage, CRect(popupArea).offset(-canvas.left, -canvas.top), CPoint(0, 0), true);
+    }
+    const bool written = saveImageAsPng(image, pngPath);
+    destroyImage(image);
+    destroyImage(popupImage);
     return written;
 }
 

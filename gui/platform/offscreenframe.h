@@ -23,7 +23,7 @@ public:
     static OffscreenFrame* of(CFrame* frame);
 
     // IPlatformFrame
-    cairo_surface_t* getBackBuffer() override { return backBuffer; }
+    NativeImage* getBackBuffer() override { return backBuffer; }
     void present(const CRect& area) override;
     bool setSize(int width, int height) override;
     bool openPopup(const CRect& area) override;
@@ -57,7 +57,7 @@ public:
 
 private:
     CFrame& frame;
-    cairo_surface_t* backBuffer;
+    NativeImage* backBuffer;
     bool popupOpen = false;
     CRect popupArea;
     int presentCount = 0;

@@ -3,6 +3,8 @@
 // to the CFrame constructor unchanged.
 #pragma once
 
+#include <cstdint>
+
 namespace Steinberg {
 namespace Linux {
 class IRunLoop;
@@ -13,20 +15,29 @@ namespace VSTGUI {
 
 // The host-facing names of the platform types (IPlugView::isPlatformTypeSupported).
 constexpr const char* kPlatformTypeX11EmbedWindowID = "X11EmbedWindowID";
+constexpr const char* kPlatformTypeHWND = "HWND";
 // Our own: no window at all, the frame draws into an image only (tests, screenshots).
 constexpr const char* kPlatformTypeOffscreen = "TalvaneOffscreen";
+
+// The host window type of the system the GUI layer is built for.
+#ifdef _WIN32
+constexpr const char* kPlatformTypeNative = kPlatformTypeHWND;
+#else
+constexpr const char* kPlatformTypeNative = kPlatformTypeX11EmbedWindowID;
+#endif
 
 enum class PlatformKind
 {
     Offscreen,
     X11,
+    Win32,
 };
 
 struct PlatformParent
 {
     PlatformKind kind = PlatformKind::Offscreen;
-    // X11: the host's parent window id.
-    unsigned long window = 0;
+    // X11: the host's parent window id; Win32: the host's parent HWND.
+    std::uintptr_t window = 0;
     // X11: the host's run loop, which delivers the X connection's events to the frame.
     Steinberg::Linux::IRunLoop* runLoop = nullptr;
 };

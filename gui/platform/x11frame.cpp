@@ -1,5 +1,6 @@
 #include "gui/platform/x11frame.h"
 
+#include "gui/cdrawcontext.h"
 #include "gui/cframe.h"
 #include "sdk/refcounting.h"
 
@@ -416,9 +417,10 @@ void X11Frame::drawPopup()
 {
     if (!popupSurface)
         return;
-    cairo_t* cr = cairo_create(popupSurface);
-    frame.drawPopup(cr);
-    cairo_destroy(cr);
+    {
+        CImageDrawContext context(popupSurface);
+        frame.drawPopup(context);
+    }
     putImage(popupWindow, popupSurface,
              CRect(0, 0, cairo_image_surface_get_width(popupSurface),
                    cairo_image_surface_get_height(popupSurface)));

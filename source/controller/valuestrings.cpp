@@ -209,7 +209,7 @@ void formatValueText(ParamId id, double normalized, const float (&currentValues)
     }
 }
 
-void widenLatin1(const char* text, char16_t* units, std::size_t capacity)
+void widenLatin1(const char* text, Steinberg::char16* units, std::size_t capacity)
 {
     if (!units || capacity == 0)
         return;
@@ -217,7 +217,7 @@ void widenLatin1(const char* text, char16_t* units, std::size_t capacity)
     if (text)
         for (; count + 1 < capacity && text[count] != '\0'; ++count)
             units[count] = static_cast<unsigned char>(text[count]);
-    units[count] = u'\0';
+    units[count] = 0;
 }
 
 } // namespace talvane

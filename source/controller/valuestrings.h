@@ -4,6 +4,8 @@
 
 #include "source/params/paramids.h"
 
+#include "pluginterfaces/base/ftypes.h"
+
 #include <cstddef>
 
 namespace talvane {
@@ -21,8 +23,8 @@ constexpr char kDegreeSign = '\xB0';
 void formatValueText(ParamId id, double normalized, const float (&currentValues)[kNumParams], char* text,
                      std::size_t capacity);
 
-// Widens Latin-1 text into 16-bit units: at most capacity - 1 units, always terminated (when
+// Widens Latin-1 text into the SDK's 16-bit units (char16_t, or wchar_t on Windows): at most capacity - 1 units, always terminated (when
 // capacity > 0).
-void widenLatin1(const char* text, char16_t* units, std::size_t capacity);
+void widenLatin1(const char* text, Steinberg::char16* units, std::size_t capacity);
 
 } // namespace talvane

@@ -225,7 +225,8 @@ TEST_F(ControllerModule, ShowsValueTextsAndAnswersUnknownIdsSafely)
     ASSERT_EQ(controller()->getParamStringByValue(talvane::kGlobalVolume, 0.8, text), kResultOk);
     EXPECT_EQ(narrow(text), "51.2 %");
     ASSERT_EQ(controller()->getParamStringByValue(talvane::kO1PhaseInit, 0.25, text), kResultOk);
-    EXPECT_EQ(std::u16string(text), u"90 \u00B0");
+    const char16 degrees[] = {'9', '0', ' ', 0xB0, 0};
+    EXPECT_EQ(std::basic_string<char16>(text), degrees);
 
     EXPECT_EQ(controller()->getParamStringByValue(talvane::kNumParams, 0.5, text), kInvalidArgument);
     EXPECT_EQ(controller()->getParamNormalized(talvane::kNumParams), 0.0);

@@ -4,13 +4,14 @@
 
 #include "source/editor/editorlayout.h"
 
+#include "gui/platform/nativegraphics.h"
 #include "gui/platform/offscreenframe.h"
 
-#include <sys/stat.h>
-
-#include <cairo.h>
-
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 using namespace Steinberg;
 using namespace VSTGUI;
@@ -19,18 +20,20 @@ namespace {
 
 std::string screenshotPath(const std::string& name)
 {
-    mkdir(TALVANE_SCREENSHOT_DIR, 0755);
+    std::error_code ignored;
+    std::filesystem::create_directories(TALVANE_SCREENSHOT_DIR, ignored);
     return std::string(TALVANE_SCREENSHOT_DIR) + "/" + name;
 }
 
 // The saved picture's size, read back from the file.
 std::pair<int, int> pngSize(const std::string& path)
 {
-    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
-    std::pair<int, int> size{0, 0};
-    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS)
-        size = {cairo_image_surface_get_width(image), cairo_image_surface_get_height(image)};
-    cairo_surface_destroy(image);
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                           std::istreambuf_iterator<char>());
+    NativeImage* image = decodePngImage(bytes.data(), bytes.size());
+    const std::pair<int, int> size{getImageWidth(image), getImageHeight(image)};
+    destroyImage(image);
     return size;
 }
 

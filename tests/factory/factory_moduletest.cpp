@@ -2,8 +2,6 @@
 
 #include "pluginterfaces/base/ustring.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -128,12 +126,14 @@ TEST(Factory, FirstCallsFromTwoThreadsBuildOneFactory)
 {
     // A private copy of the module is a fresh library whose factory does not exist yet.
     const auto copy = std::filesystem::temp_directory_path() /
-                      ("talvane-factory-race-" + std::to_string(::getpid()) + ".so");
+                      ("talvane-factory-race-" + std::to_string(talvane::host::currentProcessId()) +
+                       std::filesystem::path(modulePath()).extension().string());
     std::filesystem::copy_file(modulePath(), copy, std::filesystem::copy_options::overwrite_existing);
-    void* handle = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr) << dlerror();
+    talvane::host::DynamicLibrary library;
+    std::string error;
+    ASSERT_TRUE(library.open(copy.string(), error)) << error;
     using FactoryFunction = IPluginFactory* (*)();
-    auto getFactory = reinterpret_cast<FactoryFunction>(dlsym(handle, "GetPluginFactory"));
+    auto getFactory = reinterpret_cast<FactoryFunction>(library.symbol("GetPluginFactory"));
     ASSERT_NE(getFactory, nullptr);
 
     IPluginFactory* seen[2] = {nullptr, nullptr};
@@ -146,7 +146,7 @@ TEST(Factory, FirstCallsFromTwoThreadsBuildOneFactory)
     EXPECT_EQ(seen[0]->countClasses(), 2);
     seen[0]->release();
     seen[1]->release();
-    dlclose(handle);
+    library.close();
     std::filesystem::remove(copy);
 }
 

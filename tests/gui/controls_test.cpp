@@ -2,8 +2,6 @@
 
 #include "gui/menupopup.h"
 
-#include <cairo.h>
-
 using namespace VSTGUI;
 using talvane::testing::countMismatches;
 using talvane::testing::kTestBackground;
@@ -241,29 +239,26 @@ TEST_F(OptionMenuTest, ThePopupChecksTheCurrentEntry)
     MenuPopup* popup = frame->getPopup();
     ASSERT_NE(popup, nullptr);
     const CPoint size = popup->getSize();
-    cairo_surface_t* image =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(size.x), static_cast<int>(size.y));
-    cairo_t* cr = cairo_create(image);
-    frame->drawPopup(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(image);
+    NativeImage* image = createImage(static_cast<int>(size.x), static_cast<int>(size.y));
+    {
+        CImageDrawContext context(image);
+        frame->drawPopup(context);
+    }
     auto checkPixels = [&](int index) {
         const CRect r = popup->entryRect(index);
         int count = 0;
-        const int stride = cairo_image_surface_get_stride(image);
         for (int y = static_cast<int>(r.top); y < r.bottom; ++y)
             for (int x = static_cast<int>(r.left) + 3; x < r.left + 16; ++x)
             {
-                const uint32_t p =
-                    reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image) + y * stride)[x];
-                if (((p >> 8) & 0xff) > 200 && (p & 0xff) > 200 && ((p >> 16) & 0xff) < 200)
+                const CColor p = getImagePixel(image, x, y);
+                if (p.green > 200 && p.blue > 200 && p.red < 200)
                     ++count;
             }
         return count;
     };
     EXPECT_GT(checkPixels(2), 3);
     EXPECT_EQ(checkPixels(0), 0);
-    cairo_surface_destroy(image);
+    destroyImage(image);
 }
 
 } // namespace

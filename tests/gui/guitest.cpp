@@ -1,5 +1,7 @@
 #include "tests/gui/guitest.h"
 
+#include "gui/cairo/cairocolor.h"
+
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 

@@ -6,9 +6,6 @@
 
 #include "pluginterfaces/base/ustring.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -90,10 +87,10 @@ class ModuleCopy
 public:
     explicit ModuleCopy(const std::string& name)
         : directory(std::filesystem::temp_directory_path() /
-                    ("talvane-vst2-" + std::to_string(::getpid()) + "-" + name))
+                    ("talvane-vst2-" + std::to_string(talvane::host::currentProcessId()) + "-" + name))
     {
         std::filesystem::create_directories(directory);
-        path = directory / "Talvane.so";
+        path = directory / ("Talvane" + std::filesystem::path(modulePath()).extension().string());
         std::filesystem::copy_file(modulePath(), path, std::filesystem::copy_options::overwrite_existing);
     }
     ~ModuleCopy() { std::filesystem::remove_all(directory); }
@@ -148,12 +145,13 @@ protected:
 TEST(Vst2Entry, HostWithoutVersionGetsNothingAndNothingIsCreated)
 {
     ModuleCopy copy("version");
-    void* handle = dlopen(copy.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr) << dlerror();
+    talvane::host::DynamicLibrary library;
+    std::string error;
+    ASSERT_TRUE(library.open(copy.path.string(), error)) << error;
     for (const char* entryName : {"VSTPluginMain", "main"})
     {
         SCOPED_TRACE(entryName);
-        auto entry = reinterpret_cast<Vst2Host::EntryFunction>(dlsym(handle, entryName));
+        auto entry = reinterpret_cast<Vst2Host::EntryFunction>(library.symbol(entryName));
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(entry(nullptr), nullptr);
 
@@ -169,12 +167,12 @@ TEST(Vst2Entry, HostWithoutVersionGetsNothingAndNothingIsCreated)
     }
     // Nothing holds the factory but the module itself and the reference asked for here.
     using FactoryFunction = IPluginFactory* (*)();
-    auto getFactory = reinterpret_cast<FactoryFunction>(dlsym(handle, "GetPluginFactory"));
+    auto getFactory = reinterpret_cast<FactoryFunction>(library.symbol("GetPluginFactory"));
     IPluginFactory* factory = getFactory();
     EXPECT_EQ(factory->addRef(), 3u);
     factory->release();
     factory->release();
-    dlclose(handle);
+    library.close();
 }
 
 TEST(Vst2Entry, LoadsFromAVst2FolderAsCopyAndAsLinkThroughBothEntryPoints)
@@ -182,9 +180,14 @@ TEST(Vst2Entry, LoadsFromAVst2FolderAsCopyAndAsLinkThroughBothEntryPoints)
     // The module under test stays loaded, so the link below reaches it rather than a fresh load.
     ASSERT_NE(talvane::testing::loadedModule().factory(), nullptr);
     ModuleCopy copy("folder");
-    const auto link = copy.directory / "TalvaneLinked.so";
-    std::filesystem::create_symlink(std::filesystem::absolute(modulePath()), link);
-    for (const auto& path : {copy.path, link})
+    // Where the system offers no symbolic links (MinGW's runtime has none), the loaded module's own
+    // path stands in for the link.
+    auto loaded = copy.directory / ("TalvaneLinked" + copy.path.extension().string());
+    std::error_code linkError;
+    std::filesystem::create_symlink(std::filesystem::absolute(modulePath()), loaded, linkError);
+    if (linkError)
+        loaded = std::filesystem::absolute(modulePath());
+    for (const auto& path : {copy.path, loaded})
         for (const char* entryName : {"VSTPluginMain", "main"})
         {
             SCOPED_TRACE(path.string() + " " + entryName);
@@ -194,7 +197,7 @@ TEST(Vst2Entry, LoadsFromAVst2FolderAsCopyAndAsLinkThroughBothEntryPoints)
             EXPECT_EQ(host.text(effGetEffectName, 0, 32).text, "Talvane");
             // Sound only from the module that stays loaded: a copy that has processed cannot be
             // unloaded leak-free (the engine's FFT library keeps planner memory until the process ends).
-            if (path != link)
+            if (path != loaded)
                 continue;
             host.start(kRate, kBlock);
             host.noteOn(0, 69, 127);

@@ -1,4 +1,4 @@
-#include "sdk/editorframe.h"
+#include "sdk/editorframe_linux.h"
 
 #include <poll.h>
 

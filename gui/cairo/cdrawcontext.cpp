@@ -1,5 +1,6 @@
 #include "gui/cdrawcontext.h"
 
+#include "gui/cairo/cairocolor.h"
 #include "gui/cfont.h"
 
 #include <cairo.h>
@@ -20,8 +21,30 @@ void setSourceColor(cairo_t* cr, const CColor& color)
                           color.blue * kChannelScale, color.alpha * kChannelScale);
 }
 
+CImageDrawContext::CImageDrawContext(NativeImage* image) : CDrawContext(cairo_create(image)), target(image) {}
+
+CImageDrawContext::~CImageDrawContext()
+{
+    cairo_destroy(getNativeContext());
+    cairo_surface_flush(target);
+}
+
+CCoord measureStringWidth(CFontDesc* font, UTF8StringPtr text)
+{
+    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    CCoord width = 0;
+    {
+        CImageDrawContext measure(scratch);
+        measure.setFont(font);
+        width = measure.getStringWidth(text);
+    }
+    cairo_surface_destroy(scratch);
+    return width;
+}
+
 void CDrawContext::drawRect(const CRect& rect, CDrawStyle style)
 {
+    cairo_t* cr = native;
     if (style == kDrawFilled || style == kDrawFilledAndStroked)
     {
         setSourceColor(cr, fillColor);
@@ -40,6 +63,7 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle style)
 
 bool CDrawContext::selectFont(bool antialias)
 {
+    cairo_t* cr = native;
     cairo_font_face_t* face = font ? font->getFontFace() : nullptr;
     if (!face)
         return false;
@@ -57,6 +81,7 @@ CCoord CDrawContext::getStringWidth(UTF8StringPtr text)
 {
     if (!text || !selectFont(true))
         return 0;
+    cairo_t* cr = native;
     cairo_text_extents_t extents;
     cairo_text_extents(cr, text, &extents);
     return extents.x_advance;
@@ -66,6 +91,7 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
 {
     if (!text || !*text || rect.isEmpty() || !selectFont(antialias))
         return;
+    cairo_t* cr = native;
     cairo_save(cr);
     cairo_rectangle(cr, rect.left, rect.top, rect.getWidth(), rect.getHeight());
     cairo_clip(cr);
@@ -86,8 +112,44 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
     cairo_restore(cr);
 }
 
+void CDrawContext::drawPolyline(const CPoint* points, int count, CCoord lineWidth)
+{
+    if (!points || count < 2)
+        return;
+    cairo_t* cr = native;
+    cairo_save(cr);
+    setSourceColor(cr, frameColor);
+    cairo_set_line_width(cr, lineWidth);
+    cairo_move_to(cr, points[0].x, points[0].y);
+    for (int i = 1; i < count; ++i)
+        cairo_line_to(cr, points[i].x, points[i].y);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void CDrawContext::drawImage(NativeImage* image, const CRect& destination, const CPoint& offset, bool opaque,
+                             float alpha)
+{
+    if (!image || destination.isEmpty())
+        return;
+    cairo_t* cr = native;
+    cairo_save(cr);
+    cairo_rectangle(cr, destination.left, destination.top, destination.getWidth(), destination.getHeight());
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, image, destination.left - offset.x, destination.top - offset.y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    if (opaque)
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    if (alpha >= 1.f)
+        cairo_paint(cr);
+    else
+        cairo_paint_with_alpha(cr, alpha);
+    cairo_restore(cr);
+}
+
 void CDrawContext::pushClipRect(const CRect& rect)
 {
+    cairo_t* cr = native;
     cairo_save(cr);
     cairo_rectangle(cr, rect.left, rect.top, rect.getWidth(), rect.getHeight());
     cairo_clip(cr);
@@ -95,7 +157,7 @@ void CDrawContext::pushClipRect(const CRect& rect)
 
 void CDrawContext::popClipRect()
 {
-    cairo_restore(cr);
+    cairo_restore(native);
 }
 
 } // namespace VSTGUI

@@ -1,0 +1,47 @@
+# The tests of the Windows build: the module tests that drive the built DLL through the host
+# library, cross-built and run under Wine (CMAKE_CROSSCOMPILING_EMULATOR), and a check of the DLL's
+# exports and imports. The unit tests and the tests of the Linux tools stay with the Linux builds.
+include(GoogleTest)
+
+# Debian packages GoogleTest's sources but no MinGW build of it: built here with the toolchain.
+set(TALVANE_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest's sources")
+if(NOT EXISTS "${TALVANE_GTEST_SOURCE}/CMakeLists.txt")
+    message(FATAL_ERROR "GoogleTest's sources not found in ${TALVANE_GTEST_SOURCE} (Debian package googletest)")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory("${TALVANE_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+
+# The module tests that need nothing of Linux (no interposed allocator, no sound or MIDI files).
+set(WINDOWS_MODULE_TEST_SOURCES
+    controller/controller_moduletest.cpp
+    editor/editor_moduletest.cpp
+    engine/renderhash_moduletest.cpp
+    engine/sound_moduletest.cpp
+    factory/factory_moduletest.cpp
+    processor/processor_moduletest.cpp
+    processor/state_moduletest.cpp
+    vst2/vst2_moduletest.cpp)
+add_executable(talvane_module_tests ${WINDOWS_MODULE_TEST_SOURCES})
+target_link_libraries(talvane_module_tests PRIVATE talvane_host GTest::gtest_main GTest::gmock talvane_warnings)
+target_include_directories(talvane_module_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
+target_compile_definitions(talvane_module_tests PRIVATE TALVANE_MODULE_PATH="${TALVANE_MODULE_PATH}")
+add_dependencies(talvane_module_tests Talvane)
+# Each test starts a Wine process; the first ones also wait for the Wine prefix to be made.
+gtest_discover_tests(talvane_module_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS module TIMEOUT 300)
+
+find_program(TALVANE_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
+add_test(NAME module_exports_and_imports
+    COMMAND "${CMAKE_CURRENT_SOURCE_DIR}/factory/check_windows_exports.sh" "${TALVANE_MINGW_OBJDUMP}"
+            "$<TARGET_FILE:Talvane>")
+set_tests_properties(module_exports_and_imports PROPERTIES LABELS module)
+
+# Unit tests of the GDI+ drawing: the real editor drawn offscreen, its pictures saved for people to
+# look at (screenshots/editor-*.png in this tree).
+add_executable(talvane_windows_unit_tests editor/editorscreenshot_test.cpp)
+target_link_libraries(talvane_windows_unit_tests PRIVATE talvane_core talvane_host GTest::gtest_main talvane_warnings)
+target_include_directories(talvane_windows_unit_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
+target_compile_definitions(talvane_windows_unit_tests PRIVATE TALVANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+gtest_discover_tests(talvane_windows_unit_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS unit TIMEOUT 300)
