@@ -7,8 +7,6 @@
 namespace Steinberg {
 namespace Vst {
 
-EditorFrame::EditorFrame(ResizeRequest resize) : onResize(std::move(resize)) {}
-
 EditorFrame::~EditorFrame()
 {
     clear();
@@ -29,17 +27,6 @@ tresult PLUGIN_API EditorFrame::queryInterface(const TUID iid, void** obj)
     }
     addRef();
     return kResultOk;
-}
-
-tresult PLUGIN_API EditorFrame::resizeView(IPlugView* view, ViewRect* newSize)
-{
-    if (!view || !newSize || newSize->getWidth() <= 0 || newSize->getHeight() <= 0)
-        return kInvalidArgument;
-    if (!onResize || !onResize(view, *newSize))
-        return kResultFalse;
-    // The host has resized its window; the view now takes the new size, in this call as required.
-    view->onSize(newSize);
-    return kResultTrue;
 }
 
 tresult PLUGIN_API EditorFrame::registerEventHandler(Linux::IEventHandler* handler, Linux::FileDescriptor fd)

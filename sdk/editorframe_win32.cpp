@@ -3,8 +3,6 @@
 namespace Steinberg {
 namespace Vst {
 
-EditorFrame::EditorFrame(ResizeRequest resize) : onResize(std::move(resize)) {}
-
 tresult PLUGIN_API EditorFrame::queryInterface(const TUID iid, void** obj)
 {
     if (!obj)
@@ -17,17 +15,6 @@ tresult PLUGIN_API EditorFrame::queryInterface(const TUID iid, void** obj)
     }
     *obj = nullptr;
     return kNoInterface;
-}
-
-tresult PLUGIN_API EditorFrame::resizeView(IPlugView* view, ViewRect* newSize)
-{
-    if (!view || !newSize || newSize->getWidth() <= 0 || newSize->getHeight() <= 0)
-        return kInvalidArgument;
-    if (!onResize || !onResize(view, *newSize))
-        return kResultFalse;
-    // The host has resized its window; the view now takes the new size, in this call as required.
-    view->onSize(newSize);
-    return kResultTrue;
 }
 
 } // namespace Vst

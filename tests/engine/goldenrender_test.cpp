@@ -2,6 +2,7 @@
 // rendering code cannot change the sound unnoticed.
 #include "source/engine/simd.h"
 #include "support/processordriver.h"
+#include "support/renderhash.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 using namespace talvane;
+using talvane::testing::fnv1a;
 using talvane::testing::ProcessorDriver;
 
 namespace {
@@ -18,23 +20,6 @@ namespace {
 // Recorded from the straightforward per-voice implementation of every stage.
 constexpr std::uint64_t kHeavyPatchAt512 = 10295716384621698127ull;
 constexpr std::uint64_t kHeavyPatchAt128 = 4863986446261228903ull;
-
-std::uint64_t fnv1a(const std::vector<float>& a, const std::vector<float>& b)
-{
-    std::uint64_t h = 1469598103934665603ull;
-    for (const std::vector<float>* v : {&a, &b})
-        for (float x : *v)
-        {
-            std::uint32_t bits;
-            std::memcpy(&bits, &x, 4);
-            for (int i = 0; i < 4; ++i)
-            {
-                h ^= (bits >> (8 * i)) & 0xFF;
-                h *= 1099511628211ull;
-            }
-        }
-    return h;
-}
 
 // Every stage in use: three oscillators (one noise) with FM, ring modulation, stretch, pan and
 // dephase, the filter with envelope and key follow, both LFOs, both modulation envelopes and both

@@ -4,6 +4,7 @@
 // recorded samples. MinGW's maths library rounds some of those results differently in the last
 // bit; there the sound must still match the recording to within that rounding.
 #include "support/moduletest.h"
+#include "support/renderhash.h"
 
 #include "source/params/paramids.h"
 
@@ -18,6 +19,7 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using talvane::host::AudioProcessRunner;
+using talvane::testing::fnv1a;
 
 namespace {
 
@@ -40,23 +42,6 @@ constexpr double kRate = 44100.0;
 constexpr int32 kBlock = 512;
 constexpr int kWaveformEntries = 14;
 constexpr int kDestinationEntries = 84;
-
-std::uint64_t fnv1a(const std::vector<float>& a, const std::vector<float>& b)
-{
-    std::uint64_t h = 1469598103934665603ull;
-    for (const std::vector<float>* v : {&a, &b})
-        for (float x : *v)
-        {
-            std::uint32_t bits;
-            std::memcpy(&bits, &x, 4);
-            for (int i = 0; i < 4; ++i)
-            {
-                h ^= (bits >> (8 * i)) & 0xFF;
-                h *= 1099511628211ull;
-            }
-        }
-    return h;
-}
 
 // Whether this program's maths library computes the engine's functions as the recording's did.
 // The module is linked against the same library as the test program, so it tells for the module.

@@ -11,6 +11,7 @@
 
 using namespace talvane::render;
 using talvane::testing::fileBytes;
+using talvane::testing::failureOf;
 using talvane::testing::ScratchDirectory;
 
 namespace {
@@ -31,19 +32,6 @@ ReadBack readWav(const std::string& path)
     sf_readf_float(file, result.samples.data(), result.info.frames);
     sf_close(file);
     return result;
-}
-
-std::string failureOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const RenderError& e)
-    {
-        return e.what();
-    }
-    return {};
 }
 
 const float kLeft[] = {0.0f, 0.5f, -0.25f, 1.5f, -2.0f, 1.0e-7f};

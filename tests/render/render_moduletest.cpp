@@ -17,6 +17,7 @@ using namespace Steinberg::Vst;
 using namespace talvane::render;
 using talvane::testing::loadedModule;
 using talvane::testing::MemorySink;
+using talvane::testing::failureOf;
 using talvane::testing::ScratchDirectory;
 
 namespace {
@@ -33,19 +34,6 @@ const StateBytes& wheelOnCutoff()
         loadedModule(), {}, {},
         {"MATRIX1_Src=1", "MATRIX1_Target1=7", "MATRIX1_Amount1=0.9", "F_Cutoff=0.4", "F_Q=0.3", "PB_Up=2"});
     return state;
-}
-
-std::string failureOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const RenderError& e)
-    {
-        return e.what();
-    }
-    return {};
 }
 
 double energy(const std::vector<float>& x, std::size_t from, std::size_t to)

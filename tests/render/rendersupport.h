@@ -1,13 +1,15 @@
 // Helpers for the render tools' tests: a scratch directory, an audio sink that keeps what it gets,
-// and reading files back.
+// reading files back, and the message a failing step reports.
 #pragma once
 
 #include "tools/render/renderer.h"
+#include "tools/render/rendererror.h"
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <unistd.h>
@@ -82,5 +84,19 @@ public:
     }
     std::vector<float> left, right;
 };
+
+// The message of the RenderError `action` throws; empty when it succeeds.
+inline std::string failureOf(const std::function<void()>& action)
+{
+    try
+    {
+        action();
+    }
+    catch (const render::RenderError& e)
+    {
+        return e.what();
+    }
+    return {};
+}
 
 } // namespace talvane::testing
