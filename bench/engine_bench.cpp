@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -69,23 +70,45 @@ void renderSeconds(benchmark::State& state, int voices, bool heavy, int32 block)
     state.counters["voices"] = voices;
 }
 
+// A shared machine only ever adds time to a run, so beside the median the report gives the best run:
+// the highest real-time factor of the repetitions.
+double largest(const std::vector<double>& values)
+{
+    return *std::max_element(values.begin(), values.end());
+}
+
 void BM_DefaultPatch(benchmark::State& state)
 {
     renderSeconds(state, static_cast<int>(state.range(0)), false, 512);
 }
-BENCHMARK(BM_DefaultPatch)->Arg(1)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DefaultPatch)
+    ->ComputeStatistics("max", largest)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(8)
+    ->Arg(16)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_HeavyPatch(benchmark::State& state)
 {
     renderSeconds(state, static_cast<int>(state.range(0)), true, 512);
 }
-BENCHMARK(BM_HeavyPatch)->Arg(1)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeavyPatch)
+    ->ComputeStatistics("max", largest)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(8)
+    ->Arg(16)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_HeavyByBlockSize(benchmark::State& state)
 {
     renderSeconds(state, 16, true, static_cast<int32>(state.range(0)));
 }
 BENCHMARK(BM_HeavyByBlockSize)
+    ->ComputeStatistics("max", largest)
     ->Arg(16)
     ->Arg(64)
     ->Arg(256)
@@ -196,8 +219,8 @@ void BM_OscillatorStage(benchmark::State& state)
     StageBench b(state.range(0) != 0);
     for (auto _ : state)
     {
-        b.engine->oscillators.renderVoices(b.oscillatorVoices, StageBench::kVoices, b.engine->modulation.routing,
-                                           b.lanes);
+        b.engine->oscillators.renderVoices(b.oscillatorVoices, StageBench::kVoices,
+                                           b.engine->modulation.routing, b.lanes);
         benchmark::DoNotOptimize(b.lanes);
     }
     StageBench::perVoice(state);

@@ -518,11 +518,12 @@ TALVANE_KERNEL_BODY void panAndMixDispatchBody(const LaneBlock& rawL, const Lane
                                     lanes);
 }
 #ifdef TALVANE_HAS_AVX2_PATH
-TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const LaneBlock& rawR,
-                                               const ModLanes& panMod, const ModLanes& levelMod,
-                                               float panning, float mix, bool panModulated, bool mixModulated,
-                                               LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
-                                               LaneBlock& outR, int lanes)
+// One build per combination of modulated pan and level, so the loop has no branches.
+template <bool panModulated, bool mixModulated>
+TALVANE_TARGET_AVX2 void panAndMixAvx2(const LaneBlock& rawL, const LaneBlock& rawR, const ModLanes& panMod,
+                                       const ModLanes& levelMod, float panning, float mix,
+                                       LaneBlock& __restrict pannedL, LaneBlock& __restrict pannedR,
+                                       LaneBlock& __restrict outL, LaneBlock& __restrict outR, int lanes)
 {
     const __m256 one = _mm256_set1_ps(1.0f);
     const __m256 half = _mm256_set1_ps(0.5f);
@@ -539,7 +540,7 @@ TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const Lane
         for (int v = 0; v < lanes; v += 8)
         {
             __m256 gainL = fixedGainL, gainR = fixedGainR;
-            if (panModulated)
+            if constexpr (panModulated)
             {
                 const __m256 m = _mm256_load_ps(&panMod[j / kOversampling][v]);
                 const __m256 u = avx2::clamp01(
@@ -552,16 +553,35 @@ TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const Lane
             const __m256 pR = _mm256_mul_ps(gainR, _mm256_load_ps(&rawR[j][v]));
             _mm256_store_ps(&pannedL[j][v], pL);
             _mm256_store_ps(&pannedR[j][v], pR);
-            const __m256 level =
-                mixModulated
-                    ? _mm256_mul_ps(scale, avx2::clamp01(_mm256_add_ps(
-                                               mixV, _mm256_load_ps(&levelMod[j / kOversampling][v]))))
-                    : fixedLevel;
+            __m256 level = fixedLevel;
+            if constexpr (mixModulated)
+                level = _mm256_mul_ps(scale, avx2::clamp01(_mm256_add_ps(
+                                                 mixV, _mm256_load_ps(&levelMod[j / kOversampling][v]))));
             _mm256_store_ps(&outL[j][v],
                             _mm256_add_ps(_mm256_load_ps(&outL[j][v]), _mm256_mul_ps(level, pL)));
             _mm256_store_ps(&outR[j][v],
                             _mm256_add_ps(_mm256_load_ps(&outR[j][v]), _mm256_mul_ps(level, pR)));
         }
+}
+
+TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const LaneBlock& rawR,
+                                               const ModLanes& panMod, const ModLanes& levelMod,
+                                               float panning, float mix, bool panModulated, bool mixModulated,
+                                               LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
+                                               LaneBlock& outR, int lanes)
+{
+    if (panModulated && mixModulated)
+        panAndMixAvx2<true, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                  lanes);
+    else if (panModulated)
+        panAndMixAvx2<true, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                   lanes);
+    else if (mixModulated)
+        panAndMixAvx2<false, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                   lanes);
+    else
+        panAndMixAvx2<false, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
+                                    lanes);
 }
 #endif
 TALVANE_KERNEL_WITH_AVX2(panAndMixDispatch,
@@ -571,6 +591,38 @@ TALVANE_KERNEL_WITH_AVX2(panAndMixDispatch,
                           LaneBlock& outR, int lanes),
                          (rawL, rawR, panMod, levelMod, panning, mix, panModulated, mixModulated, pannedL,
                           pannedR, outL, outR, lanes))
+
+// The stretch of every lane and sample as a table index scale, under its modulation.
+TALVANE_KERNEL_BODY void stretchScalesBody(const ModLanes& stretchMod, float stretch,
+                                           LaneBlock& __restrict scale, int lanes)
+{
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; ++v)
+            scale[j][v] = clamp01(stretch + stretchMod[j / kOversampling][v]) * kStretchIndexScale;
+}
+TALVANE_KERNEL_COMPILED_FOR_AVX2(stretchScales,
+                                 (const ModLanes& stretchMod, float stretch, LaneBlock& scale, int lanes),
+                                 (stretchMod, stretch, scale, lanes))
+
+// Oscillator 3's modulator: oscillators 1 and 2 crossfaded by the FM mix.
+TALVANE_KERNEL_BODY void crossfadeModulatorsBody(const ModLanes& mixMod, float mix, const LaneBlock& firstL,
+                                                 const LaneBlock& firstR, const LaneBlock& secondL,
+                                                 const LaneBlock& secondR, LaneBlock& __restrict outL,
+                                                 LaneBlock& __restrict outR, int lanes)
+{
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+        for (int v = 0; v < lanes; ++v)
+        {
+            const float x = clamp01(mix + mixMod[j / kOversampling][v]);
+            outL[j][v] = (1.0f - x) * firstL[j][v] + x * secondL[j][v];
+            outR[j][v] = (1.0f - x) * firstR[j][v] + x * secondR[j][v];
+        }
+}
+TALVANE_KERNEL_COMPILED_FOR_AVX2(crossfadeModulators,
+                                 (const ModLanes& mixMod, float mix, const LaneBlock& firstL,
+                                  const LaneBlock& firstR, const LaneBlock& secondL, const LaneBlock& secondR,
+                                  LaneBlock& outL, LaneBlock& outR, int lanes),
+                                 (mixMod, mix, firstL, firstR, secondL, secondR, outL, outR, lanes))
 
 struct RingAmounts
 {
@@ -793,9 +845,7 @@ void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
     if (stretchModulated)
     {
         spreadLanes(voices, count, stretchDest, L.modA);
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-            for (int v = 0; v < lanesUsed; ++v)
-                L.scale[j][v] = clamp01(s.stretch + L.modA[j / kOversampling][v]) * kStretchIndexScale;
+        stretchScales(L.modA, s.stretch, L.scale, lanesUsed);
     }
     else
     {
@@ -848,13 +898,8 @@ void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, 
     if (!isO2)
     {
         const ModLanes& mixMod = modulationLanes(voices, count, mod_dest::kFm3OscMix, routing, L.modB);
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-            for (int v = 0; v < lanesUsed; ++v)
-            {
-                const float x = clamp01(common.fm3Mix + mixMod[j / kOversampling][v]);
-                L.sourceL[j][v] = (1.0f - x) * L.pannedL[0][j][v] + x * L.pannedL[1][j][v];
-                L.sourceR[j][v] = (1.0f - x) * L.pannedR[0][j][v] + x * L.pannedR[1][j][v];
-            }
+        crossfadeModulators(mixMod, common.fm3Mix, L.pannedL[0], L.pannedR[0], L.pannedL[1], L.pannedR[1],
+                            L.sourceL, L.sourceR, lanesUsed);
         sourceL = &L.sourceL;
         sourceR = &L.sourceR;
     }
