@@ -76,19 +76,10 @@ void SynthEngine::clearAllVoiceBuffers()
     }
 }
 
-void SynthEngine::beginBlock()
+void SynthEngine::beginBlock(int firstIndex)
 {
+    blockFirstIndex = firstIndex;
     std::copy(std::begin(voiceActive), std::end(voiceActive), voiceMixed);
-}
-
-void SynthEngine::endBlock(int end)
-{
-    for (int s = 0; s < kNumVoiceSlots; ++s)
-        if (voiceMixed[s])
-        {
-            voiceOutL[s].clear(0, static_cast<std::size_t>(end));
-            voiceOutR[s].clear(0, static_cast<std::size_t>(end));
-        }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -254,8 +245,6 @@ void SynthEngine::voiceBookkeeping()
     {
         Voice& voice = slots[s].voice;
         voiceActive[s] = voice.state != VoiceState::Free;
-        if (voiceActive[s])
-            voiceMixed[s] = 1;
         if (voice.state != VoiceState::Released)
             continue;
         if (voice.releaseCountdown > 0)
@@ -358,9 +347,35 @@ void SynthEngine::glide(Voice& voice) const
 // ---------------------------------------------------------------------------------------------
 // Rendering
 
+// A mixed voice's buffer is summed over the whole block, so every sub-block it did not render
+// must read as silence there. Clearing just those stretches, instead of every mixed buffer after
+// each block, spares the voices that sound throughout the clearing of what they overwrite anyway.
+void SynthEngine::silenceUnrenderedVoices(int writeIndex)
+{
+    const auto subBlock = static_cast<std::size_t>(kSubBlockInternalSamples);
+    for (int s = 0; s < kNumVoiceSlots; ++s)
+    {
+        if (voiceActive[s] && !voiceMixed[s])
+        {
+            // Started within the block: silent in the sub-blocks before this one.
+            const auto first = static_cast<std::size_t>(blockFirstIndex);
+            const auto end = static_cast<std::size_t>(writeIndex);
+            voiceOutL[s].clear(first, end - first);
+            voiceOutR[s].clear(first, end - first);
+            voiceMixed[s] = 1;
+        }
+        else if (!voiceActive[s] && voiceMixed[s])
+        {
+            voiceOutL[s].clear(static_cast<std::size_t>(writeIndex), subBlock);
+            voiceOutR[s].clear(static_cast<std::size_t>(writeIndex), subBlock);
+        }
+    }
+}
+
 void SynthEngine::renderSubBlock(int writeIndex)
 {
     voiceBookkeeping();
+    silenceUnrenderedVoices(writeIndex);
     int active[kNumVoiceSlots];
     int count = 0;
     for (int s = 0; s < kNumVoiceSlots; ++s)

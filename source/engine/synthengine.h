@@ -49,16 +49,15 @@ public:
     // Clears internal samples [0, end) of the mix: a block never uses more.
     void clearMix(int end);
     void clearAllVoiceBuffers();
-    // Keeps a voice that sounded in the previous block mixed (and cleared) in this one.
-    void beginBlock();
+    // Starts a block whose sub-blocks write internal samples from `firstIndex` on. A voice that
+    // sounded in the previous block stays mixed in this one.
+    void beginBlock(int firstIndex);
     void noteIntake(const NoteEvent& event, int carryIn, int blockLength);
     // Voice bookkeeping, modulation, oscillators, filter and voice amplifier of one sub-block.
     void renderSubBlock(int writeIndex);
     // Sums the mixed voices over internal samples [first, end) and applies the output gain.
     void mixVoices(int first, int end);
     void decimate(float* left, float* right, int hostSamples);
-    // Clears what the mixed voices wrote, internal samples [0, end).
-    void endBlock(int end);
 
     // ---- voice control from the parameter intake ----
     void resetAllVoices();
@@ -88,6 +87,7 @@ private:
     void freeVoice(int slotIndex, bool copyToFade);
     void glide(Voice& voice) const;
     void modulateVoice(int slotIndex);
+    void silenceUnrenderedVoices(int writeIndex);
 
     VoiceSlot slots[kNumVoiceSlots];
     PendingNote pending[kMaxPendingNotes];
@@ -95,6 +95,7 @@ private:
     float lastNotePitch = -1.0f;
     std::uint8_t voiceActive[kNumVoiceSlots] = {};
     std::uint8_t voiceMixed[kNumVoiceSlots] = {};
+    int blockFirstIndex = 0;
 
     AlignedBuffer<float> mixL, mixR;
     AlignedBuffer<float> voiceOutL[kNumVoiceSlots], voiceOutR[kNumVoiceSlots];

@@ -68,7 +68,7 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
         takeNoteEvents(*data.inputEvents, n);
     if (data.processContext)
         readProcessContext(*data.processContext);
-    engine.beginBlock();
+    engine.beginBlock(talvane::kOversampling * h);
 
     if (renderCount == 0)
         for (int32 s = 0; s < n; ++s)
@@ -92,7 +92,6 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
     requeueUnappliedEvents();
 
     engine.decimate(data.outputs[0].channelBuffers32[0], data.outputs[0].channelBuffers32[1], n);
-    engine.endBlock(usedInternal);
     carryIn = carryOut;
     publishParameterValues(); // what getState saves while the processor is active
     return kResultOk;

@@ -311,3 +311,24 @@ TEST(ProcessLoop, ANoteOffInTheSubBlockOfTheStartCancelsTheNote)
     d.run(2048, 512);
     EXPECT_EQ(firstNonZero(d.left()), -1);
 }
+
+// A voice buffer holds what the voice rendered in earlier blocks; the sub-blocks of a block in
+// which the voice does not sound must add silence, not that old audio.
+TEST(ProcessLoop, AVoiceAddsNothingInTheSubBlocksOfABlockItDoesNotSound)
+{
+    ProcessorDriver d;
+    d.noteOn(69, 0);
+    d.run(1024, 512); // slot 0's buffer is full of the note
+    d.noteOff(69, 0);
+    d.run(2048, 512); // the 5 ms release ends early in the first of these blocks
+    const size_t releaseBlocks = 1024;
+    EXPECT_GT(energy(d.left(), releaseBlocks, releaseBlocks + 64), 0.0);
+    EXPECT_EQ(firstNonZero(d.left(), releaseBlocks + 512), -1) << "silent once the release has ended";
+    ASSERT_EQ(d.engine().slot(0).voice.state, VoiceState::Free);
+
+    d.noteOn(69, 300); // the same slot again, from the middle of a block
+    d.process(512);
+    EXPECT_NE(d.engine().slot(0).voice.state, VoiceState::Free);
+    const long onset = firstNonZero(d.left(), releaseBlocks + 2048);
+    EXPECT_GE(onset - static_cast<long>(releaseBlocks + 2048), 300) << "nothing before the new note";
+}

@@ -57,9 +57,8 @@ public:
     {
         for (int i = 0; i < count; ++i)
         {
-            engine->beginBlock();
+            engine->beginBlock(0);
             engine->renderSubBlock(0);
-            engine->endBlock(kSubBlockInternalSamples);
         }
     }
 
