@@ -365,26 +365,31 @@ TALVANE_TARGET_AVX2 void fmIncrementsAvx2(const ModLanes& amountMod, const LaneB
     const __m256 depth = _mm256_set1_ps(kFmDepth);
     const __m256 rate = _mm256_set1_ps(internalRate);
     const bool amountSet = amount != 0.0f;
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+    // The amount is modulated at the host rate: its base serves both internal samples of a host
+    // sample.
+    for (int k = 0; k < kSubBlockSamples; ++k)
         for (int v = 0; v < lanes; v += 8)
         {
-            const __m256 m = _mm256_load_ps(&amountMod[j / kOversampling][v]);
+            const __m256 m = _mm256_load_ps(&amountMod[k][v]);
             const __m256 a = avx2::clamp01(_mm256_add_ps(amountV, m));
             const __m256 base = _mm256_add_ps(one, _mm256_mul_ps(depth, a));
             const __m256 f = _mm256_load_ps(freq + v);
-            const __m256 sL = _mm256_load_ps(&sourceL[j][v]);
-            const __m256 sR = _mm256_load_ps(&sourceR[j][v]);
             const __m128 fLo = _mm256_castps256_ps128(f), fHi = _mm256_extractf128_ps(f, 1);
             const __m128 baseLo = _mm256_castps256_ps128(base), baseHi = _mm256_extractf128_ps(base, 1);
-            const __m256 fmL = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sL, 1)),
-                                               fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sL)));
-            const __m256 fmR = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sR, 1)),
-                                               fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sR)));
             // FM applies where its amount or its modulation is non-zero.
             const __m256 applies =
                 amountSet ? _mm256_castsi256_ps(_mm256_set1_epi32(-1)) : _mm256_cmp_ps(m, zero, _CMP_NEQ_UQ);
-            _mm256_store_ps(&incL[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmL, applies), rate));
-            _mm256_store_ps(&incR[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmR, applies), rate));
+            for (int j = kOversampling * k; j < kOversampling * (k + 1); ++j)
+            {
+                const __m256 sL = _mm256_load_ps(&sourceL[j][v]);
+                const __m256 sR = _mm256_load_ps(&sourceR[j][v]);
+                const __m256 fmL = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sL, 1)),
+                                                   fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sL)));
+                const __m256 fmR = _mm256_set_m128(fmFrequencyAvx2(fHi, baseHi, _mm256_extractf128_ps(sR, 1)),
+                                                   fmFrequencyAvx2(fLo, baseLo, _mm256_castps256_ps128(sR)));
+                _mm256_store_ps(&incL[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmL, applies), rate));
+                _mm256_store_ps(&incR[j][v], _mm256_div_ps(_mm256_blendv_ps(f, fmR, applies), rate));
+            }
         }
 }
 
@@ -405,10 +410,12 @@ TALVANE_TARGET_AVX512 void fmIncrementsAvx512(const ModLanes& amountMod, const L
     const __m512d lowest = _mm512_set1_pd(-2147483648.0);
     const __m512d highest = _mm512_set1_pd(2147483647.0);
     const bool amountSet = amount != 0.0f;
-    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+    // The amount is modulated at the host rate: its base serves both internal samples of a host
+    // sample and both channels.
+    for (int k = 0; k < kSubBlockSamples; ++k)
         for (int v = 0; v < lanes; v += 8)
         {
-            const __m256 m = _mm256_load_ps(&amountMod[j / kOversampling][v]);
+            const __m256 m = _mm256_load_ps(&amountMod[k][v]);
             const __m256 base =
                 _mm256_add_ps(one, _mm256_mul_ps(depth, avx2::clamp01(_mm256_add_ps(amountV, m))));
             const __m256 f = _mm256_load_ps(freq + v);
@@ -419,19 +426,21 @@ TALVANE_TARGET_AVX512 void fmIncrementsAvx512(const ModLanes& amountMod, const L
             const __m512d term = _mm512_sub_pd(upper, bias);
             const __m256 applies =
                 amountSet ? _mm256_castsi256_ps(_mm256_set1_epi32(-1)) : _mm256_cmp_ps(m, zero, _CMP_NEQ_UQ);
-            for (int c = 0; c < 2; ++c)
-            {
-                const __m512d x = _mm512_cvtps_pd(_mm256_load_ps(c == 0 ? &sourceL[j][v] : &sourceR[j][v]));
-                __m512d scaled = _mm512_add_pd(_mm512_mul_pd(x, term), bias);
-                scaled = _mm512_min_pd(_mm512_max_pd(scaled, lowest), highest);
-                const __m512d power = _mm512_castsi512_pd(
-                    _mm512_slli_epi64(_mm512_cvtepu32_epi64(_mm512_cvttpd_epi32(scaled)), 32));
-                const __m512d product = _mm512_mul_pd(fD, power);
-                const __mmask8 keep = _mm512_cmp_pd_mask(product, _mm512_setzero_pd(), _CMP_GE_OQ);
-                const __m256 fm = _mm256_maskz_mov_ps(keep, _mm512_cvtpd_ps(product));
-                _mm256_store_ps(c == 0 ? &incL[j][v] : &incR[j][v],
-                                _mm256_div_ps(_mm256_blendv_ps(f, fm, applies), rate));
-            }
+            for (int j = kOversampling * k; j < kOversampling * (k + 1); ++j)
+                for (int c = 0; c < 2; ++c)
+                {
+                    const __m512d x =
+                        _mm512_cvtps_pd(_mm256_load_ps(c == 0 ? &sourceL[j][v] : &sourceR[j][v]));
+                    __m512d scaled = _mm512_add_pd(_mm512_mul_pd(x, term), bias);
+                    scaled = _mm512_min_pd(_mm512_max_pd(scaled, lowest), highest);
+                    const __m512d power = _mm512_castsi512_pd(
+                        _mm512_slli_epi64(_mm512_cvtepu32_epi64(_mm512_cvttpd_epi32(scaled)), 32));
+                    const __m512d product = _mm512_mul_pd(fD, power);
+                    const __mmask8 keep = _mm512_cmp_pd_mask(product, _mm512_setzero_pd(), _CMP_GE_OQ);
+                    const __m256 fm = _mm256_maskz_mov_ps(keep, _mm512_cvtpd_ps(product));
+                    _mm256_store_ps(c == 0 ? &incL[j][v] : &incR[j][v],
+                                    _mm256_div_ps(_mm256_blendv_ps(f, fm, applies), rate));
+                }
         }
 }
 
