@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -498,13 +499,19 @@ TALVANE_KERNEL_BODY void panAndMixLanesBody(const LaneBlock& rawL, const LaneBlo
         }
 }
 
-template <bool panModulated, bool mixModulated>
-TALVANE_KERNEL_BODY void panAndMixCase(const LaneBlock& rawL, const LaneBlock& rawR, const ModLanes& panMod,
-                                       const ModLanes& levelMod, float panning, float mix, LaneBlock& pannedL,
-                                       LaneBlock& pannedR, LaneBlock& outL, LaneBlock& outR, int lanes)
+// Calls `kernel` with whether pan and level are modulated as compile-time flags, so that each
+// combination is a loop of its own, without branches.
+template <typename Kernel>
+TALVANE_KERNEL_BODY void withModulationCase(bool panModulated, bool mixModulated, Kernel kernel)
 {
-    panAndMixLanesBody<panModulated, mixModulated>(rawL, rawR, panMod, levelMod, panning, mix, pannedL,
-                                                   pannedR, outL, outR, lanes);
+    if (panModulated && mixModulated)
+        kernel(std::true_type{}, std::true_type{});
+    else if (panModulated)
+        kernel(std::true_type{}, std::false_type{});
+    else if (mixModulated)
+        kernel(std::false_type{}, std::true_type{});
+    else
+        kernel(std::false_type{}, std::false_type{});
 }
 
 TALVANE_KERNEL_BODY void panAndMixDispatchBody(const LaneBlock& rawL, const LaneBlock& rawR,
@@ -513,18 +520,10 @@ TALVANE_KERNEL_BODY void panAndMixDispatchBody(const LaneBlock& rawL, const Lane
                                                LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
                                                LaneBlock& outR, int lanes)
 {
-    if (panModulated && mixModulated)
-        panAndMixCase<true, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                  lanes);
-    else if (panModulated)
-        panAndMixCase<true, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                   lanes);
-    else if (mixModulated)
-        panAndMixCase<false, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                   lanes);
-    else
-        panAndMixCase<false, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                    lanes);
+    withModulationCase(panModulated, mixModulated, [&](auto pan, auto level) {
+        panAndMixLanesBody<decltype(pan)::value, decltype(level)::value>(
+            rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR, lanes);
+    });
 }
 #ifdef TALVANE_HAS_AVX2_PATH
 // One build per combination of modulated pan and level, so the loop has no branches.
@@ -579,18 +578,10 @@ TALVANE_TARGET_AVX2 void panAndMixDispatchAvx2(const LaneBlock& rawL, const Lane
                                                LaneBlock& pannedL, LaneBlock& pannedR, LaneBlock& outL,
                                                LaneBlock& outR, int lanes)
 {
-    if (panModulated && mixModulated)
-        panAndMixAvx2<true, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                  lanes);
-    else if (panModulated)
-        panAndMixAvx2<true, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                   lanes);
-    else if (mixModulated)
-        panAndMixAvx2<false, true>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                   lanes);
-    else
-        panAndMixAvx2<false, false>(rawL, rawR, panMod, levelMod, panning, mix, pannedL, pannedR, outL, outR,
-                                    lanes);
+    withModulationCase(panModulated, mixModulated, [&](auto pan, auto level) {
+        panAndMixAvx2<decltype(pan)::value, decltype(level)::value>(rawL, rawR, panMod, levelMod, panning,
+                                                                    mix, pannedL, pannedR, outL, outR, lanes);
+    });
 }
 #endif
 TALVANE_KERNEL_WITH_AVX2(panAndMixDispatch,
