@@ -123,6 +123,9 @@ private:
     float parameterValue(int32 index) const;
     void updateControllerOnUiThread();
     void refreshHostValuesFromController();
+    // Copies the text `field` picks from a parameter's info, cut to the size VST 2 allows.
+    template <typename Field>
+    VstIntPtr copyParameterInfoText(int32 index, char* text, Field field);
     VstIntPtr copyParameterName(int32 index, char* text);
     VstIntPtr copyParameterLabel(int32 index, char* text);
     VstIntPtr copyParameterDisplay(int32 index, char* text);

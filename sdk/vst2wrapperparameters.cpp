@@ -146,7 +146,8 @@ void Vst2Wrapper::updateControllerOnUiThread()
     });
 }
 
-VstIntPtr Vst2Wrapper::copyParameterName(int32 index, char* text)
+template <typename Field>
+VstIntPtr Vst2Wrapper::copyParameterInfoText(int32 index, char* text, Field field)
 {
     if (!text || !isParameterIndex(index))
         return 0;
@@ -156,22 +157,20 @@ VstIntPtr Vst2Wrapper::copyParameterName(int32 index, char* text)
         text[0] = 0;
         return 0;
     }
-    copyUtf8(text, info.shortTitle[0] != 0 ? info.shortTitle : info.title, kParamTextBytes);
+    copyUtf8(text, field(info), kParamTextBytes);
     return 1;
+}
+
+VstIntPtr Vst2Wrapper::copyParameterName(int32 index, char* text)
+{
+    return copyParameterInfoText(index, text, [](const ParameterInfo& info) {
+        return info.shortTitle[0] != 0 ? info.shortTitle : info.title;
+    });
 }
 
 VstIntPtr Vst2Wrapper::copyParameterLabel(int32 index, char* text)
 {
-    if (!text || !isParameterIndex(index))
-        return 0;
-    ParameterInfo info{};
-    if (controller->getParameterInfo(index, info) != kResultOk)
-    {
-        text[0] = 0;
-        return 0;
-    }
-    copyUtf8(text, info.units, kParamTextBytes);
-    return 1;
+    return copyParameterInfoText(index, text, [](const ParameterInfo& info) { return info.units; });
 }
 
 VstIntPtr Vst2Wrapper::copyParameterDisplay(int32 index, char* text)

@@ -153,24 +153,30 @@ TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void chainStepAvx2(const float
     phase = _mm256_blendv_ps(phase, wrapped, _mm256_cmp_ps(phase, one, _CMP_GT_OQ));
 }
 
+// Both channels' chains of the eight lanes from `v` on.
+TALVANE_TARGET_AVX2 [[gnu::always_inline]] inline void
+chainGroupAvx2(const float* samples, const int* tableOffset, LaneInput scale, LaneInput incL, LaneInput incR,
+               float* phaseL, float* phaseR, LaneBlock& rawL, LaneBlock& rawR, int v)
+{
+    const __m256i offset = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v));
+    __m256 pL = _mm256_load_ps(phaseL + v);
+    __m256 pR = _mm256_load_ps(phaseR + v);
+    for (int j = 0; j < kSubBlockInternalSamples; ++j)
+    {
+        const __m256 rowScale = _mm256_load_ps(scale.at(j) + v);
+        chainStepAvx2(samples, pL, incL.at(j) + v, rowScale, offset, &rawL[j][v]);
+        chainStepAvx2(samples, pR, incR.at(j) + v, rowScale, offset, &rawR[j][v]);
+    }
+    _mm256_store_ps(phaseL + v, pL);
+    _mm256_store_ps(phaseR + v, pR);
+}
+
 TALVANE_TARGET_AVX2 void chainAvx2(const float* samples, const int* tableOffset, LaneInput scale,
                                    LaneInput incL, LaneInput incR, float* phaseL, float* phaseR,
                                    LaneBlock& rawL, LaneBlock& rawR, int lanes)
 {
     for (int v = 0; v < lanes; v += 8)
-    {
-        const __m256i offset = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v));
-        __m256 pL = _mm256_load_ps(phaseL + v);
-        __m256 pR = _mm256_load_ps(phaseR + v);
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        {
-            const __m256 rowScale = _mm256_load_ps(scale.at(j) + v);
-            chainStepAvx2(samples, pL, incL.at(j) + v, rowScale, offset, &rawL[j][v]);
-            chainStepAvx2(samples, pR, incR.at(j) + v, rowScale, offset, &rawR[j][v]);
-        }
-        _mm256_store_ps(phaseL + v, pL);
-        _mm256_store_ps(phaseR + v, pR);
-    }
+        chainGroupAvx2(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, v);
 }
 
 // One channel only, two lane groups interleaved: for oscillators whose right channel repeats the left.
@@ -244,19 +250,7 @@ TALVANE_TARGET_AVX512 void chainAvx512(const float* samples, const int* tableOff
         _mm512_storeu_ps(phaseR + v, pR);
     }
     for (; v < lanes; v += 8)
-    {
-        const __m256i offset = _mm256_load_si256(reinterpret_cast<const __m256i*>(tableOffset + v));
-        __m256 pL = _mm256_load_ps(phaseL + v);
-        __m256 pR = _mm256_load_ps(phaseR + v);
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        {
-            const __m256 rowScale = _mm256_load_ps(scale.at(j) + v);
-            chainStepAvx2(samples, pL, incL.at(j) + v, rowScale, offset, &rawL[j][v]);
-            chainStepAvx2(samples, pR, incR.at(j) + v, rowScale, offset, &rawR[j][v]);
-        }
-        _mm256_store_ps(phaseL + v, pL);
-        _mm256_store_ps(phaseR + v, pR);
-    }
+        chainGroupAvx2(samples, tableOffset, scale, incL, incR, phaseL, phaseR, rawL, rawR, v);
 }
 #pragma GCC diagnostic pop
 

@@ -1,7 +1,8 @@
 #include "tools/render/commandline.h"
 
+#include "tools/render/numbertext.h"
+
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -17,17 +18,6 @@ std::optional<long> parseWhole(const std::string& text)
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
     if (errno != 0 || end != text.c_str() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseReal(const std::string& text)
-{
-    if (text.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

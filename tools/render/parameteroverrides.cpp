@@ -1,13 +1,12 @@
 #include "tools/render/parameteroverrides.h"
 
+#include "tools/render/numbertext.h"
 #include "tools/render/rendererror.h"
 
 #include "pluginterfaces/base/ustring.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
-#include <cstdlib>
 #include <optional>
 
 namespace talvane::render {
@@ -95,15 +94,12 @@ Found findParameter(IEditController& controller, const std::string& name)
     throw RenderError(message + "; talvane-info lists the parameters");
 }
 
+// A setting's value is taken as written: not even leading blanks.
 std::optional<double> parseNumber(const std::string& text)
 {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text.front())))
+    if (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
         return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return parseReal(text);
 }
 
 bool looksNormalized(const std::string& text)
