@@ -3,6 +3,7 @@
 #include "source/factory/classids.h"
 #include "source/params/parameterapplication.h"
 #include "source/params/paramtable.h"
+#include "source/presets/programs.h"
 #include "source/processor/referenceguard.h"
 
 #include <cstdlib>
@@ -29,7 +30,7 @@ constexpr talvane::ParamId kTimeParameters[] = {
 };
 } // namespace
 
-Talvane::Talvane()
+Talvane::Talvane() : programs(talvane::presets::factoryPrograms())
 {
     setControllerClass(talvane::kControllerClassId);
     // Noise tables and random start phases draw from the C runtime's generator.
@@ -42,8 +43,15 @@ Talvane::~Talvane() = default;
 
 FUnknown* Talvane::createInstance(void* /*context*/)
 {
-    auto* processor = new (std::nothrow) Talvane();
-    return processor ? static_cast<IAudioProcessor*>(processor) : nullptr;
+    try
+    {
+        auto* processor = new (std::nothrow) Talvane();
+        return processor ? static_cast<IAudioProcessor*>(processor) : nullptr;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr; // the program table could not be built
+    }
 }
 
 tresult PLUGIN_API Talvane::initialize(FUnknown* context)

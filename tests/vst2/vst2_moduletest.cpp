@@ -5,6 +5,7 @@
 #include "support/moduletest.h"
 
 #include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstunits.h"
 
 #include <cmath>
 #include <cstring>
@@ -212,7 +213,14 @@ TEST_F(Vst2Module, EffectRecordDescribesTheInstrument)
     const AEffect* fx = vst2.effect();
     EXPECT_EQ(fx->magic, kEffectMagic);
     EXPECT_EQ(fx->uniqueID, kUniqueId);
-    EXPECT_EQ(fx->numPrograms, 1);
+    // The VST 3 program list: Init and the factory sounds.
+    IUnitInfo* units = nullptr;
+    ASSERT_EQ(plugin.controller()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultTrue);
+    units->release();
+    EXPECT_EQ(fx->numPrograms, list.programCount);
+    EXPECT_GE(fx->numPrograms, 33);
     EXPECT_EQ(fx->numParams, kNumParams);
     EXPECT_EQ(fx->numInputs, 0);
     EXPECT_EQ(fx->numOutputs, 2);
@@ -251,7 +259,7 @@ TEST_F(Vst2Module, NamesItselfWithinTheTextLimits)
          {std::tuple<int32, std::size_t, const char*>{effGetEffectName, 32, "Talvane"},
           {effGetProductString, 64, "Talvane"},
           {effGetVendorString, 64, "Talvane Audio"},
-          {effGetProgramName, 24, "Default"}})
+          {effGetProgramName, 24, "Init"}})
     {
         SCOPED_TRACE(opcode);
         const Vst2Host::Text t = vst2.text(opcode, 0, capacity);
@@ -259,8 +267,11 @@ TEST_F(Vst2Module, NamesItselfWithinTheTextLimits)
         EXPECT_TRUE(t.terminated);
         EXPECT_FALSE(t.wroteBeyond);
     }
-    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 0, 24).text, "Default");
-    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 1, 24).result, 0);
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 0, 24).text, "Init");
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 1, 24).text, "Warm Pad");
+    const int32 programs = vst2.effect()->numPrograms;
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, programs, 24).result, 0);
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, -1, 24).result, 0);
 }
 
 TEST_F(Vst2Module, CanDoReceivingMidiAndNothingElse)
@@ -278,7 +289,8 @@ TEST_F(Vst2Module, CanDoReceivingMidiAndNothingElse)
 TEST_F(Vst2Module, ParameterNamesLabelsAndDisplaysComeFromTheController)
 {
     IEditController* controller = plugin.controller();
-    ASSERT_EQ(controller->getParameterCount(), kNumParams);
+    // The sound's parameters, then the program change, which VST 2 hosts see as programs instead.
+    ASSERT_EQ(controller->getParameterCount(), kNumParams + 1);
     for (int32 index = 0; index < kNumParams; ++index)
     {
         SCOPED_TRACE(index);
@@ -372,12 +384,12 @@ TEST_F(Vst2Module, SetParameterReachesTheProcessorAndGetParameterFollows)
     EXPECT_EQ(fx->getParameter(fx, kO1Octave), 1.0f);
     vst2.process(kBlock);
     const std::vector<uint8_t> state = vst2.getChunk();
-    ASSERT_EQ(state.size(), static_cast<size_t>(kStateBytes));
+    ASSERT_GT(state.size(), static_cast<size_t>(kStateBytes));
     EXPECT_EQ(stateValue(state, kGlobalVolume), 0.0f);
     EXPECT_EQ(stateInt(state, kO1Octave), 3);
 }
 
-TEST_F(Vst2Module, ChunksAreTheProcessorStateBothWays)
+TEST_F(Vst2Module, ChunksAreTheProcessorStateThenTheControllerStateBothWays)
 {
     AEffect* fx = vst2.effect();
     vst2.start(kRate, kBlock);
@@ -385,16 +397,23 @@ TEST_F(Vst2Module, ChunksAreTheProcessorStateBothWays)
     fx->setParameter(fx, kO1Octave, 0.0f);
     vst2.process(kBlock);
     const std::vector<uint8_t> chunk = vst2.getChunk();
-    ASSERT_EQ(chunk.size(), static_cast<size_t>(kStateBytes));
+    ASSERT_GT(chunk.size(), static_cast<size_t>(kStateBytes));
+    const std::vector<uint8_t> processorState(chunk.begin(), chunk.begin() + kStateBytes);
+    const std::vector<uint8_t> controllerState(chunk.begin() + kStateBytes, chunk.end());
     EXPECT_EQ(stateValue(chunk, kFCutoff), 0.3f);
     EXPECT_EQ(stateInt(chunk, kO1Octave), -3);
 
-    // Into a VST 3 instance and back out: the same bytes.
-    MemoryStream in(chunk);
+    // Into a VST 3 instance and back out: the same bytes, the processor's and the controller's.
+    MemoryStream in(processorState);
     ASSERT_TRUE(plugin.loadState(in));
+    MemoryStream controllerIn(controllerState);
+    ASSERT_EQ(plugin.controller()->setState(&controllerIn), kResultOk);
     MemoryStream out;
     ASSERT_TRUE(plugin.saveState(out));
-    EXPECT_EQ(out.bytes(), chunk);
+    EXPECT_EQ(out.bytes(), processorState);
+    MemoryStream controllerOut;
+    ASSERT_EQ(plugin.controller()->getState(&controllerOut), kResultOk);
+    EXPECT_EQ(controllerOut.bytes(), controllerState);
     EXPECT_FLOAT_EQ(static_cast<float>(plugin.controller()->getParamNormalized(kFCutoff)), 0.3f);
 
     // A VST 3 state into a fresh VST 2 instance: processor and the host's view follow.
@@ -404,6 +423,12 @@ TEST_F(Vst2Module, ChunksAreTheProcessorStateBothWays)
     EXPECT_EQ(fresh.getChunk(), chunk);
     EXPECT_FLOAT_EQ(fresh.effect()->getParameter(fresh.effect(), kFCutoff), 0.3f);
     EXPECT_FLOAT_EQ(fresh.effect()->getParameter(fresh.effect(), kO1Octave), 0.0f);
+
+    // A chunk saved before the controller kept a state: the processor's state alone.
+    Vst2Host older;
+    ASSERT_TRUE(older.load(modulePath())) << older.error();
+    EXPECT_EQ(older.setChunk(processorState), 1);
+    EXPECT_EQ(older.getChunk(), chunk);
 }
 
 TEST_F(Vst2Module, BadChunksAreRefusedAndTheStateStays)
@@ -413,16 +438,19 @@ TEST_F(Vst2Module, BadChunksAreRefusedAndTheStateStays)
     fx->setParameter(fx, kFCutoff, 0.3f);
     vst2.process(kBlock);
     const std::vector<uint8_t> before = vst2.getChunk();
-    ASSERT_EQ(before.size(), static_cast<size_t>(kStateBytes));
+    ASSERT_GT(before.size(), static_cast<size_t>(kStateBytes));
 
     // A valid state that differs, to be cut short or extended.
     std::vector<uint8_t> other = before;
     const float cutoff = 0.9f;
     std::memcpy(other.data() + 12 + 4 * kFCutoff, &cutoff, sizeof cutoff);
 
-    std::vector<uint8_t> truncated(other.begin(), other.end() - 1);
+    std::vector<uint8_t> truncated(other.begin(), other.begin() + kStateBytes - 1);
+    // What follows the processor's state must be a controller state the controller takes.
     std::vector<uint8_t> oversized = other;
     oversized.push_back(0);
+    std::vector<uint8_t> damagedTail = other;
+    damagedTail[kStateBytes] ^= 0xFF;
     // The processor takes the values before a bad one and then stops: those must be undone too.
     std::vector<uint8_t> outOfRange = other;
     const float attack = 0.77f, tooHigh = 1.5f;
@@ -430,7 +458,7 @@ TEST_F(Vst2Module, BadChunksAreRefusedAndTheStateStays)
     std::memcpy(outOfRange.data() + 12 + 4 * kASustain, &tooHigh, sizeof tooHigh);
 
     for (const auto& bad :
-         {truncated, oversized, outOfRange, std::vector<uint8_t>(other.begin(), other.begin() + 40),
+         {truncated, oversized, damagedTail, outOfRange, std::vector<uint8_t>(other.begin(), other.begin() + 40),
           std::vector<uint8_t>(1, 0)})
     {
         SCOPED_TRACE(bad.size());
