@@ -503,7 +503,8 @@ VstIntPtr Vst2Wrapper::dispatch(int32 opcode, int32 index, VstIntPtr value, void
     case effGetProgram:
         return currentProgram();
     case effSetProgram:
-        setProgram(static_cast<int32>(value));
+        if (value >= 0 && value < programCount)
+            setProgram(static_cast<int32>(value));
         return 0;
     case effSetProgramName:
         return 0; // the programs are the plug-in's, named by it

@@ -132,6 +132,26 @@ bool sectionOf(const PresetFile& file, Steinberg::Vst::ChunkType type, const Byt
     return true;
 }
 
+// The SDK's reader takes what it can of a chunk list that was cut short; a file of ours ends with
+// its whole list, one entry per chunk.
+bool hasCompleteChunkList(const Bytes& bytes)
+{
+    constexpr std::size_t kListOffsetAt = 40; // after 'VST3', the version and the 32-byte class ID
+    constexpr std::size_t kListHeaderBytes = 8;
+    constexpr std::size_t kEntryBytes = 4 + 8 + 8;
+    if (bytes.size() < kListOffsetAt + 8)
+        return false;
+    std::uint64_t listOffset = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        listOffset |= static_cast<std::uint64_t>(bytes[kListOffsetAt + i]) << (8 * i);
+    if (listOffset > bytes.size() || bytes.size() - listOffset < kListHeaderBytes)
+        return false;
+    std::uint32_t count = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        count |= static_cast<std::uint32_t>(bytes[listOffset + 4 + i]) << (8 * i);
+    return bytes.size() - listOffset == kListHeaderBytes + std::uint64_t{count} * kEntryBytes;
+}
+
 Bytes streamBytes(const MemoryStream& stream)
 {
     const auto* data = reinterpret_cast<const std::uint8_t*>(stream.getData());
@@ -171,8 +191,8 @@ std::string metaInfoAttribute(const std::string& xml, const std::string& id)
     return unescapeXml(xml.substr(start, end - start));
 }
 
-std::vector<std::uint8_t> encodeSoundFile(const presets::SoundValues& values, const ControllerState& controllerState,
-                                          const std::string& category)
+std::vector<std::uint8_t> encodeSoundFile(const presets::SoundValues& values,
+                                          const ControllerState& controllerState, const std::string& category)
 {
     try
     {
@@ -209,7 +229,7 @@ std::optional<SoundFileContents> decodeSoundFile(const std::vector<std::uint8_t>
         Bytes copy = bytes; // PresetFile reads through a stream over memory it may not own
         MemoryStream stream(copy.data(), static_cast<Steinberg::TSize>(copy.size()));
         PresetFile file(&stream);
-        if (!file.readChunkList() || file.getClassID() != kProcessorClassId)
+        if (!hasCompleteChunkList(bytes) || !file.readChunkList() || file.getClassID() != kProcessorClassId)
             return std::nullopt;
 
         Bytes component;

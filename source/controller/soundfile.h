@@ -24,7 +24,8 @@ struct SoundFileContents
 };
 
 // Empty if the SDK's writer fails.
-std::vector<std::uint8_t> encodeSoundFile(const presets::SoundValues& values, const ControllerState& controllerState,
+std::vector<std::uint8_t> encodeSoundFile(const presets::SoundValues& values,
+                                          const ControllerState& controllerState,
                                           const std::string& category);
 
 // Refuses (empty) a file of another plug-in, one without a complete processor state of ours, and

@@ -12,8 +12,15 @@ namespace {
 constexpr double kSyncDivisionDecimals = 1e6;
 
 const char* const kCategoryNames[kNumCategories] = {
-    "Pads",    "Basses",          "Leads",          "Keys",
-    "Bells & Mallets", "Plucks", "Brass & Strings", "Effects & Textures", "Tempo-Synced Motion",
+    "Pads",
+    "Basses",
+    "Leads",
+    "Keys",
+    "Bells & Mallets",
+    "Plucks",
+    "Brass & Strings",
+    "Effects & Textures",
+    "Tempo-Synced Motion",
 };
 
 bool inRange(ParamId id, const Setting& setting, std::string& problem)

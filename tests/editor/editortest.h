@@ -75,7 +75,11 @@ public:
         edits.push_back({HostEdit::End, id});
         return Steinberg::kResultOk;
     }
-    tresult PLUGIN_API restartComponent(Steinberg::int32 /*flags*/) override { return Steinberg::kResultOk; }
+    tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override
+    {
+        restarts.push_back(flags);
+        return Steinberg::kResultOk;
+    }
 
     tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
     {
@@ -102,6 +106,7 @@ public:
     }
 
     HostEdits edits;
+    std::vector<Steinberg::int32> restarts; // the flags of every restartComponent, in order
 };
 
 // A controller as the host sets it up: initialized, with the recording handler.

@@ -8,6 +8,7 @@
 #include "pluginterfaces/vst/ivstunits.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -105,6 +106,21 @@ public:
 class Vst2Module : public talvane::testing::ModuleTest
 {
 protected:
+    // A program's data, as the VST 3 processor hands it out: the state it saves with it.
+    std::vector<uint8_t> programData(int32 program)
+    {
+        IProgramListData* data = nullptr;
+        EXPECT_EQ(plugin.component()->queryInterface(IProgramListData::iid, reinterpret_cast<void**>(&data)),
+                  kResultOk);
+        MemoryStream stream;
+        if (data)
+        {
+            EXPECT_EQ(data->getProgramData(1, program, &stream), kResultOk);
+            data->release();
+        }
+        return stream.bytes();
+    }
+
     void SetUp() override
     {
         ModuleTest::SetUp();
@@ -272,6 +288,108 @@ TEST_F(Vst2Module, NamesItselfWithinTheTextLimits)
     const int32 programs = vst2.effect()->numPrograms;
     EXPECT_EQ(vst2.text(effGetProgramNameIndexed, programs, 24).result, 0);
     EXPECT_EQ(vst2.text(effGetProgramNameIndexed, -1, 24).result, 0);
+}
+
+TEST_F(Vst2Module, ProgramsAreTheVst3ProgramListSelectedByName)
+{
+    IUnitInfo* units = nullptr;
+    ASSERT_EQ(plugin.controller()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultTrue);
+    ASSERT_EQ(vst2.effect()->numPrograms, list.programCount);
+    std::vector<std::string> names;
+    for (int32 program = 0; program < list.programCount; ++program)
+    {
+        String128 name{};
+        ASSERT_EQ(units->getProgramName(list.id, program, name), kResultTrue);
+        char ascii[128];
+        UString(name, 128).toAscii(ascii, sizeof ascii);
+        names.push_back(ascii);
+        const Vst2Host::Text indexed = vst2.text(effGetProgramNameIndexed, program, 24);
+        EXPECT_EQ(indexed.result, 1);
+        EXPECT_EQ(indexed.text, names.back());
+        EXPECT_FALSE(indexed.wroteBeyond);
+    }
+    units->release();
+
+    // Selecting a program: the current program, its name and its sound in the chunk.
+    const int32 program = 7;
+    EXPECT_EQ(vst2.dispatch(effGetProgram), 0);
+    vst2.dispatch(effSetProgram, 0, program);
+    EXPECT_EQ(vst2.dispatch(effGetProgram), program);
+    EXPECT_EQ(vst2.text(effGetProgramName, 0, 24).text, names[program]);
+    const std::vector<uint8_t> chunk = vst2.getChunk();
+    EXPECT_EQ(std::vector<uint8_t>(chunk.begin(), chunk.begin() + kStateBytes), programData(program));
+    for (VstIntPtr outside : {VstIntPtr(-1), VstIntPtr(list.programCount), VstIntPtr(1) << 40})
+    {
+        vst2.dispatch(effSetProgram, 0, outside);
+        EXPECT_EQ(vst2.dispatch(effGetProgram), program);
+    }
+    // Hosts may rename programs; these are the plug-in's and keep their names.
+    char renamed[] = "Renamed";
+    EXPECT_EQ(vst2.dispatch(effSetProgramName, 0, 0, renamed), 0);
+    EXPECT_EQ(vst2.text(effGetProgramName, 0, 24).text, names[program]);
+
+    // The chunk brings the selection back in a new instance.
+    Vst2Host reopened;
+    ASSERT_TRUE(reopened.load(modulePath())) << reopened.error();
+    EXPECT_EQ(reopened.setChunk(chunk), 1);
+    EXPECT_EQ(reopened.dispatch(effGetProgram), program);
+    EXPECT_EQ(reopened.text(effGetProgramName, 0, 24).text, names[program]);
+}
+
+TEST_F(Vst2Module, ASelectedProgramSoundsAsItsDataLoadedAsAChunk)
+{
+    constexpr unsigned kSeed = 99;
+    auto play = [](Vst2Host& host) {
+        host.noteOn(0, 48, 100);
+        host.noteOn(0, 60, 90);
+        for (int b = 0; b < 40; ++b)
+            host.process(kBlock);
+    };
+    for (int32 program : {1, 9, 20, 33})
+    {
+        SCOPED_TRACE(program);
+        Vst2Host selected;
+        ASSERT_TRUE(selected.load(modulePath())) << selected.error();
+        selected.dispatch(effSetProgram, 0, program);
+        std::srand(kSeed); // the processor seeds its noise and phases with the time
+        selected.start(kRate, kBlock);
+        play(selected);
+
+        Vst2Host loaded;
+        ASSERT_TRUE(loaded.load(modulePath())) << loaded.error();
+        ASSERT_EQ(loaded.setChunk(programData(program)), 1) << "the processor's state alone is a chunk too";
+        std::srand(kSeed);
+        loaded.start(kRate, kBlock);
+        play(loaded);
+
+        EXPECT_EQ(selected.renderedLeft, loaded.renderedLeft);
+        EXPECT_EQ(selected.renderedRight, loaded.renderedRight);
+        EXPECT_GT(energy(selected.renderedLeft), 0.1);
+    }
+}
+
+TEST_F(Vst2Module, SelectingTheSelectedProgramAgainKeepsAnEditedSound)
+{
+    AEffect* fx = vst2.effect();
+    vst2.start(kRate, kBlock);
+    vst2.dispatch(effSetProgram, 0, 3);
+    fx->setParameter(fx, kFCutoff, 0.123f);
+    vst2.process(kBlock);
+    // Hosts select the saved program again after restoring a project's chunk.
+    vst2.dispatch(effSetProgram, 0, 3);
+    vst2.process(kBlock);
+    EXPECT_FLOAT_EQ(stateValue(vst2.getChunk(), kFCutoff), 0.123f);
+    EXPECT_FLOAT_EQ(fx->getParameter(fx, kFCutoff), 0.123f);
+    // Another program, then this one again: the factory sound.
+    vst2.dispatch(effSetProgram, 0, 4);
+    vst2.dispatch(effSetProgram, 0, 3);
+    vst2.process(kBlock);
+    const std::vector<uint8_t> chunk = vst2.getChunk();
+    ASSERT_GT(chunk.size(), static_cast<std::size_t>(kStateBytes));
+    EXPECT_EQ(std::vector<uint8_t>(chunk.begin(), chunk.begin() + kStateBytes), programData(3));
+    EXPECT_EQ(fx->getParameter(fx, kFCutoff), stateValue(programData(3), kFCutoff));
 }
 
 TEST_F(Vst2Module, CanDoReceivingMidiAndNothingElse)

@@ -30,8 +30,8 @@ int main(int argc, char** argv)
         for (const presets::FactorySound& sound : presets::factorySounds())
         {
             const std::string path = directory + "/" + sound.name + presets::kStateFileExtension;
-            render::writeFileAtomically(path,
-                                        render::stateWithSettings(*module, {}, {}, presets::settingsAsText(sound)));
+            render::writeFileAtomically(
+                path, render::stateWithSettings(*module, {}, {}, presets::settingsAsText(sound)));
             std::printf("%-20s %s\n", sound.name, path.c_str());
         }
     }

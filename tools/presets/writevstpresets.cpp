@@ -26,7 +26,8 @@ int main(int argc, char** argv)
     fs::create_directories(directory, error);
     if (error)
     {
-        std::fprintf(stderr, "talvane-write-vstpresets: cannot make %s: %s\n", argv[1], error.message().c_str());
+        std::fprintf(stderr, "talvane-write-vstpresets: cannot make %s: %s\n", argv[1],
+                     error.message().c_str());
         return 1;
     }
     for (const fs::directory_entry& entry : fs::directory_iterator(directory, error))
