@@ -133,6 +133,8 @@ std::vector<CView*> CFrame::viewsTopDown() const
 
 void CFrame::forgetPointerTargets(const CView* view)
 {
+    if (focusView == view)
+        focusView = nullptr;
     if (mouseDownView == view)
         mouseDownView = nullptr;
     if (mouseOverView == view)
@@ -257,9 +259,40 @@ void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
     context->popClipRect();
 }
 
+void CFrame::setFocusView(CView* view)
+{
+    if (view == focusView || (view && !isChild(view)))
+        return;
+    CView* previous = focusView;
+    focusView = view;
+    if (previous)
+        previous->onFocusLost();
+    // The old view's handler may have moved the focus on already.
+    if (view && focusView == view)
+    {
+        if (platform)
+            platform->takeKeyboardFocus();
+        view->onFocusGained();
+    }
+}
+
+bool CFrame::onKeyDown(const CKeyEvent& key)
+{
+    if (!focusView)
+        return false;
+    CView* target = focusView;
+    target->remember();
+    const bool used = target->onKeyDown(key);
+    target->forget();
+    return used;
+}
+
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons)
 {
     cancelPopup();
+    // A click away from the focus view ends its hold on the keyboard.
+    if (focusView && !focusView->getViewSize().pointInside(where))
+        setFocusView(nullptr);
     // A press ends the hovering: the view under the pointer hears that the mouse left it.
     if (CView* hovered = mouseOverView)
     {
@@ -355,8 +388,10 @@ bool CFrame::openPopup(COptionMenu* menu)
     auto newPopup = std::make_unique<MenuPopup>(menu);
     const CPoint popupSize = newPopup->getSize();
     const CRect& menuRect = menu->getViewSize();
-    const CPoint origin =
+    CPoint origin =
         (menu->getStyle() & kPopupStyle) ? menuRect.getTopLeft() : CPoint(menuRect.left, menuRect.bottom);
+    if ((menu->getStyle() & kPopupInFrameStyle) && popupSize.x <= size.getWidth())
+        origin.x = std::min(origin.x, size.getWidth() - popupSize.x);
     popup = std::move(newPopup);
     if (!platform->openPopup(CRect(origin, popupSize)))
     {

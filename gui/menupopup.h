@@ -1,5 +1,5 @@
-// The pop-up of an option menu: its entries laid out in columns, drawn through a CDrawContext, and
-// the entry under a point. Platform code only shows the surface and forwards the mouse.
+// The pop-up of an option menu: its entries laid out in columns (titles over their groups), drawn
+// through a CDrawContext, and the entry under a point. Platform code only shows the surface and forwards the mouse.
 #pragma once
 
 #include "gui/cgeometry.h"
@@ -27,7 +27,7 @@ public:
 
     // Pop-up coordinates; empty for an index out of range.
     CRect entryRect(int32_t index) const;
-    // The selectable entry at `where`, or -1 (outside every entry, or a separator).
+    // The selectable entry at `where`, or -1 (outside every entry, or one that cannot be chosen).
     int32_t entryAt(const CPoint& where) const;
     // True if the highlighted entry changed.
     bool setHovered(int32_t index);
@@ -41,9 +41,9 @@ private:
 
     COptionMenu* menu;
     CFontDesc* font;
-    int32_t perColumn = 1;
+    CFontDesc* titleFont;
+    std::vector<CRect> entryRects; // one per entry, pop-up coordinates
     std::vector<CCoord> columnLefts;
-    std::vector<CCoord> columnWidths;
     CPoint popupSize;
     int32_t hovered = -1;
 };

@@ -1,5 +1,6 @@
 // The seam between the frame and the windowing system. A backend shows the frame's back buffer,
-// feeds mouse events to the frame and hosts the list pop-up; everything above it is portable.
+// feeds mouse and key events to the frame and hosts the list pop-up; everything above it is
+// portable.
 #pragma once
 
 #include "gui/cgeometry.h"
@@ -27,6 +28,10 @@ public:
 
     // Called at the start of each idle period, before the frame redraws.
     virtual void onIdle() {}
+
+    // The frame has a focus view: the window asks the window system for the keyboard, whose keys
+    // it forwards to CFrame::onKeyDown.
+    virtual void takeKeyboardFocus() {}
 };
 
 } // namespace VSTGUI

@@ -215,7 +215,7 @@ SaveOutcome SoundLibrary::save(const std::string& name, const presets::SoundValu
     }
     if (folder.empty())
     {
-        outcome.message = "Cannot save: there is no home folder to save in";
+        outcome.message = "Cannot save: there is no home folder";
         return outcome;
     }
     try
@@ -226,8 +226,8 @@ SaveOutcome SoundLibrary::save(const std::string& name, const presets::SoundValu
         fs::create_directories(folder, error);
         if (error || !fs::is_directory(folder, error))
         {
-            outcome.message = "Cannot save: the folder " + utf8FromPath(folder) + " cannot be made (" +
-                              (error ? error.message() : "not a folder") + ")";
+            outcome.message = "Cannot save: cannot make the preset folder (" +
+                              (error ? error.message() : std::string("not a folder")) + ")";
             return outcome;
         }
         ControllerState saved = controllerState;
@@ -243,7 +243,7 @@ SaveOutcome SoundLibrary::save(const std::string& name, const presets::SoundValu
         error = writeFileReplacing(outcome.file, bytes);
         if (error)
         {
-            outcome.message = "Cannot save in " + utf8FromPath(folder) + " (" + error.message() + ")";
+            outcome.message = "Cannot save: the preset folder refuses the file (" + error.message() + ")";
             return outcome;
         }
         outcome.saved = true;

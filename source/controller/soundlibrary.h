@@ -26,7 +26,7 @@ struct LibrarySound
 struct SaveOutcome
 {
     bool saved = false;
-    std::string message; // what happened, in words for the musician
+    std::string message; // what happened, in a line for the musician
     std::filesystem::path file;
 };
 

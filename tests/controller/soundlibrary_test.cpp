@@ -150,8 +150,7 @@ TEST(SoundLibrary, AFolderThatCannotBeWrittenIsReportedAndNothingIsSaved)
     library.setUserFolder(scratch.path / "presets" / "Talvane");
     const SaveOutcome outcome = library.save("Mine", presets::defaultValues(), "", {});
     EXPECT_FALSE(outcome.saved);
-    EXPECT_EQ(outcome.message.rfind("Cannot save: the folder ", 0), 0u) << outcome.message;
-    EXPECT_NE(outcome.message.find("presets/Talvane"), std::string::npos) << outcome.message;
+    EXPECT_EQ(outcome.message, "Cannot save: cannot make the preset folder (Not a directory)");
     EXPECT_FALSE(library.save("bad/name", presets::defaultValues(), "", {}).saved);
 
     // A folder that exists but refuses new files (for users other than the superuser).
@@ -165,7 +164,7 @@ TEST(SoundLibrary, AFolderThatCannotBeWrittenIsReportedAndNothingIsSaved)
     {
         const SaveOutcome refused = library.save("Mine", presets::defaultValues(), "", {});
         EXPECT_FALSE(refused.saved);
-        EXPECT_EQ(refused.message.rfind("Cannot save in ", 0), 0u) << refused.message;
+        EXPECT_EQ(refused.message, "Cannot save: the preset folder refuses the file (Permission denied)");
         EXPECT_TRUE(fs::is_empty(library.userFolder()));
     }
     fs::permissions(library.userFolder(), fs::perms::owner_all);
