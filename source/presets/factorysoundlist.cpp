@@ -30,8 +30,8 @@ std::vector<FactorySound> build()
           {kLfo2Dest2, "OSC2 | Panning"}, {kLfo2Amount2, 0.3},
           {kMatrix1Src, "ModWheel"}, {kMatrix1Target1, "FILTER | Cutoff"}, {kMatrix1Amount1, 0.85}}},
         {"Glass Pad", C::Pads,
-         "Two sines a fifth and an octave apart with a slow, swaying shimmer of FM and a wide stereo "
-         "dephase; a soft attack and a long release.",
+         "A sine and a triangle a fifth above, shimmering with a slow sway of FM from a silent sine an "
+         "octave up, and wide in stereo; a soft attack and a long release.",
          {{kGlobalVolume, 0.85},
           {kAAttack, 0.6}, {kADecay, 0.6}, {kASustain, 0.8}, {kARelease, 0.6},
           {kFOn, 0},
@@ -78,8 +78,8 @@ std::vector<FactorySound> build()
           {kFCutoff, 0.3}, {kFQ, 0.35}, {kFAmount, 0.78}, {kFDecay, 0.35}, {kFSustain, 0.15}, {kFRelease, 0.2},
           {kKeyFollow, 0.4}}},
         {"Acid Bass", C::Basses,
-         "Saw bass through a squelchy, resonant low-pass: a snappy filter envelope and slides between "
-         "overlapping notes, played in legato.",
+         "Saw bass through a squelchy, resonant low-pass with a snappy filter envelope that velocity "
+         "deepens; each note slides briefly up or down from the last.",
          {{kGlobalVolume, 0.95}, {kNoteMode, "Mono"}, {kPortamento, 0.04},
           {kADecay, 0.4}, {kASustain, 0.7}, {kARelease, 0.12},
           {kO1Waveform, "Saw"}, {kO1Octave, -1},
@@ -131,8 +131,8 @@ std::vector<FactorySound> build()
           {kMatrix1Amount1, 1.0}}},
         {"Sync Lead", C::Leads,
          "A saw read faster than it runs, like a hard-synced oscillator: an envelope sweeps the wave "
-         "stretch down on every note for a tearing attack.",
-         {{kGlobalVolume, 1.0}, {kNoteMode, "Legato"}, {kPortamento, 0.05},
+         "stretch down on every note for a tearing attack; the mod wheel adds vibrato.",
+         {{kGlobalVolume, 1.0}, {kNoteMode, "Mono"}, {kPortamento, 0.05},
           {kAAttack, 0.05}, {kASustain, 0.85}, {kARelease, 0.25},
           {kO1Waveform, "Saw"}, {kO1WaveStretch, 0.68}, {kO1Mix, 1.0},
           {kO2On, 1}, {kO2Waveform, "Saw"}, {kO2Octave, -1}, {kO2FineTune, 0.52}, {kO2Mix, 0.5},
@@ -168,8 +168,8 @@ std::vector<FactorySound> build()
           {kMatrix1Src, "Velocity"}, {kMatrix1Amount, 1.0}, {kMatrix1Target1, "AMP | Volume"},
           {kMatrix1Amount1, 0.7}, {kMatrix1Target2, "ENV1 | Amount"}, {kMatrix1Amount2, 0.8}}},
         {"Drawbar Organ", C::Keys,
-         "Three sines at sixteen, eight and four feet, full on while held and quick to stop; a slow "
-         "tremolo on the stereo image.",
+         "Three sines at sixteen, eight and four feet, full on while held and quick to stop, with a "
+         "rotating sway of the stereo image.",
          {{kGlobalVolume, 0.8},
           {kAAttack, 0.05}, {kASustain, 1.0}, {kARelease, 0.12},
           {kFOn, 0},
@@ -221,13 +221,13 @@ std::vector<FactorySound> build()
           {kMatrix1Src, "Velocity"}, {kMatrix1Amount, 1.0}, {kMatrix1Target1, "AMP | Volume"},
           {kMatrix1Amount1, 0.75}}},
         {"Tubular Bell", C::BellsAndMallets,
-         "A struck tube: a sine ring-modulated by a sine a ninth and a half above, whose inharmonic "
+         "A struck tube: a sine ring-modulated by a sine an octave and a fourth above, whose inharmonic "
          "partials fade before the long, pure hum of the fundamental.",
          {{kGlobalVolume, 0.75},
           {kADecay, 0.95}, {kASustain, 0.0}, {kARelease, 0.7},
           {kFOn, 0},
           {kO1Waveform, "Sine"}, {kO1Mix, 0.8},
-          {kO2On, 1}, {kO2Waveform, "Sine"}, {kO2Octave, 1}, {kO2Detune, 5}, {kO2Mix, 0.25},
+          {kO2On, 1}, {kO2Waveform, "Sine"}, {kO2Octave, 1}, {kO2Detune, 5}, {kO2Mix, 0.0},
           {kO3On, 1}, {kO3Waveform, "Sine"}, {kO3Octave, 2}, {kO3Detune, -2}, {kO3Mix, 0.0},
           {kRm1x2, 0.2}, {kRm1x3, 0.1},
           {kEnv1Amount, 1.0}, {kEnv1Decay, 0.6}, {kEnv1Dest1, "OSC C | RM1_2Mix"}, {kEnv1Amount1, 0.9},
@@ -358,14 +358,14 @@ std::vector<FactorySound> build()
           {kLfo2Waveform, "Tri"}, {kLfo2Freq, 0.07}, {kLfo2Amount, 1.0}, {kLfo2Dest1, "AMP | Volume"},
           {kLfo2Amount1, 0.3}, {kLfo2Dest2, "OSC1 | Panning"}, {kLfo2Amount2, 0.8}}},
         {"Laser Zap", C::EffectsAndTextures,
-         "A square whose pitch falls several octaves in an instant: a sci-fi zap for hits and risers "
-         "played low.",
+         "A square and a saw whose pitch falls three octaves in an instant as the filter closes: a sci-fi "
+         "zap for hits and effects.",
          {{kGlobalVolume, 0.78},
           {kADecay, 0.45}, {kASustain, 0.0}, {kARelease, 0.15},
           {kO1Waveform, "Square"}, {kO1Octave, 1},
           {kO2On, 1}, {kO2Waveform, "Saw"}, {kO2Octave, 1}, {kO2FineTune, 0.6}, {kO2Mix, 0.5},
           {kFCutoff, 0.7}, {kFQ, 0.4},
-          {kEnv1Amount, 1.0}, {kEnv1Decay, 0.35}, {kEnv1Dest1, "COMMON | Pitch"}, {kEnv1Amount1, 0.85},
+          {kEnv1Amount, 1.0}, {kEnv1Decay, 0.35}, {kEnv1Dest1, "COMMON | Pitch"}, {kEnv1Amount1, 0.95},
           {kEnv1Dest2, "FILTER | Cutoff"}, {kEnv1Amount2, 0.8}}},
         {"Tempo Gate", C::TempoSyncedMotion,
          "A saw and a square an octave down, chopped into sixteenth notes by a trapezoid LFO locked to the "
@@ -379,8 +379,8 @@ std::vector<FactorySound> build()
           {kLfo1InitPhase, 0.5}, {kLfo1Amount, 1}, {kLfo1Dest1, "OSC1 | Mix"}, {kLfo1Amount1, 0},
           {kLfo1Dest2, "OSC2 | Mix"}, {kLfo1Amount2, 0}}},
         {"Trance Gate", C::TempoSyncedMotion,
-         "A bright saw chord chopped into eighth notes by a square LFO locked to the host's tempo, with a "
-         "filter that breathes every two bars.",
+         "Two bright, detuned saws chopped into eighth notes by a square LFO locked to the host's tempo, "
+         "with a filter that breathes every two bars.",
          {{kGlobalVolume, 0.75},
           {kAAttack, 0.05}, {kASustain, 1.0}, {kARelease, 0.3},
           {kO1Waveform, "Saw"}, {kO1FineTune, 0.47}, {kO1Panning, 0.35},

@@ -73,3 +73,16 @@ TEST(FactoryPresets, EveryOneLoadsAndSounds)
         EXPECT_GT(result.peak, 0.1f) << preset.name;
     }
 }
+
+TEST(FactoryPresets, TheRendererSelectsEachProgramByItsName)
+{
+    // talvane-render --param Program=<name>: the program-change parameter, resolved by the name the
+    // plug-in shows for it, even where the name reads like a number ("Glide Lead" has an "e").
+    for (const FactorySound& sound : factorySounds())
+        EXPECT_EQ(stateWithSettings(loadedModule(), {}, {}, {std::string("Program=") + sound.name}),
+                  readWholeFile(presetPath(sound)))
+            << sound.name;
+    // A number still selects by position: 1.0 is the last program.
+    EXPECT_EQ(stateWithSettings(loadedModule(), {}, {}, {"Program=1.0"}),
+              readWholeFile(presetPath(factorySounds().back())));
+}
