@@ -39,6 +39,8 @@ namespace {
 // Where the host windows go: the second one below the first, both whole on the test screen.
 constexpr POINT kFirstWindowAt{10, 10};
 constexpr POINT kSecondWindowAt{10, 620};
+// A point of the test screen outside both host windows.
+constexpr POINT kOutsideTheWindows{1200, 1150};
 // Long enough for the loop to deliver a synthesized input and for what it sets off.
 constexpr milliseconds kSettle{40};
 // Several idle periods: every invalid area has been drawn after this.
@@ -411,6 +413,32 @@ TEST_F(EditorInAWindow, AKnobDragSendsTheValueOfEveryMouseStep)
     EXPECT_EQ(mismatches(onScreen(), reference.picture(), rectOf(talvane::kFCutoff)), 0);
 }
 
+TEST_F(EditorInAWindow, ADragKeepsTheMouseWhenThePointerLeavesTheWindow)
+{
+    hostSets(talvane::kFCutoff, 0.5);
+    loop->run(kRedraw);
+    const POINT start = centreOf(talvane::kFCutoff);
+    pointAt(start);
+    press();
+    // Moves to the right count as well: 20 pixels add 0.05; beyond the window's right edge the
+    // knob reaches the end of its range.
+    pointAt(POINT{start.x + 20, start.y});
+    pointAt(POINT{talvane::kEditorWidth + 40, start.y});
+    release();
+    EXPECT_TRUE(sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.55, 1.0})));
+
+    // The release outside ended the drag: the caption shows its name again, and moving back over
+    // the knob changes nothing.
+    loop->run(kRedraw);
+    ReferenceEditor reference;
+    reference.setValue(talvane::kFCutoff, 1.0);
+    EXPECT_EQ(mismatches(onScreen(), reference.picture()), 0);
+    handler.edits.clear();
+    pointAt(start);
+    pointAt(POINT{start.x, start.y - 20});
+    EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
+}
+
 TEST_F(EditorInAWindow, ShiftMakesAKnobDragFourTimesFiner)
 {
     hostSets(talvane::kFCutoff, 0.5);
@@ -456,6 +484,25 @@ TEST_F(EditorInAWindow, AWheelNotchMovesAKnobByAThousandth)
     ASSERT_TRUE(turnWheel(1));
     loop->run(kSettle);
     EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
+}
+
+TEST_F(EditorInAWindow, AfterAWheelNotchTheCaptionShowsTheValueUntilThePointerLeaves)
+{
+    hostSets(talvane::kGlobalVolume, 0.8);
+    loop->run(kRedraw);
+    pointAt(centreOf(talvane::kGlobalVolume));
+    ASSERT_TRUE(turnWheel(1));
+    loop->run(kRedraw);
+    ReferenceEditor reference;
+    reference.setValue(talvane::kGlobalVolume, controller()->getParamNormalized(talvane::kGlobalVolume));
+    const RECT caption{639, 120, 689, 129};
+    EXPECT_GT(mismatches(onScreen(), reference.picture(), caption), 0) << "no value text in the caption";
+
+    // Out of the window: the system reports that the mouse left, and the caption returns.
+    ASSERT_TRUE(movePointerTo(kOutsideTheWindows));
+    loop->run(milliseconds(1000));
+    EXPECT_EQ(mismatches(onScreen(), reference.picture()), 0);
+    EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.801)));
 }
 
 TEST_F(EditorInAWindow, ADoubleClickResetsAKnobToItsDefault)
@@ -522,8 +569,13 @@ TEST_F(ListPopupInAWindow, AClickOpensThePopupAndAChoiceSendsItsValueAndClosesIt
 
     POINT choice = expected.entryCentre;
     ClientToScreen(popup, &choice);
+    const WindowPicture unlit = pictureOf(popup, PictureSource::Screen);
     ASSERT_TRUE(movePointerTo(choice));
     loop->run(kSettle);
+    // The entry under the pointer lights up; asked to draw itself, the pop-up shows the same.
+    const WindowPicture lit = pictureOf(popup, PictureSource::Screen);
+    EXPECT_GT(mismatches(lit, unlit), 0);
+    EXPECT_EQ(mismatches(pictureOf(popup, PictureSource::PrintWindow), lit), 0);
     press();
     release();
     const double chosen = static_cast<double>(kChoice) / (kEntries - 1);
@@ -549,6 +601,15 @@ TEST_F(ListPopupInAWindow, AClickElsewhereClosesThePopupWithoutAnEdit)
     ASSERT_NE(openPopup(), nullptr);
     clickAt(POINT{300, 30});
     EXPECT_TRUE(pluginPopups().empty()) << "a click outside left the pop-up open";
+    EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
+
+    // Beyond the host's window too.
+    ASSERT_NE(openPopup(), nullptr);
+    ASSERT_TRUE(movePointerTo(kOutsideTheWindows));
+    loop->run(kSettle);
+    press();
+    release();
+    EXPECT_TRUE(pluginPopups().empty()) << "a click beyond the window left the pop-up open";
     EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
     EXPECT_NE(openPopup(), nullptr);
 }
@@ -581,6 +642,16 @@ TEST_F(EditorInAWindow, SurvivesTheHostDestroyingItsWindowFirst)
     EXPECT_EQ(host.releaseEditor(), 0u);
     expectNothingOfThePluginRunning();
     EXPECT_TRUE(handler.edits.empty());
+
+    // A new window of the host gets a whole new editor.
+    std::string error;
+    ASSERT_TRUE(host.createWindow(kFirstWindowAt.x, kFirstWindowAt.y, talvane::kEditorWidth,
+                                  talvane::kEditorHeight, error))
+        << error;
+    ASSERT_TRUE(host.openEditor(controller(), error)) << error;
+    loop->run(kRedraw);
+    ReferenceEditor reference;
+    EXPECT_EQ(mismatches(onScreen(), reference.picture()), 0);
 }
 
 TEST_F(ListPopupInAWindow, SurvivesTheHostDestroyingItsWindowWithThePopupOpen)
