@@ -1,5 +1,7 @@
 #include "host/editorwindow_win32.h"
 
+#include <algorithm>
+
 namespace talvane::host {
 
 using namespace Steinberg;
@@ -68,25 +70,37 @@ bool ModuleCode::contains(const void* address) const
 
 void HostMessageLoop::run(std::chrono::milliseconds span)
 {
+    pump(span, {});
+}
+
+bool HostMessageLoop::runUntilPluginReceives(std::initializer_list<UINT> messages, std::chrono::milliseconds timeout)
+{
+    return pump(timeout, messages);
+}
+
+bool HostMessageLoop::pump(std::chrono::milliseconds span, std::initializer_list<UINT> awaited)
+{
     const auto end = Clock::now() + span;
     for (;;)
     {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         {
-            account(message);
+            const bool toPlugin = account(message);
             TranslateMessage(&message);
             DispatchMessageW(&message);
+            if (toPlugin && std::find(awaited.begin(), awaited.end(), message.message) != awaited.end())
+                return true;
         }
         const auto now = Clock::now();
         if (now >= end)
-            return;
+            return false;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left) + 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
-void HostMessageLoop::account(const MSG& message)
+bool HostMessageLoop::account(const MSG& message)
 {
     // A timer message carries its callback, if it has one, in lParam: the function itself on
     // Windows, a handle standing for it under Wine. A callback timer of the thread without a window
@@ -96,11 +110,15 @@ void HostMessageLoop::account(const MSG& message)
     {
         seen.timerTicks.push_back(Clock::now());
         seen.timerIds.push_back(message.wParam);
-        return;
+        return false;
     }
     if (message.hwnd &&
         plugin.contains(reinterpret_cast<const void*>(GetWindowLongPtrW(message.hwnd, GWLP_WNDPROC))))
+    {
         ++seen.windowMessages;
+        return true;
+    }
+    return false;
 }
 
 std::vector<HWND> HostMessageLoop::pluginWindows() const

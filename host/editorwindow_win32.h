@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
 
     // Dispatches every message of this thread for `span`.
     void run(std::chrono::milliseconds span);
+    // Dispatches messages until one of `messages` has gone to a window of the plug-in, at most for
+    // `timeout`; answers whether one did.
+    bool runUntilPluginReceives(std::initializer_list<UINT> messages, std::chrono::milliseconds timeout);
 
     // What the plug-in was given since the last reset.
     struct PluginActivity
@@ -61,7 +65,9 @@ public:
     std::vector<HWND> pluginWindows() const;
 
 private:
-    void account(const MSG& message);
+    // Answers whether the message goes to a window of the plug-in.
+    bool account(const MSG& message);
+    bool pump(std::chrono::milliseconds span, std::initializer_list<UINT> awaited);
 
     const ModuleCode& plugin;
     PluginActivity seen;

@@ -41,8 +41,9 @@ constexpr POINT kFirstWindowAt{10, 10};
 constexpr POINT kSecondWindowAt{10, 620};
 // A point of the test screen outside both host windows.
 constexpr POINT kOutsideTheWindows{1200, 1150};
-// Long enough for the loop to deliver a synthesized input and for what it sets off.
-constexpr milliseconds kSettle{40};
+// How long an input may take to arrive, and a moment after it.
+constexpr milliseconds kInputTimeout{1000};
+constexpr milliseconds kSettle{10};
 // Several idle periods: every invalid area has been drawn after this.
 constexpr milliseconds kRedraw{300};
 
@@ -228,24 +229,38 @@ protected:
         return popups;
     }
 
-    // Input goes to the editor of `window` at editor coordinates (x, y); each step is given time to
-    // arrive, so that no two mouse moves merge into one.
+    // Input through the system: each step waits until its message has reached the plug-in (or for
+    // a while, when it goes elsewhere), so that no two mouse moves merge into one, however loaded
+    // the machine.
+    void deliver(std::initializer_list<UINT> messages)
+    {
+        loop->runUntilPluginReceives(messages, kInputTimeout);
+        loop->run(kSettle);
+    }
+    // The pointer to a point of the screen.
+    void moveTo(POINT screen)
+    {
+        POINT now{};
+        GetCursorPos(&now);
+        ASSERT_TRUE(movePointerTo(screen)) << "the pointer did not reach " << screen.x << ", " << screen.y;
+        if (now.x != screen.x || now.y != screen.y)
+            deliver({WM_MOUSEMOVE});
+    }
+    // The pointer to the editor of `window` (the first one if null), at editor coordinates.
     void pointAt(POINT where, const EditorWindow* window = nullptr)
     {
-        POINT screen = where;
-        ClientToScreen(editorWindowIn(window ? *window : host), &screen);
-        ASSERT_TRUE(movePointerTo(screen)) << "the pointer did not reach " << screen.x << ", " << screen.y;
-        loop->run(kSettle);
+        ClientToScreen(editorWindowIn(window ? *window : host), &where);
+        moveTo(where);
     }
     void press()
     {
         ASSERT_TRUE(pressLeftButton());
-        loop->run(kSettle);
+        deliver({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK});
     }
     void release()
     {
         ASSERT_TRUE(releaseLeftButton());
-        loop->run(kSettle);
+        deliver({WM_LBUTTONUP});
     }
     void clickAt(POINT where, const EditorWindow* window = nullptr)
     {
@@ -253,11 +268,23 @@ protected:
         press();
         release();
     }
+    void wheel(int notches)
+    {
+        ASSERT_TRUE(turnWheel(notches));
+        deliver({WM_MOUSEWHEEL});
+    }
     void key(WORD virtualKey)
     {
         ASSERT_TRUE(sendKey(virtualKey, true));
+        deliver({WM_KEYDOWN});
         ASSERT_TRUE(sendKey(virtualKey, false));
-        loop->run(kSettle);
+        deliver({WM_KEYUP});
+    }
+    // A message straight to the editor's window, as the system would deliver it.
+    void post(UINT message, WPARAM keys, POINT where)
+    {
+        ASSERT_TRUE(PostMessageW(editorWindow(), message, keys, MAKELPARAM(where.x, where.y)));
+        deliver({message});
     }
     // A drag from the control's centre, `steps` mouse moves of `pixelsUp` each; answers with the
     // button still held.
@@ -446,12 +473,7 @@ TEST_F(EditorInAWindow, ShiftMakesAKnobDragFourTimesFiner)
     // The drag as the window messages that carry Shift: under Wine a Shift held through SendInput
     // does not last, since Wine takes the modifiers back from the X server's keyboard (where no key
     // is held) as the X pointer follows the moves.
-    HWND editor = editorWindow();
     const POINT start = centreOf(talvane::kFCutoff);
-    const auto post = [&](UINT message, WPARAM keys, POINT where) {
-        ASSERT_TRUE(PostMessageW(editor, message, keys, MAKELPARAM(where.x, where.y)));
-        loop->run(kSettle);
-    };
     post(WM_MOUSEMOVE, MK_SHIFT, start);
     post(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, start);
     for (int step = 1; step <= 10; ++step)
@@ -469,20 +491,17 @@ TEST_F(EditorInAWindow, AWheelNotchMovesAKnobByAThousandth)
     hostSets(talvane::kGlobalVolume, 0.8);
     loop->run(kRedraw);
     pointAt(centreOf(talvane::kGlobalVolume));
-    ASSERT_TRUE(turnWheel(1));
-    loop->run(kSettle);
+    wheel(1);
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.801)));
 
     handler.edits.clear();
-    ASSERT_TRUE(turnWheel(-1));
-    loop->run(kSettle);
+    wheel(-1);
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.8)));
 
     // Off every control the wheel changes nothing.
     handler.edits.clear();
     pointAt(POINT{300, 30});
-    ASSERT_TRUE(turnWheel(1));
-    loop->run(kSettle);
+    wheel(1);
     EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
 }
 
@@ -491,7 +510,7 @@ TEST_F(EditorInAWindow, AfterAWheelNotchTheCaptionShowsTheValueUntilThePointerLe
     hostSets(talvane::kGlobalVolume, 0.8);
     loop->run(kRedraw);
     pointAt(centreOf(talvane::kGlobalVolume));
-    ASSERT_TRUE(turnWheel(1));
+    wheel(1);
     loop->run(kRedraw);
     ReferenceEditor reference;
     reference.setValue(talvane::kGlobalVolume, controller()->getParamNormalized(talvane::kGlobalVolume));
@@ -570,8 +589,7 @@ TEST_F(ListPopupInAWindow, AClickOpensThePopupAndAChoiceSendsItsValueAndClosesIt
     POINT choice = expected.entryCentre;
     ClientToScreen(popup, &choice);
     const WindowPicture unlit = pictureOf(popup, PictureSource::Screen);
-    ASSERT_TRUE(movePointerTo(choice));
-    loop->run(kSettle);
+    moveTo(choice);
     // The entry under the pointer lights up; asked to draw itself, the pop-up shows the same.
     const WindowPicture lit = pictureOf(popup, PictureSource::Screen);
     EXPECT_GT(mismatches(lit, unlit), 0);
@@ -605,8 +623,7 @@ TEST_F(ListPopupInAWindow, AClickElsewhereClosesThePopupWithoutAnEdit)
 
     // Beyond the host's window too.
     ASSERT_NE(openPopup(), nullptr);
-    ASSERT_TRUE(movePointerTo(kOutsideTheWindows));
-    loop->run(kSettle);
+    moveTo(kOutsideTheWindows);
     press();
     release();
     EXPECT_TRUE(pluginPopups().empty()) << "a click beyond the window left the pop-up open";
@@ -677,7 +694,7 @@ TEST_F(ListPopupInAWindow, RemovedWhileThePopupIsOpen)
     EXPECT_TRUE(loop->pluginWindows().empty());
     EXPECT_EQ(host.releaseEditor(), 0u);
     // A click where the pop-up was reaches nothing of the plug-in.
-    ASSERT_TRUE(movePointerTo(wherePopupWas));
+    moveTo(wherePopupWas);
     press();
     release();
     expectNothingOfThePluginRunning();
@@ -694,8 +711,7 @@ TEST_F(EditorInAWindow, RemovedDuringADrag)
     EXPECT_EQ(host.removeEditor(), kResultOk);
     EXPECT_EQ(host.releaseEditor(), 0u);
     // The drag goes on with nothing to receive it.
-    ASSERT_TRUE(movePointerTo(further));
-    loop->run(kSettle);
+    moveTo(further);
     release();
     EXPECT_TRUE(sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.51, 0.52})));
     expectNothingOfThePluginRunning();
@@ -725,7 +741,7 @@ TEST_F(EditorInAWindow, TwoViewsAtOnceEachWithItsWindowAndTimer)
     hostSets(talvane::kFCutoff, 0.9);
     reference.setValue(talvane::kFCutoff, 0.9);
     pointAt(centreOf(talvane::kGlobalVolume), second.get());
-    ASSERT_TRUE(turnWheel(1));
+    wheel(1);
     loop->run(kRedraw);
     const double volume = controller()->getParamNormalized(talvane::kGlobalVolume);
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, volume)));
@@ -778,8 +794,7 @@ TEST_F(EditorInAWindow, OpensAgainAfterClosing)
         handler.edits.clear();
         hostSets(talvane::kGlobalVolume, 0.5);
         pointAt(centreOf(talvane::kGlobalVolume));
-        ASSERT_TRUE(turnWheel(1));
-        loop->run(kSettle);
+        wheel(1);
         EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.501)));
         pointAt(POINT{300, 30});
         EXPECT_EQ(host.removeEditor(), kResultOk);
