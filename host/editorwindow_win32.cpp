@@ -168,7 +168,7 @@ void EditorWindow::destroyWindow()
     hostWindow = nullptr;
 }
 
-bool EditorWindow::openEditor(Vst::IEditController* controller, std::string& error)
+bool EditorWindow::openEditor(Vst::IEditController* controller, std::string& error, HWND parent)
 {
     if (plugView || !hostWindow)
     {
@@ -191,7 +191,7 @@ bool EditorWindow::openEditor(Vst::IEditController* controller, std::string& err
     if (plugView->getSize(&size) == kResultTrue)
         setClientSize(size.getWidth(), size.getHeight());
     plugView->setFrame(this);
-    if (plugView->attached(hostWindow, kPlatformTypeHWND) != kResultTrue)
+    if (plugView->attached(parent ? parent : hostWindow, kPlatformTypeHWND) != kResultTrue)
     {
         error = "the view refused to attach to the window";
         releaseEditor();

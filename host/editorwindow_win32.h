@@ -90,8 +90,10 @@ public:
     void destroyWindow();
 
     // What a host does to show a controller's editor: createView("editor"), a check that the view
-    // takes an HWND, setFrame, attached. On failure the view is released and `error` says why.
-    bool openEditor(Steinberg::Vst::IEditController* controller, std::string& error);
+    // takes an HWND, setFrame, attached. The view goes into `parent`, a window of the host's inside
+    // its top-level one (hosts that frame the editor with their own controls), or into the top-level
+    // window itself if null. On failure the view is released and `error` says why.
+    bool openEditor(Steinberg::Vst::IEditController* controller, std::string& error, HWND parent = nullptr);
     Steinberg::IPlugView* view() const { return plugView; }
     // IPlugView::removed; the view stays referenced.
     Steinberg::tresult removeEditor();

@@ -683,6 +683,36 @@ TEST_F(ListPopupInAWindow, SurvivesTheHostDestroyingItsWindowWithThePopupOpen)
     EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
 }
 
+TEST_F(ListPopupInAWindow, ThePopupClosesWhenTheHostDestroysTheEditorsParentAlone)
+{
+    // A host that frames the editor: the view sits in a window of the host's inside its top-level
+    // window, and the host destroys that one, keeping the top-level window.
+    ASSERT_EQ(host.removeEditor(), kResultOk);
+    ASSERT_EQ(host.releaseEditor(), 0u);
+    HWND container = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                     talvane::kEditorWidth, talvane::kEditorHeight, host.window(), nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(container, nullptr);
+    std::string error;
+    ASSERT_TRUE(host.openEditor(controller(), error, container)) << error;
+    loop->run(kRedraw);
+    POINT list = centreOf(kList);
+    ClientToScreen(container, &list);
+    moveTo(list);
+    press();
+    release();
+    ASSERT_EQ(pluginPopups().size(), 1u);
+
+    DestroyWindow(container);
+    loop->run(kRedraw);
+    EXPECT_TRUE(pluginPopups().empty()) << "the pop-up outlived the editor's window";
+    EXPECT_TRUE(loop->pluginWindows().empty());
+    EXPECT_EQ(host.removeEditor(), kResultOk);
+    EXPECT_EQ(host.releaseEditor(), 0u);
+    expectNothingOfThePluginRunning();
+    EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
+}
+
 TEST_F(ListPopupInAWindow, RemovedWhileThePopupIsOpen)
 {
     HWND popup = openPopup();
