@@ -23,7 +23,7 @@ protected:
         parentWindow = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                                        nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!parentWindow)
-            GTEST_SKIP() << "this Windows (or Wine without a display driver) makes no windows";
+            GTEST_SKIP() << "no window system to make windows in (under Wine: no display)";
         parent.kind = PlatformKind::Win32;
         parent.window = reinterpret_cast<std::uintptr_t>(parentWindow);
         frame = new CFrame(CRect(0, 0, 400, 300), &parent, &editor);
