@@ -15,7 +15,8 @@ constexpr CCoord kArrowStroke = 2;
 
 CTextButton::CTextButton(const CRect& size, CControlListener* buttonListener, int32_t buttonTag,
                          UTF8StringPtr buttonTitle, Icon buttonIcon)
-    : CControl(size, buttonListener, buttonTag), title(buttonTitle ? buttonTitle : ""), icon(buttonIcon)
+    : CKickButton(size, buttonListener, buttonTag, nullptr), title(buttonTitle ? buttonTitle : ""),
+      icon(buttonIcon)
 {}
 
 CTextButton::~CTextButton()
@@ -34,7 +35,8 @@ void CTextButton::setFont(CFontDesc* newFont)
     setDirty();
 }
 
-void CTextButton::setColors(const CColor& text, const CColor& face, const CColor& pressedFace, const CColor& edge)
+void CTextButton::setColors(const CColor& text, const CColor& face, const CColor& pressedFace,
+                            const CColor& edge)
 {
     textColor = text;
     faceColor = face;
@@ -45,7 +47,7 @@ void CTextButton::setColors(const CColor& text, const CColor& face, const CColor
 
 void CTextButton::draw(CDrawContext* context)
 {
-    context->setFillColor(pressed && value == vmax ? pressedFaceColor : faceColor);
+    context->setFillColor(value == vmax ? pressedFaceColor : faceColor);
     context->setFrameColor(edgeColor);
     context->drawRect(size, kDrawFilledAndStroked);
     if (icon == Icon::None)
@@ -70,50 +72,6 @@ void CTextButton::drawIcon(CDrawContext* context) const
                               CPoint(centre.x - direction * kArrowDepth / 2, centre.y + kArrowHalfHeight)};
     context->setFrameColor(textColor);
     context->drawPolyline(chevron, 3, kArrowStroke);
-}
-
-CMouseEventResult CTextButton::onMouseDown(CPoint& where, const CButtonState& buttons)
-{
-    if (!buttons.isLeftButton())
-        return kMouseEventNotHandled;
-    pressed = true;
-    beginEdit();
-    onMouseMoved(where, buttons);
-    return kMouseEventHandled;
-}
-
-CMouseEventResult CTextButton::onMouseMoved(CPoint& where, const CButtonState& buttons)
-{
-    if (!pressed || !(buttons & kLButton))
-        return kMouseEventNotHandled;
-    const float shown = size.pointInside(where) ? vmax : vmin;
-    if (shown != value)
-    {
-        value = shown;
-        invalid();
-    }
-    return kMouseEventHandled;
-}
-
-CMouseEventResult CTextButton::onMouseUp(CPoint& /*where*/, const CButtonState& /*buttons*/)
-{
-    if (!pressed)
-        return kMouseEventNotHandled;
-    pressed = false;
-    const bool over = value == vmax;
-    value = vmin;
-    invalid();
-    // The listener may remove the button: nothing of it is touched after it has been told.
-    remember();
-    if (over)
-    {
-        value = vmax;
-        valueChanged();
-        value = vmin;
-    }
-    endEdit();
-    forget();
-    return kMouseEventHandled;
 }
 
 } // namespace VSTGUI

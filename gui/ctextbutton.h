@@ -1,9 +1,8 @@
-// A push button drawn without a bitmap: a framed box with a title or an arrow. Pressed with the
-// left button and released over it, it tells its listener once (valueChanged, with the value at
-// its maximum) and goes back to its minimum; released elsewhere it tells nothing.
+// A kick button drawn without a bitmap: a framed box with a title or an arrow, shaded while it is
+// pressed with the pointer over it. It tells its listener as a kick button does.
 #pragma once
 
-#include "gui/ccontrol.h"
+#include "gui/cbuttons.h"
 
 #include <string>
 
@@ -11,7 +10,7 @@ namespace VSTGUI {
 
 class CFontDesc;
 
-class CTextButton : public CControl
+class CTextButton : public CKickButton
 {
 public:
     enum class Icon
@@ -32,9 +31,6 @@ public:
     void setColors(const CColor& text, const CColor& face, const CColor& pressedFace, const CColor& edge);
 
     void draw(CDrawContext* context) override;
-    CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
 
 private:
     void drawIcon(CDrawContext* context) const;
@@ -46,7 +42,6 @@ private:
     CColor faceColor = kGreyCColor;
     CColor pressedFaceColor = kBlackCColor;
     CColor edgeColor = kBlackCColor;
-    bool pressed = false;
 };
 
 } // namespace VSTGUI

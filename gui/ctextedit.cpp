@@ -208,7 +208,8 @@ void CTextEdit::draw(CDrawContext* context)
     context->drawString(edited.c_str(), textRect, kLeftText, antialias);
     const CCoord x = std::floor(size.left + kTextInset + caretOffset - scroll);
     context->setFillColor(caretColor);
-    context->drawRect(CRect(x, size.top + kCaretInset, x + kCaretWidth, size.bottom - kCaretInset), kDrawFilled);
+    context->drawRect(CRect(x, size.top + kCaretInset, x + kCaretWidth, size.bottom - kCaretInset),
+                      kDrawFilled);
     setDirty(false);
 }
 

@@ -50,14 +50,16 @@ MenuPopup::~MenuPopup()
 void MenuPopup::layout()
 {
     const int32_t count = menu->getNbEntries();
-    const int32_t perColumn = menu->getNbItemsPerColumn() > 0 ? menu->getNbItemsPerColumn() : std::max(1, count);
+    const int32_t perColumn =
+        menu->getNbItemsPerColumn() > 0 ? menu->getNbItemsPerColumn() : std::max(1, count);
 
     // Entries go down a column until it holds perColumn of them or one asks for a new column.
     std::vector<int32_t> columnStarts;
     for (int32_t index = 0; index < count; ++index)
     {
         const bool full = !columnStarts.empty() && index - columnStarts.back() == perColumn;
-        if (columnStarts.empty() || full || (menu->getEntry(index)->startsColumn() && index > columnStarts.back()))
+        if (columnStarts.empty() || full ||
+            (menu->getEntry(index)->startsColumn() && index > columnStarts.back()))
             columnStarts.push_back(index);
     }
     if (columnStarts.empty())
@@ -104,7 +106,8 @@ int32_t MenuPopup::entryAt(const CPoint& where) const
 {
     for (size_t index = 0; index < entryRects.size(); ++index)
         if (entryRects[index].pointInside(where))
-            return menu->getEntry(static_cast<int32_t>(index))->isSelectable() ? static_cast<int32_t>(index) : -1;
+            return menu->getEntry(static_cast<int32_t>(index))->isSelectable() ? static_cast<int32_t>(index)
+                                                                               : -1;
     return -1;
 }
 
@@ -157,8 +160,9 @@ void MenuPopup::draw(CDrawContext& context) const
             context.drawPolyline(tick, 3, kCheckStroke);
         }
         context.setFont(item->isTitle() ? titleFont : font);
-        context.setFontColor(item->isTitle() ? kPopupTitleColor
-                                             : item->isSelectable() ? kPopupTextColor : kPopupDisabledColor);
+        context.setFontColor(item->isTitle()        ? kPopupTitleColor
+                             : item->isSelectable() ? kPopupTextColor
+                                                    : kPopupDisabledColor);
         // Titles stand out to the left of the entries they head.
         const CCoord textLeft = item->isTitle() ? rect.left + kTitleIndent : rect.left + kCheckWidth;
         CRect textRect(textLeft, rect.top, rect.right - kRightPadding / 2, rect.bottom);

@@ -7,7 +7,6 @@
 #include "public.sdk/source/vst/vstpresetfile.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <new>
 
 namespace talvane {
@@ -52,30 +51,6 @@ std::string escapeXml(const std::string& text)
     return out;
 }
 
-void appendUtf8(std::string& out, unsigned long code)
-{
-    if (code < 0x80)
-        out += static_cast<char>(code);
-    else if (code < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    else if (code < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    else if (code <= 0x10FFFF)
-    {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 std::string unescapeXml(const std::string& text)
 {
     static const struct
@@ -100,20 +75,6 @@ std::string unescapeXml(const std::string& text)
                 done = true;
                 break;
             }
-        const std::size_t end = text.find(';', i);
-        if (!done && text.compare(i, 2, "&#") == 0 && end != std::string::npos)
-        {
-            const bool hex = i + 2 < end && (text[i + 2] == 'x' || text[i + 2] == 'X');
-            const std::string digits = text.substr(i + (hex ? 3 : 2), end - i - (hex ? 3 : 2));
-            char* parsedEnd = nullptr;
-            const unsigned long code = std::strtoul(digits.c_str(), &parsedEnd, hex ? 16 : 10);
-            if (!digits.empty() && parsedEnd && *parsedEnd == 0)
-            {
-                appendUtf8(out, code);
-                i = end + 1;
-                done = true;
-            }
-        }
         if (!done)
             out += text[i++];
     }

@@ -32,7 +32,8 @@ std::vector<std::uint8_t> encodeSoundFile(const presets::SoundValues& values,
 // anything damaged: chunks outside the file, a state the processor would not load.
 std::optional<SoundFileContents> decodeSoundFile(const std::vector<std::uint8_t>& bytes);
 
-// The meta-information's XML for a sound, and the value of one of its attributes (empty if absent).
+// The meta-information's XML for a sound, and the value of one of its attributes (empty if absent;
+// the five named entities are read, other references are left as they stand).
 std::string soundMetaInfo(const std::string& name, const std::string& category);
 std::string metaInfoAttribute(const std::string& xml, const std::string& id);
 

@@ -8,6 +8,7 @@
 #include "source/presets/programs.h"
 #include "source/processor/stateformat.h"
 
+#include "base/source/fstring.h"
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "public.sdk/source/vst/vstparameters.h"
@@ -33,43 +34,8 @@ using talvane::presets::kProgramChangeId;
 // A UTF-8 name as the SDK's 16-bit strings hold it (cut to fit).
 void toString128(const std::string& text, String128 out)
 {
-    UString(out, str16BufferSize(String128)).fromAscii(""); // terminated even if nothing fits
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < text.size() && length + 2 < 128;)
-    {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        char32_t code = lead;
-        std::size_t size = 1;
-        if (lead >= 0xF0)
-        {
-            code = lead & 0x07;
-            size = 4;
-        }
-        else if (lead >= 0xE0)
-        {
-            code = lead & 0x0F;
-            size = 3;
-        }
-        else if (lead >= 0xC0)
-        {
-            code = lead & 0x1F;
-            size = 2;
-        }
-        for (std::size_t k = 1; k < size && i + k < text.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += size;
-        if (code >= 0x10000)
-        {
-            code -= 0x10000;
-            out[length++] = static_cast<char16>(0xD800 + (code >> 10));
-            out[length++] = static_cast<char16>(0xDC00 + (code & 0x3FF));
-        }
-        else
-        {
-            out[length++] = static_cast<char16>(code);
-        }
-    }
-    out[length] = 0;
+    Steinberg::String wide(text.c_str(), kCP_Utf8);
+    wide.copyTo16(out, 0, str16BufferSize(String128) - 1);
 }
 
 bool isParameter(ParamID id)
@@ -160,8 +126,9 @@ tresult PLUGIN_API TalvaneController::setComponentState(IBStream* state)
     const talvane::presets::SoundValues before = getSoundValues();
     loadingSound = true;
     // Unlike the processor, a value out of range is skipped and the rest of the state still read.
-    const tresult result = talvane::readState(
-        state, talvane::OutOfRangeValue::Skip, [this](talvane::ParamId id, float value) { setParamNormalized(id, value); });
+    const tresult result =
+        talvane::readState(state, talvane::OutOfRangeValue::Skip,
+                           [this](talvane::ParamId id, float value) { setParamNormalized(id, value); });
     loadingSound = false;
 
     // A factory program is known by its values. Any other sound keeps its name, marked as edited,
@@ -210,7 +177,8 @@ tresult PLUGIN_API TalvaneController::getState(IBStream* state)
     try
     {
         const talvane::ControllerState record{soundName, soundEdited, getProgramIndex()};
-        return talvane::writeAllBytes(state, talvane::encodeControllerState(record)) ? kResultOk : kResultFalse;
+        return talvane::writeAllBytes(state, talvane::encodeControllerState(record)) ? kResultOk
+                                                                                     : kResultFalse;
     }
     catch (const std::bad_alloc&)
     {
@@ -285,7 +253,9 @@ tresult TalvaneController::selectProgram(ParamValue value)
 int32 TalvaneController::getProgramIndex() const
 {
     const Parameter* parameter = parameters.getParameter(kProgramChangeId);
-    return parameter ? talvane::presets::programIndexFromNormalized(parameter->getNormalized(), programs.count()) : 0;
+    return parameter
+               ? talvane::presets::programIndexFromNormalized(parameter->getNormalized(), programs.count())
+               : 0;
 }
 
 void TalvaneController::setProgramQuietly(int32 program)

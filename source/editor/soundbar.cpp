@@ -118,7 +118,8 @@ SoundBar::SoundBar(TalvaneController& owner, CFrame& frame) : controller(owner)
     auto* buttonFont = new CFontDesc(kFontName, kButtonFontSize, kBoldFace);
     auto* messageFont = new CFontDesc(kFontName, kMessageFontSize);
 
-    previousButton = makeButton(talvane::kPreviousSoundRect, this, "", CTextButton::Icon::PreviousArrow, buttonFont);
+    previousButton =
+        makeButton(talvane::kPreviousSoundRect, this, "", CTextButton::Icon::PreviousArrow, buttonFont);
     nextButton = makeButton(talvane::kNextSoundRect, this, "", CTextButton::Icon::NextArrow, buttonFont);
     saveButton = makeButton(talvane::kSaveSoundRect, this, "SAVE", CTextButton::Icon::None, buttonFont);
 
@@ -141,7 +142,8 @@ SoundBar::SoundBar(TalvaneController& owner, CFrame& frame) : controller(owner)
     message->setTransparency(true);
     message->setHoriAlign(kRightText);
 
-    for (CView* view : std::initializer_list<CView*>{previousButton, nextButton, menu, saveButton, nameEntry, message})
+    for (CView* view :
+         std::initializer_list<CView*>{previousButton, nextButton, menu, saveButton, nameEntry, message})
         frame.addView(view);
     nameFont->forget();
     buttonFont->forget();
@@ -212,7 +214,8 @@ void SoundBar::fillMenu()
 
 const LibrarySound* SoundBar::soundOfEntry(int32_t index) const
 {
-    if (index < 0 || index >= static_cast<int32_t>(entrySounds.size()) || entrySounds[static_cast<std::size_t>(index)] < 0)
+    if (index < 0 || index >= static_cast<int32_t>(entrySounds.size()) ||
+        entrySounds[static_cast<std::size_t>(index)] < 0)
         return nullptr;
     return &menuSounds[static_cast<std::size_t>(entrySounds[static_cast<std::size_t>(index)])];
 }
@@ -305,16 +308,18 @@ void SoundBar::showMessage(const std::string& text, bool error)
 
 void SoundBar::valueChanged(CControl* control)
 {
+    // The buttons act as they are let go of, when they tell their maximum (and then their minimum).
+    const bool buttonReleased = control->getValue() == control->getMax();
     if (control == menu)
     {
         if (const LibrarySound* sound = soundOfEntry(menu->getCurrentIndex()))
             choose(*sound);
     }
-    else if (control == previousButton)
+    else if (control == previousButton && buttonReleased)
         choosePrevious();
-    else if (control == nextButton)
+    else if (control == nextButton && buttonReleased)
         chooseNext();
-    else if (control == saveButton)
+    else if (control == saveButton && buttonReleased)
         startSaving();
     else if (control == nameEntry)
         save(nameEntry->getText());

@@ -31,13 +31,15 @@ class TalvaneController;
 class SoundMenu : public VSTGUI::COptionMenu
 {
 public:
-    SoundMenu(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, std::function<void()> beforeOpening);
+    SoundMenu(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener,
+              std::function<void()> beforeOpening);
 
     void setShownName(const std::string& name);
     const std::string& getShownName() const { return shownName; }
 
     void draw(VSTGUI::CDrawContext* context) override;
-    VSTGUI::CMouseEventResult onMouseDown(VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
+    VSTGUI::CMouseEventResult onMouseDown(VSTGUI::CPoint& where,
+                                          const VSTGUI::CButtonState& buttons) override;
 
 private:
     std::function<void()> beforeOpening;

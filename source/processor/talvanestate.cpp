@@ -68,7 +68,8 @@ tresult PLUGIN_API Talvane::getProgramData(ProgramListID listId, int32 programIn
     return talvane::writeState(data, values);
 }
 
-tresult PLUGIN_API Talvane::setProgramData(ProgramListID /*listId*/, int32 /*programIndex*/, IBStream* /*data*/)
+tresult PLUGIN_API Talvane::setProgramData(ProgramListID /*listId*/, int32 /*programIndex*/,
+                                           IBStream* /*data*/)
 {
     return kResultFalse; // the factory programs cannot be overwritten
 }

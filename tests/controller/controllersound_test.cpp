@@ -29,10 +29,7 @@ protected:
         return factoryPrograms().at(factoryPrograms().findNamed(name));
     }
     int32 programIndex(const char* name) { return factoryPrograms().findNamed(name); }
-    double programValue(int32 index)
-    {
-        return static_cast<double>(index) / (factoryPrograms().count() - 1);
-    }
+    double programValue(int32 index) { return static_cast<double>(index) / (factoryPrograms().count() - 1); }
     SoundValues values()
     {
         SoundValues current{};
@@ -84,7 +81,8 @@ TEST_F(ControllerSound, TheRootUnitHasTheProgramListAndItsProgramChangeParameter
     EXPECT_EQ(info.id, kProgramChangeId);
     EXPECT_EQ(info.unitId, kRootUnitId);
     EXPECT_EQ(info.stepCount, list.programCount - 1);
-    EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsProgramChange);
+    EXPECT_EQ(info.flags,
+              ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsProgramChange);
     EXPECT_EQ(std::u16string(info.title), u"Program");
     String128 text{};
     ASSERT_EQ(controller().getParamStringByValue(kProgramChangeId, programValue(2), text), kResultOk);

@@ -12,10 +12,10 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 // "TvCs", version 1, then "name" "Pad" (3 bytes), "edit" 1, "prog" 7: written out by hand.
-const Bytes kWorkedRecord = {'T', 'v', 'C', 's', 1, 0, 0, 0,                       //
-                             'n', 'a', 'm', 'e', 3, 0, 0, 0, 'P', 'a', 'd',          //
-                             'e', 'd', 'i', 't', 1, 0, 0, 0, 1,                      //
-                             'p', 'r', 'o', 'g', 4, 0, 0, 0, 7, 0, 0, 0};
+const Bytes kWorkedRecord = {'T', 'v', 'C', 's', 1, 0, 0, 0,                //
+                             'n', 'a', 'm', 'e', 3, 0, 0, 0, 'P', 'a', 'd', //
+                             'e', 'd', 'i', 't', 1, 0, 0, 0, 1,             //
+                             'p', 'r', 'o', 'g', 4, 0, 0, 0, 7,   0,   0,   0};
 
 Bytes field(const std::string& tag, const Bytes& payload)
 {
@@ -136,9 +136,9 @@ TEST(ControllerState, Utf8IsCheckedForWellFormedness)
     EXPECT_TRUE(isValidUtf8(""));
     EXPECT_TRUE(isValidUtf8("Warm Pad"));
     EXPECT_TRUE(isValidUtf8("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB9")); // é € 🎹
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));                             // overlong '/'
-    EXPECT_FALSE(isValidUtf8("\xE0\x80\xAF"));                         // overlong, three bytes
-    EXPECT_FALSE(isValidUtf8("\xC3"));                                 // cut short
-    EXPECT_FALSE(isValidUtf8("\x80"));                                 // a continuation alone
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));                            // overlong '/'
+    EXPECT_FALSE(isValidUtf8("\xE0\x80\xAF"));                        // overlong, three bytes
+    EXPECT_FALSE(isValidUtf8("\xC3"));                                // cut short
+    EXPECT_FALSE(isValidUtf8("\x80"));                                // a continuation alone
     EXPECT_FALSE(isValidUtf8("\xFF"));
 }

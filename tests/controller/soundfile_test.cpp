@@ -88,7 +88,7 @@ TEST(SoundFile, NamesWithMarkupCharactersSurviveTheMetaInformation)
     ASSERT_TRUE(read);
     EXPECT_EQ(read->name, name);
     EXPECT_EQ(read->category, "Keys & Pads");
-    EXPECT_EQ(metaInfoAttribute("<Attr id=\"Name\" value=\"A&#66;&#x43;&#x20AC;\"/>", "Name"), "ABC\xE2\x82\xAC");
+    EXPECT_EQ(metaInfoAttribute("<Attr id=\"Name\" value=\"A&amp;B&#66;\"/>", "Name"), "A&B&#66;");
     EXPECT_EQ(metaInfoAttribute("<Attr id=\"Name\" value=\"unterminated/>", "Name"), "");
     EXPECT_EQ(metaInfoAttribute("<Attr id=\"Other\" value=\"x\"/>", "Name"), "");
 }
@@ -111,7 +111,9 @@ TEST(SoundFile, FilesOfOthersAndDamagedFilesAreRefused)
     // A chunk list that points outside the file: the component chunk's size made huge.
     Bytes outside = good;
     const std::size_t list = good.size() - (4 + 4 + 3 * (4 + 8 + 8));
-    ASSERT_EQ(std::string(good.begin() + static_cast<std::ptrdiff_t>(list), good.begin() + static_cast<std::ptrdiff_t>(list) + 4), "List");
+    ASSERT_EQ(std::string(good.begin() + static_cast<std::ptrdiff_t>(list),
+                          good.begin() + static_cast<std::ptrdiff_t>(list) + 4),
+              "List");
     outside[list + 4 + 4 + 4 + 8 + 6] = 0x7F; // a high byte of the first entry's size
     EXPECT_FALSE(decodeSoundFile(outside));
 

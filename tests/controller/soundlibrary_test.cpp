@@ -50,7 +50,8 @@ TEST(SoundLibrary, TheUserFolderIsTheVst3UserPresetFolder)
     const char* previous = std::getenv("HOME");
     const std::string saved = previous ? previous : "";
     setenv("HOME", "/home/musician", 1);
-    EXPECT_EQ(SoundLibrary::defaultUserFolder(), fs::path("/home/musician/.vst3/presets/Talvane Audio/Talvane"));
+    EXPECT_EQ(SoundLibrary::defaultUserFolder(),
+              fs::path("/home/musician/.vst3/presets/Talvane Audio/Talvane"));
     EXPECT_EQ(SoundLibrary().userFolder(), SoundLibrary::defaultUserFolder());
     if (previous)
         setenv("HOME", saved.c_str(), 1);

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 using namespace Steinberg;
 using namespace VSTGUI;
@@ -22,42 +23,69 @@ using namespace talvane::testing;
 
 namespace {
 
-TEST(EditorOnX11, AttachesToTheHostWindowRedrawsFromTheTimerAndEditsOnARealClick)
+// A private X server with XTEST and a host's top-level window at the editor's size.
+class EditorOnX11 : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        if (!server.display)
+            GTEST_SKIP() << "no X server for this test: " << server.failure;
+        int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+        if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
+            GTEST_SKIP() << "the X server lacks the XTEST extension";
+        display = std::make_unique<ScopedDisplay>(server.name);
+        hostDisplay = server.display;
+        root = DefaultRootWindow(hostDisplay);
+        parent = XCreateSimpleWindow(hostDisplay, root, 0, 0, talvane::kEditorWidth, talvane::kEditorHeight,
+                                     0, 0, 0);
+        XMapWindow(hostDisplay, parent);
+        XSync(hostDisplay, False);
+    }
+    void TearDown() override
+    {
+        if (parent)
+            XDestroyWindow(hostDisplay, parent);
+    }
+
+    // The editor's own window: the one child of the host's window.
+    Window editorWindow()
+    {
+        Window rootReturn = 0, parentReturn = 0;
+        Window* children = nullptr;
+        unsigned childCount = 0;
+        XQueryTree(hostDisplay, parent, &rootReturn, &parentReturn, &children, &childCount);
+        EXPECT_EQ(childCount, 1u);
+        const Window child = childCount > 0 ? children[0] : 0;
+        if (children)
+            XFree(children);
+        return child;
+    }
+
     Xvfb server;
-    if (!server.display)
-        GTEST_SKIP() << "no X server for this test: " << server.failure;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        GTEST_SKIP() << "the X server lacks the XTEST extension";
-    ScopedDisplay display(server.name);
+    std::unique_ptr<ScopedDisplay> display;
+    Display* hostDisplay = nullptr;
+    Window root = 0;
+    Window parent = 0;
+};
 
-    Display* hostDisplay = server.display;
-    const Window root = DefaultRootWindow(hostDisplay);
-    const Window parent =
-        XCreateSimpleWindow(hostDisplay, root, 0, 0, talvane::kEditorWidth, talvane::kEditorHeight, 0, 0, 0);
-    XMapWindow(hostDisplay, parent);
-    XSync(hostDisplay, False);
-
+TEST_F(EditorOnX11, AttachesToTheHostWindowRedrawsFromTheTimerAndEditsOnARealClick)
+{
     ControllerWithHost plugin;
     FakeHost host;
     IPlugView* view = plugin.controller->createView("editor");
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->isPlatformTypeSupported(Steinberg::kPlatformTypeX11EmbedWindowID), kResultTrue);
     view->setFrame(&host);
-    ASSERT_EQ(view->attached(reinterpret_cast<void*>(parent), Steinberg::kPlatformTypeX11EmbedWindowID), kResultTrue);
+    ASSERT_EQ(view->attached(reinterpret_cast<void*>(parent), Steinberg::kPlatformTypeX11EmbedWindowID),
+              kResultTrue);
     EXPECT_EQ(host.lastResize.getWidth(), talvane::kEditorWidth);
     EXPECT_EQ(host.lastResize.getHeight(), talvane::kEditorHeight);
     ASSERT_EQ(host.timers.size(), 1u);
     EXPECT_EQ(host.timers.begin()->second.interval, std::chrono::milliseconds(50));
 
-    Window rootReturn = 0, parentReturn = 0;
-    Window* children = nullptr;
-    unsigned childCount = 0;
-    XQueryTree(hostDisplay, parent, &rootReturn, &parentReturn, &children, &childCount);
-    ASSERT_EQ(childCount, 1u);
-    const Window child = children[0];
-    XFree(children);
+    const Window child = editorWindow();
+    ASSERT_NE(child, 0u);
 
     // The idle timer draws the background picture into the window.
     host.runFor(std::chrono::milliseconds(400));
@@ -83,34 +111,23 @@ TEST(EditorOnX11, AttachesToTheHostWindowRedrawsFromTheTimerAndEditsOnARealClick
     EXPECT_TRUE(host.timers.empty());
     view->release();
     XSync(hostDisplay, False);
+    Window rootReturn = 0, parentReturn = 0;
+    Window* children = nullptr;
+    unsigned childCount = 0;
     XQueryTree(hostDisplay, parent, &rootReturn, &parentReturn, &children, &childCount);
     EXPECT_EQ(childCount, 0u);
     if (children)
         XFree(children);
-    XDestroyWindow(hostDisplay, parent);
 }
 
 // The editor's sound bar worked by real clicks and keys through the X server: the next sound, a
 // sound from the menu's own pop-up window, a sound saved under a typed name into a temporary
 // folder, and a folder that cannot be written.
-TEST(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
+TEST_F(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
 {
-    Xvfb server;
-    if (!server.display)
-        GTEST_SKIP() << "no X server for this test: " << server.failure;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        GTEST_SKIP() << "the X server lacks the XTEST extension";
-    ScopedDisplay display(server.name);
-    Display* hostDisplay = server.display;
-    const Window root = DefaultRootWindow(hostDisplay);
-    const Window parent =
-        XCreateSimpleWindow(hostDisplay, root, 0, 0, talvane::kEditorWidth, talvane::kEditorHeight, 0, 0, 0);
-    XMapWindow(hostDisplay, parent);
-    XSync(hostDisplay, False);
-
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("talvane-x11-sounds-" + std::to_string(talvane::host::currentProcessId()));
+    const fs::path folder = fs::temp_directory_path() /
+                            ("talvane-x11-sounds-" + std::to_string(talvane::host::currentProcessId()));
     fs::remove_all(folder);
     ControllerWithHost plugin;
     plugin.controller->soundLibrary().setUserFolder(folder / "Talvane");
@@ -118,25 +135,20 @@ TEST(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
     IPlugView* view = plugin.controller->createView("editor");
     ASSERT_NE(view, nullptr);
     view->setFrame(&host);
-    ASSERT_EQ(view->attached(reinterpret_cast<void*>(parent), Steinberg::kPlatformTypeX11EmbedWindowID), kResultTrue);
+    ASSERT_EQ(view->attached(reinterpret_cast<void*>(parent), Steinberg::kPlatformTypeX11EmbedWindowID),
+              kResultTrue);
     auto* editor = dynamic_cast<Vst::TalvaneEditorView*>(view);
     ASSERT_NE(editor, nullptr);
     Vst::SoundBar* bar = editor->getSoundBar();
     ASSERT_NE(bar, nullptr);
     host.runFor(std::chrono::milliseconds(200));
-
-    Window rootReturn = 0, parentReturn = 0;
-    Window* children = nullptr;
-    unsigned childCount = 0;
-    XQueryTree(hostDisplay, parent, &rootReturn, &parentReturn, &children, &childCount);
-    ASSERT_EQ(childCount, 1u);
-    const Window child = children[0];
-    XFree(children);
+    const Window child = editorWindow();
+    ASSERT_NE(child, 0u);
     auto clickEditor = [&](const talvane::PixelRect& r) {
         int rootX = 0, rootY = 0;
         Window unused = 0;
-        XTranslateCoordinates(hostDisplay, child, root, (r.left + r.right) / 2, (r.top + r.bottom) / 2, &rootX,
-                              &rootY, &unused);
+        XTranslateCoordinates(hostDisplay, child, root, (r.left + r.right) / 2, (r.top + r.bottom) / 2,
+                              &rootX, &rootY, &unused);
         clickAt(hostDisplay, rootX, rootY);
         host.runFor(std::chrono::milliseconds(250));
     };
@@ -161,8 +173,8 @@ TEST(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
     const VSTGUI::CPoint centre = opened->entryRect(entry).getCenter();
     int popupX = 0, popupY = 0;
     Window unused = 0;
-    XTranslateCoordinates(hostDisplay, popup, root, static_cast<int>(centre.x), static_cast<int>(centre.y), &popupX,
-                          &popupY, &unused);
+    XTranslateCoordinates(hostDisplay, popup, root, static_cast<int>(centre.x), static_cast<int>(centre.y),
+                          &popupX, &popupY, &unused);
     clickAt(hostDisplay, popupX, popupY);
     host.runFor(std::chrono::milliseconds(250));
     EXPECT_FALSE(editor->getFrame()->isPopupOpen());
@@ -174,7 +186,8 @@ TEST(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
     typeText(hostDisplay, "Long Bell 2");
     pressKey(hostDisplay, XK_Return);
     host.runFor(std::chrono::milliseconds(250));
-    EXPECT_TRUE(fs::is_regular_file(folder / "Talvane" / "Long Bell 2.vstpreset")) << bar->getMessage()->getText();
+    EXPECT_TRUE(fs::is_regular_file(folder / "Talvane" / "Long Bell 2.vstpreset"))
+        << bar->getMessage()->getText();
     EXPECT_EQ(shownName(), "Long Bell 2");
     EXPECT_STREQ(bar->getMessage()->getText(), "Saved \"Long Bell 2\"");
 
@@ -187,12 +200,12 @@ TEST(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
     pressKey(hostDisplay, XK_Return);
     host.runFor(std::chrono::milliseconds(250));
     EXPECT_TRUE(bar->isErrorShown());
-    EXPECT_STREQ(bar->getMessage()->getText(), "Cannot save: cannot make the preset folder (Not a directory)");
+    EXPECT_STREQ(bar->getMessage()->getText(),
+                 "Cannot save: cannot make the preset folder (Not a directory)");
     EXPECT_EQ(shownName(), "Long Bell 2");
 
     EXPECT_EQ(view->removed(), kResultOk);
     view->release();
-    XDestroyWindow(hostDisplay, parent);
     fs::remove_all(folder);
 }
 

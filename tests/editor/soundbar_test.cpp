@@ -35,8 +35,9 @@ class SoundBarTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() / ("talvane-soundbar-" + std::to_string(talvane::host::currentProcessId()) +
-                                              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = fs::temp_directory_path() /
+                 ("talvane-soundbar-" + std::to_string(talvane::host::currentProcessId()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         plugin.controller->soundLibrary().setUserFolder(folder / "Talvane");
         editor = plugin.createEditor();
@@ -103,8 +104,8 @@ TEST_F(SoundBarTest, SitsInTheHeaderAboveTheCommonPanelClearOfEveryControl)
     const CRect barArea = toCRect(talvane::kSoundBarRect);
     EXPECT_GE(barArea.left, 0);
     EXPECT_LE(barArea.right, talvane::kEditorWidth);
-    for (const CView* view : std::initializer_list<const CView*>{bar->getPreviousButton(), bar->getNextButton(),
-                                                                 bar->getMenu(), bar->getSaveButton()})
+    for (const CView* view : std::initializer_list<const CView*>{
+             bar->getPreviousButton(), bar->getNextButton(), bar->getMenu(), bar->getSaveButton()})
     {
         CRect inside = view->getViewSize();
         inside.bound(barArea);
@@ -195,9 +196,15 @@ TEST_F(SoundBarTest, TheMenuGroupsTheSoundsByCategoryAndLoadsTheOneChosen)
         ASSERT_NE(bar->soundOfEntry(i + 1), nullptr);
         EXPECT_EQ(bar->soundOfEntry(i + 1)->category, entry->getTitle());
     }
-    const std::vector<std::string> categories{"Pads",   "Basses",          "Leads",
-                                              "Keys",   "Bells & Mallets", "Plucks",
-                                              "Brass & Strings", "Effects & Textures", "Tempo-Synced Motion"};
+    const std::vector<std::string> categories{"Pads",
+                                              "Basses",
+                                              "Leads",
+                                              "Keys",
+                                              "Bells & Mallets",
+                                              "Plucks",
+                                              "Brass & Strings",
+                                              "Effects & Textures",
+                                              "Tempo-Synced Motion"};
     EXPECT_EQ(headings, categories);
     EXPECT_GE(columns, 3);
     const MenuPopup* popup = editor->getFrame()->getPopup();
@@ -209,7 +216,8 @@ TEST_F(SoundBarTest, TheMenuGroupsTheSoundsByCategoryAndLoadsTheOneChosen)
     chooseEntry(marimba);
     EXPECT_FALSE(screen->isPopupOpen());
     EXPECT_EQ(shownName(), "Marimba");
-    EXPECT_EQ(controller().getSoundValues(), factoryPrograms().at(factoryPrograms().findNamed("Marimba")).values);
+    EXPECT_EQ(controller().getSoundValues(),
+              factoryPrograms().at(factoryPrograms().findNamed("Marimba")).values);
     EXPECT_FALSE(plugin.handler.edits.empty());
 }
 

@@ -64,7 +64,7 @@ TEST_F(Win32Keys, AClickTakesTheFocusAndTheWindowsKeysEditTheText)
 
     send(WM_KEYDOWN, VK_BACK);
     send(WM_CHAR, 'x');
-    send(WM_CHAR, '\b'); // the control character of Backspace is not typed again
+    send(WM_CHAR, '\b');   // the control character of Backspace is not typed again
     send(WM_CHAR, 0xD83C); // U+1F3B9 as a surrogate pair
     send(WM_CHAR, 0xDFB9);
     send(WM_KEYDOWN, VK_HOME);
@@ -73,7 +73,8 @@ TEST_F(Win32Keys, AClickTakesTheFocusAndTheWindowsKeysEditTheText)
     send(WM_CHAR, '\r');
     EXPECT_FALSE(edit->isEditing());
     EXPECT_TRUE(edit->wasCommitted());
-    EXPECT_STREQ(edit->getText(), "\xC3\x89" "Basx\xF0\x9F\x8E\xB9");
+    EXPECT_STREQ(edit->getText(), "\xC3\x89"
+                                  "Basx\xF0\x9F\x8E\xB9");
     EXPECT_EQ(listener.values.size(), 1u);
 }
 

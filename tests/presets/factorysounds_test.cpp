@@ -80,7 +80,8 @@ TEST(FactorySounds, ALibraryOfNamedDescribedSoundsInEveryCategory)
     }
     for (int category = 0; category < kNumCategories; ++category)
     {
-        EXPECT_GE(perCategory[category], kMinSoundsPerCategory) << categoryName(static_cast<Category>(category));
+        EXPECT_GE(perCategory[category], kMinSoundsPerCategory)
+            << categoryName(static_cast<Category>(category));
         EXPECT_STRNE(categoryName(static_cast<Category>(category)), "");
     }
     EXPECT_STREQ(categoryName(Category::BellsAndMallets), "Bells & Mallets");

@@ -21,8 +21,8 @@ using namespace Steinberg::Vst;
 using talvane::host::AudioProcessRunner;
 using HostStream = talvane::host::MemoryStream;
 using talvane::host::PluginInstance;
-using talvane::presets::factorySounds;
 using talvane::presets::FactorySound;
+using talvane::presets::factorySounds;
 using talvane::testing::loadedModule;
 
 namespace {
@@ -58,7 +58,8 @@ ProgramParameter programParameter(IEditController* controller)
     for (int32 i = 0; i < controller->getParameterCount(); ++i)
     {
         ParameterInfo info{};
-        if (controller->getParameterInfo(i, info) == kResultOk && (info.flags & ParameterInfo::kIsProgramChange))
+        if (controller->getParameterInfo(i, info) == kResultOk &&
+            (info.flags & ParameterInfo::kIsProgramChange))
             return {info.id, info.stepCount + 1};
     }
     return {};
@@ -143,9 +144,11 @@ TEST(FactoryPrograms, EachProgramsDataIsItsCommittedState)
     PluginInstance plugin;
     ASSERT_TRUE(plugin.create(loadedModule().factory()));
     IProgramListData* data = nullptr;
-    ASSERT_EQ(plugin.component()->queryInterface(IProgramListData::iid, reinterpret_cast<void**>(&data)), kResultOk);
+    ASSERT_EQ(plugin.component()->queryInterface(IProgramListData::iid, reinterpret_cast<void**>(&data)),
+              kResultOk);
     IUnitInfo* units = nullptr;
-    ASSERT_EQ(plugin.controller()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
+    ASSERT_EQ(plugin.controller()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)),
+              kResultOk);
     ProgramListInfo list{};
     ASSERT_EQ(units->getProgramListInfo(0, list), kResultTrue);
     EXPECT_EQ(data->programDataSupported(list.id), kResultTrue);
@@ -205,7 +208,8 @@ TEST(FactoryPresetFiles, ReadThroughTheSdkTheyAreTheFactoryStates)
         char xml[4096] = {};
         int32 size = sizeof xml - 1;
         ASSERT_TRUE(preset.readMetaInfo(xml, size));
-        EXPECT_NE(std::string(xml).find("<Attr id=\"Name\" value=\"" + name + "\""), std::string::npos) << xml;
+        EXPECT_NE(std::string(xml).find("<Attr id=\"Name\" value=\"" + name + "\""), std::string::npos)
+            << xml;
 
         // Loaded into an instance as a host loads a preset: the processor holds the state, the
         // controller its values and the name.
