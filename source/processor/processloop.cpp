@@ -72,7 +72,7 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
     {
         const int32 length = std::min(n - first, renderCapacity);
         const bool isLast = length == n - first;
-        renderPiece(data, {first, length, first == 0, isLast});
+        renderPiece(data, {first, length, n, first == 0, isLast});
         if (isLast)
             break;
     }
@@ -279,7 +279,8 @@ void Talvane::takeNoteEvents(IEventList& events, const BlockPiece& piece)
         {
             continue;
         }
-        engine.noteIntake(note, carryIn, piece.length);
+        // A note near the end of the host's block is placed as in the whole block, not the piece.
+        engine.noteIntake(note, carryIn, piece.remaining());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "sdk/audioeffect.h"
 #include "source/engine/alignedbuffer.h"
 #include "source/engine/engineconstants.h"
+#include "source/engine/outputbound.h"
 #include "source/engine/synthengine.h"
 #include "source/params/paramids.h"
 #include "source/processor/parameterhandover.h"
@@ -83,6 +84,7 @@ protected:
     {
         int32 first;
         int32 length;
+        int32 blockLength; // the host's whole block
         bool isFirst;
         bool isLast;
 
@@ -92,6 +94,8 @@ protected:
         }
         // An offset of the host's block as one of this piece (before it counts as its start).
         int32 local(int32 offset) const { return offset < first ? 0 : offset - first; }
+        // The host's block from this piece's start on: what the note intake measures against.
+        int32 remaining() const { return blockLength - first; }
     };
 
     void updateSampleRate(double rate);
