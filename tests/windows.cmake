@@ -19,6 +19,7 @@ set(WINDOWS_MODULE_TEST_SOURCES
     engine/renderhash_moduletest.cpp
     engine/sound_moduletest.cpp
     factory/factory_moduletest.cpp
+    processor/hostinput_moduletest.cpp
     processor/processor_moduletest.cpp
     processor/state_moduletest.cpp
     vst2/vst2_moduletest.cpp)
@@ -45,3 +46,10 @@ target_include_directories(talvane_windows_unit_tests PRIVATE "${CMAKE_CURRENT_S
 target_compile_definitions(talvane_windows_unit_tests PRIVATE TALVANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
 gtest_discover_tests(talvane_windows_unit_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES LABELS unit TIMEOUT 300)
+
+# The validator's Windows build on the DLL's bundle, under Wine. The validator takes the bundle by
+# its Windows path: Wine maps the file system's root to drive Z:.
+include(${PROJECT_SOURCE_DIR}/cmake/Validator.cmake)
+string(REPLACE "/" "\\" _bundle_windows_path "Z:${TALVANE_BUNDLE_PATH}")
+add_validator_test(module_passes_the_vst3_validator validator-win64.exe "${_bundle_windows_path}"
+    ${CMAKE_CROSSCOMPILING_EMULATOR})
