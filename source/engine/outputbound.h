@@ -9,7 +9,7 @@ namespace talvane {
 
 namespace output_bound {
 // The largest sample of any wavetable (the band-limited edges overshoot) and of the noise buffers.
-constexpr float kTablePeak = 1.75f;
+constexpr float kTablePeak = 1.76f;
 // Three oscillators at full level, each scaled by a quarter, plus a quarter of the three ring
 // products (o1 o3, o2 o3, o1 o2), all at the table peak.
 constexpr float kOscillatorPeak = kNumOscillators * 0.25f * kTablePeak + 0.25f * 3.0f * kTablePeak * kTablePeak;
@@ -24,7 +24,7 @@ constexpr float kDecimatorGain = 1.72f;
 } // namespace output_bound
 
 // Every voice slot (fading ones included) at its peak, at full volume, through the decimator: about
-// 11,900, some 81 dB above full scale.
+// 12,000, some 82 dB above full scale.
 constexpr float kOutputBound = output_bound::kOscillatorPeak * output_bound::kFilterGain *
                                output_bound::kVoiceAmpPeak * kNumVoiceSlots * output_bound::kDecimatorGain;
 
