@@ -51,9 +51,9 @@ double criticalLoopGainAt(double d, bool bandPass)
 {
     constexpr double kPi = 3.14159265358979323846;
     constexpr double kNoCrossing = 1.0e6; // the loop never turns far enough: any gain is stable
-    constexpr int kGridPoints = 160;      // logarithmic in frequency: the crossing falls low at low cutoffs
+    constexpr int kGridPoints = 64; // logarithmic in frequency: the crossing falls low at low cutoffs
     constexpr double kLowestFrequency = 1.0e-7;
-    constexpr int kBisections = 48;
+    constexpr int kBisections = 36;
     const double p = ladderTuning(d);
     const LadderLoop loop{p, bandPass ? ladderTuning(0.5 * d) : p, 2.0 * p - 1.0};
     double critical = kNoCrossing;

@@ -16,7 +16,7 @@ public:
     static constexpr int kNoteFrequencyLength = 65536;
     static constexpr int kStepsPerSemitone = 512;
     static constexpr int kResonanceCompLength = 2048;
-    static constexpr int kCriticalGainLength = 1024;
+    static constexpr int kCriticalGainLength = 512;
     // The critical-gain table covers relative cutoffs (cutoff over half the internal rate) 0 .. this.
     static constexpr float kCriticalGainHighestCutoff = 0.8f;
 
