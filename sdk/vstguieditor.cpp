@@ -5,7 +5,9 @@
 
 #include "pluginterfaces/gui/iplugview.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace Steinberg {
 namespace Vst {
@@ -105,12 +107,22 @@ tresult PLUGIN_API VSTGUIEditor::removed()
     return EditorView::removed();
 }
 
+namespace {
+// The distance of two edges a host passes, computed wide (it may not fit an int32) and held to
+// 0 .. the largest int32.
+int32 spanBetween(int32 low, int32 high)
+{
+    const int64 span = static_cast<int64>(high) - low;
+    return static_cast<int32>(std::min<int64>(std::max<int64>(span, 0), std::numeric_limits<int32>::max()));
+}
+} // namespace
+
 tresult PLUGIN_API VSTGUIEditor::onSize(ViewRect* newSize)
 {
     if (!newSize)
         return kInvalidArgument;
     if (frame)
-        frame->setSize(newSize->getWidth(), newSize->getHeight());
+        frame->setSize(spanBetween(newSize->left, newSize->right), spanBetween(newSize->top, newSize->bottom));
     return EditorView::onSize(newSize);
 }
 

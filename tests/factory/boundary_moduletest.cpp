@@ -176,9 +176,14 @@ TEST_F(Boundary, TheEditorViewAnswersEveryIndex)
         view->onKeyDown(static_cast<char16>(index), static_cast<int16>(index), static_cast<int16>(index));
         view->onKeyUp(static_cast<char16>(index), static_cast<int16>(index), static_cast<int16>(index));
         view->onWheel(static_cast<float>(index));
-        ViewRect rect(index, index, index, index);
-        view->checkSizeConstraint(&rect);
-        view->onSize(&rect);
+        for (ViewRect rect : {ViewRect(index, index, index, index), ViewRect(index, index, INT_MAX, INT_MAX),
+                              ViewRect(INT_MIN, INT_MIN, index, index)})
+        {
+            ViewRect proposed = rect;
+            EXPECT_EQ(view->checkSizeConstraint(&proposed), kResultOk);
+            EXPECT_GE(static_cast<int64>(proposed.right) - proposed.left, 1066) << "the width it accepts";
+            view->onSize(&rect);
+        }
     }
     EXPECT_NE(view->isPlatformTypeSupported("no such platform"), kResultTrue);
     view->release();
