@@ -112,7 +112,7 @@ public:
         path.StartFigure();
         figureEmpty = true;
         current = Gdiplus::PointF(real(x), real(y));
-        figureStart = current;
+        figureStart = *current;
     }
     void lineTo(double x, double y) override
     {

@@ -5,10 +5,12 @@
 #include "sdk/nativewindowtype.h"
 
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivstplugview.h"
 
 #include <cstring>
+#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -55,6 +57,68 @@ TEST_F(EditorModule, TheControllerOffersAnEditorThatOpensAndCloses)
     target->release();
 
     EXPECT_EQ(view->removed(), kResultOk);
+    EXPECT_EQ(view->release(), 0u);
+}
+
+// The host's window: takes every size the view asks for.
+class HostWindow : public IPlugFrame
+{
+public:
+    tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override
+    {
+        requests.push_back(*newSize);
+        return view->onSize(newSize) == kResultTrue ? kResultTrue : kResultFalse;
+    }
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        if (FUnknownPrivate::iidEqual(iid, IPlugFrame::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
+        {
+            *obj = static_cast<IPlugFrame*>(this);
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+    std::vector<ViewRect> requests;
+};
+
+TEST_F(EditorModule, TheViewFollowsTheHostsContentScale)
+{
+    IEditController* controller = plugin.controller();
+    ASSERT_NE(controller, nullptr);
+    IPlugView* view = controller->createView("editor");
+    ASSERT_NE(view, nullptr);
+    HostWindow window;
+    view->setFrame(&window);
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    ASSERT_EQ(view->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),
+              kResultOk);
+    ASSERT_NE(scaling, nullptr);
+
+    // As a Windows host does it: attached first, then told the monitor's scale.
+    ASSERT_EQ(view->attached(nullptr, kOffscreenPlatformType), kResultTrue);
+    EXPECT_EQ(scaling->setContentScaleFactor(2.f), kResultTrue);
+    ASSERT_FALSE(window.requests.empty());
+    EXPECT_EQ(window.requests.back().getWidth(), 2132);
+    EXPECT_EQ(window.requests.back().getHeight(), 1088);
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultTrue);
+    EXPECT_EQ(size.getWidth(), 2132);
+    EXPECT_EQ(size.getHeight(), 1088);
+    // Host values still reach the open, scaled editor.
+    EXPECT_EQ(controller->setParamNormalized(7, 0.3), kResultTrue);
+
+    EXPECT_EQ(scaling->setContentScaleFactor(1.25f), kResultTrue);
+    ASSERT_EQ(view->getSize(&size), kResultTrue);
+    EXPECT_EQ(size.getWidth(), 1333);
+    EXPECT_EQ(size.getHeight(), 680);
+    EXPECT_EQ(scaling->setContentScaleFactor(0.f), kInvalidArgument);
+
+    EXPECT_EQ(view->removed(), kResultOk);
+    scaling->release();
     EXPECT_EQ(view->release(), 0u);
 }
 
