@@ -65,10 +65,11 @@ struct Blend
     std::vector<Gdiplus::Color> colors;
     std::vector<Gdiplus::REAL> positions;
 
+    // Positions must rise strictly: of two colours at one position the first is kept.
     void add(double position, const PaintColor& color)
     {
         const Gdiplus::REAL at = real(std::clamp(position, 0.0, 1.0));
-        if (!positions.empty() && at < positions.back())
+        if (!positions.empty() && at <= positions.back())
             return;
         positions.push_back(at);
         colors.push_back(toColor(color));
@@ -402,8 +403,23 @@ private:
             blend.add(1 - radius / source.r1, stop->color);
         }
         blend.close(stops.front().color);
-        brush->SetInterpolationColors(blend.colors.data(), blend.positions.data(),
-                                      static_cast<INT>(blend.colors.size()));
+        if (stops.size() != 2)
+        {
+            brush->SetInterpolationColors(blend.colors.data(), blend.positions.data(),
+                                          static_cast<INT>(blend.colors.size()));
+            return brush;
+        }
+        // Two stops as the centre and rim colours blended at the same positions, which every GDI+
+        // paints (Wine ignores preset colours in path gradients): each position holds one of them.
+        Gdiplus::Color rim = blend.colors.front();
+        const Gdiplus::Color centre = blend.colors.back();
+        INT rims = 1;
+        brush->SetCenterColor(centre);
+        brush->SetSurroundColors(&rim, &rims);
+        std::vector<Gdiplus::REAL> factors;
+        for (const Gdiplus::Color& color : blend.colors)
+            factors.push_back(color.GetValue() == centre.GetValue() ? 1.f : 0.f);
+        brush->SetBlend(factors.data(), blend.positions.data(), static_cast<INT>(factors.size()));
         return brush;
     }
 
