@@ -73,12 +73,14 @@ void CBitmap::draw(CDrawContext* context, const CRect& destination, const CPoint
         context->drawImage(surface, destination, offset, noAlpha, alpha);
         return;
     }
-    const int32_t frame = std::clamp(static_cast<int32_t>(std::floor(offset.y / picture->frameHeight + kFrameTolerance)),
-                                     0, picture->frameCount - 1);
+    const int32_t frame =
+        std::clamp(static_cast<int32_t>(std::floor(offset.y / picture->frameHeight + kFrameTolerance)), 0,
+                   picture->frameCount - 1);
     const CPoint withinFrame(offset.x, offset.y - frame * picture->frameHeight);
     if (NativeImage* image = getScaledFrame(frame, scale))
         context->drawImage(image, destination,
-                           CPoint(toDevice(withinFrame.x, scale), toDevice(withinFrame.y, scale)), noAlpha, alpha);
+                           CPoint(toDevice(withinFrame.x, scale), toDevice(withinFrame.y, scale)), noAlpha,
+                           alpha);
 }
 
 } // namespace VSTGUI

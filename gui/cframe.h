@@ -30,7 +30,10 @@ public:
     virtual bool endEdit(int32_t /*index*/) { return false; }
     // A press on the frame's background, where there is no view (frame coordinates); true if the
     // editor did something with it, such as opening a context menu.
-    virtual bool onBackgroundMouseDown(const CPoint& /*where*/, const CButtonState& /*buttons*/) { return false; }
+    virtual bool onBackgroundMouseDown(const CPoint& /*where*/, const CButtonState& /*buttons*/)
+    {
+        return false;
+    }
     virtual CFrame* getFrame() const { return frame; }
 
 protected:

@@ -21,7 +21,9 @@
 namespace Steinberg {
 namespace Vst {
 
-class VSTGUIEditor : public EditorView, public IPlugViewContentScaleSupport, public VSTGUI::VSTGUIEditorInterface
+class VSTGUIEditor : public EditorView,
+                     public IPlugViewContentScaleSupport,
+                     public VSTGUI::VSTGUIEditorInterface
 {
 public:
     static constexpr int32 kDefaultIdleRate = 100;

@@ -60,7 +60,8 @@ public:
     void setRadialGradient(double centreX0, double centreY0, double radius0, double centreX1, double centreY1,
                            double radius1, ColorStops stops) override
     {
-        useGradient(cairo_pattern_create_radial(centreX0, centreY0, radius0, centreX1, centreY1, radius1), stops);
+        useGradient(cairo_pattern_create_radial(centreX0, centreY0, radius0, centreX1, centreY1, radius1),
+                    stops);
     }
     void setLineWidth(double width) override { cairo_set_line_width(cr, width); }
     void setRoundCaps(bool round) override

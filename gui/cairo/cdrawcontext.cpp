@@ -109,8 +109,7 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
         x = device.left + (device.getWidth() - extents.x_advance) / 2;
     else if (align == kRightText)
         x = device.right - extents.x_advance;
-    const double baseline =
-        device.top + (device.getHeight() + fontExtents.ascent - fontExtents.descent) / 2;
+    const double baseline = device.top + (device.getHeight() + fontExtents.ascent - fontExtents.descent) / 2;
     // Whole pixels keep unantialiased text crisp and the same on every redraw.
     cairo_move_to(cr, std::round(x), std::round(baseline));
     setSourceColor(cr, fontColor);

@@ -121,7 +121,8 @@ void CDrawContext::drawImage(NativeImage* image, const CRect& destination, const
     // Only the part of the destination that the image covers: GDI+ would stretch a source
     // rectangle that reaches beyond the image.
     const CRect imageArea(device.left - offset.x, device.top - offset.y,
-                          device.left - offset.x + image->GetWidth(), device.top - offset.y + image->GetHeight());
+                          device.left - offset.x + image->GetWidth(),
+                          device.top - offset.y + image->GetHeight());
     CRect area = device;
     area.bound(imageArea);
     if (area.isEmpty())

@@ -106,7 +106,8 @@ namespace {
 
 // A new bitmap's pixels are undefined; it starts from `background`, as a fresh cairo image does
 // from black (opaque) or transparent black.
-NativeImage* createClearedImage(int width, int height, Gdiplus::PixelFormat format, const Gdiplus::Color& background)
+NativeImage* createClearedImage(int width, int height, Gdiplus::PixelFormat format,
+                                const Gdiplus::Color& background)
 {
     if (!gdiplus::acquire())
         return nullptr;

@@ -34,7 +34,8 @@ BYTE channel(double value)
 
 Gdiplus::Color toColor(const PaintColor& color)
 {
-    return Gdiplus::Color(channel(color.alpha), channel(color.red), channel(color.green), channel(color.blue));
+    return Gdiplus::Color(channel(color.alpha), channel(color.red), channel(color.green),
+                          channel(color.blue));
 }
 
 struct Source
@@ -177,8 +178,9 @@ public:
     void setRadialGradient(double centreX0, double centreY0, double radius0, double centreX1, double centreY1,
                            double radius1, ColorStops stops) override
     {
-        state.source = Source{
-            Source::Radial, {}, centreX0, centreY0, radius0, centreX1, centreY1, radius1, std::vector<ColorStop>(stops)};
+        state.source = Source{Source::Radial, {},      centreX0,
+                              centreY0,       radius0, centreX1,
+                              centreY1,       radius1, std::vector<ColorStop>(stops)};
     }
     void setLineWidth(double width) override { state.lineWidth = width; }
     void setRoundCaps(bool round) override { state.roundCaps = round; }
@@ -233,8 +235,8 @@ public:
         Gdiplus::Font font(family.get(), real(state.font.size), state.font.style, Gdiplus::UnitWorld);
         Gdiplus::RectF bounds;
         const TypographicFormat format;
-        graphics.MeasureString(wide.c_str(), static_cast<INT>(wide.size()), &font, Gdiplus::PointF(0, 0), &format,
-                               &bounds);
+        graphics.MeasureString(wide.c_str(), static_cast<INT>(wide.size()), &font, Gdiplus::PointF(0, 0),
+                               &format, &bounds);
         return bounds.Width;
     }
     FontMetrics fontMetrics() override
@@ -332,7 +334,8 @@ private:
         const TypographicFormat format;
         target.StartFigure();
         target.AddString(wide.c_str(), static_cast<INT>(wide.size()), family.get(), state.font.style,
-                         real(state.font.size), Gdiplus::PointF(current->X, real(current->Y - ascent)), &format);
+                         real(state.font.size), Gdiplus::PointF(current->X, real(current->Y - ascent)),
+                         &format);
         return textAdvance(text);
     }
 

@@ -197,8 +197,10 @@ TEST(EditorScaling, ClicksDragsWheelAndResetsHitTheirControlsAtEveryZoom)
 
         // The switcher's zones start at x 895 and 947 of the layout, whichever pixel holds them.
         const double y = std::ceil(150 * scale);
-        const std::pair<double, int> zones[] = {{std::ceil(895 * scale) - 1, 0}, {std::ceil(895 * scale), 1},
-                                                {std::ceil(947 * scale) - 1, 1}, {std::ceil(947 * scale), 2}};
+        const std::pair<double, int> zones[] = {{std::ceil(895 * scale) - 1, 0},
+                                                {std::ceil(895 * scale), 1},
+                                                {std::ceil(947 * scale) - 1, 1},
+                                                {std::ceil(947 * scale), 2}};
         for (const auto& [x, page] : zones)
         {
             screen.click(CPoint(x, y));
@@ -298,8 +300,9 @@ TEST(EditorScaling, TheHostsContentScaleMultipliesTheZoomWhileOpen)
     talvane::testing::ControllerWithHost plugin;
     ZoomedEditor shown(plugin, 200);
     IPlugViewContentScaleSupport* scaling = nullptr;
-    ASSERT_EQ(shown.editor->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),
-              kResultOk);
+    ASSERT_EQ(
+        shown.editor->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),
+        kResultOk);
     ASSERT_NE(scaling, nullptr);
 
     EXPECT_EQ(scaling->setContentScaleFactor(1.5f), kResultTrue);

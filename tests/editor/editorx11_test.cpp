@@ -53,7 +53,8 @@ bool savePicture(const PixelGrid& grid, const std::string& name)
         for (int x = 0; x < grid.width; ++x)
         {
             const CColor c = grid.at(x, y);
-            reinterpret_cast<uint32_t*>(data + y * stride)[x] = (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
+            reinterpret_cast<uint32_t*>(data + y * stride)[x] =
+                (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
         }
     cairo_surface_mark_dirty(image);
     const bool written =
@@ -75,8 +76,8 @@ public:
         XSync(display, False);
         view = plugin.createEditor();
         view->setFrame(&host);
-        attached = view->attached(reinterpret_cast<void*>(parent), Steinberg::kPlatformTypeX11EmbedWindowID) ==
-                   kResultTrue;
+        attached = view->attached(reinterpret_cast<void*>(parent),
+                                  Steinberg::kPlatformTypeX11EmbedWindowID) == kResultTrue;
         Window rootReturn = 0, parentReturn = 0;
         Window* children = nullptr;
         unsigned childCount = 0;
@@ -213,7 +214,8 @@ TEST(EditorOnX11, ZoomedItTakesRealClicksDragsAndTheWheelAtTheScaledPlaces)
 
     const CRect volumeArea(639, 70, 689, 129);
     PixelGrid volumeAt100(1, 1);
-    for (const auto& [zoom, width, height] : {std::tuple{100, 1066, 544}, {150, 1599, 816}, {200, 2132, 1088}})
+    for (const auto& [zoom, width, height] :
+         {std::tuple{100, 1066, 544}, {150, 1599, 816}, {200, 2132, 1088}})
     {
         SCOPED_TRACE(zoom);
         ControllerWithHost plugin;

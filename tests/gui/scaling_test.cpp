@@ -132,8 +132,9 @@ TEST(ScaledBitmaps, PicturesReproduceTheEmbeddedBitmapsAt100Percent)
         NativeImage* frame = renderVectorFrame(*resource.picture, last, 1.0);
         const int frameHeight = resource.picture->frameHeight;
         const PixelGrid alone = gridOf(frame);
-        const PixelGrid inStrip = PixelGrid::read(0, last * frameHeight, getImageWidth(frame), frameHeight,
-                                                  [embedded](int x, int y) { return getImagePixel(embedded, x, y); });
+        const PixelGrid inStrip =
+            PixelGrid::read(0, last * frameHeight, getImageWidth(frame), frameHeight,
+                            [embedded](int x, int y) { return getImagePixel(embedded, x, y); });
         EXPECT_EQ(alone.meanDifference(inStrip), 0.0) << resource.name;
         destroyImage(frame);
         destroyImage(painted);
@@ -234,7 +235,8 @@ TEST_F(ScaledFrameTest, TheWindowIsScaledWhileViewsKeepTheLayoutsCoordinates)
 
 TEST_F(ScaledFrameTest, AListsPopupIsLaidOutAndPlacedAtTheScale)
 {
-    auto* menu = new COptionMenu(CRect(120, 30, 159, 46), &listener, 9, nullptr, nullptr, kCheckStyle | kPopupStyle);
+    auto* menu =
+        new COptionMenu(CRect(120, 30, 159, 46), &listener, 9, nullptr, nullptr, kCheckStyle | kPopupStyle);
     for (const char* entry : {"LP", "BP", "HP", "Peak", "Notch"})
         menu->addEntry(entry);
     menu->setCurrent(0);
@@ -242,8 +244,8 @@ TEST_F(ScaledFrameTest, AListsPopupIsLaidOutAndPlacedAtTheScale)
     screen->click(CPoint(200, 55));
     ASSERT_TRUE(screen->isPopupOpen());
     const MenuPopup* popup = frame->getPopup();
-    EXPECT_EQ(screen->getPopupArea(),
-              CRect(180, 45, 180 + toDevice(popup->getSize().x, 1.5), 45 + toDevice(popup->getSize().y, 1.5)));
+    EXPECT_EQ(screen->getPopupArea(), CRect(180, 45, 180 + toDevice(popup->getSize().x, 1.5),
+                                            45 + toDevice(popup->getSize().y, 1.5)));
     // The entry under a pixel of the pop-up is the one its layout puts there.
     screen->popupMouseDown(CPoint(toDevice(popup->entryRect(3).getCenter().x, 1.5),
                                   toDevice(popup->entryRect(3).getCenter().y, 1.5)));

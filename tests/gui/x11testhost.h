@@ -82,7 +82,8 @@ private:
         std::string geometry = screenGeometry;
         char noTcp[] = "-nolisten";
         char tcp[] = "tcp";
-        char* argv[] = {program, displayArg.data(), screenFlag, screenNumber, geometry.data(), noTcp, tcp, nullptr};
+        char* argv[] = {program, displayArg.data(), screenFlag, screenNumber, geometry.data(), noTcp, tcp,
+                        nullptr};
         const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0)

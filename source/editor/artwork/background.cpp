@@ -131,7 +131,8 @@ void drawPanel(VectorPainter& p, const Box& panel, const std::string& title)
 
 void drawArea(VectorPainter& p, const Box& area)
 {
-    roundedRect(p, area.left + 0.5, area.top + 0.5, area.right - area.left - 1, area.bottom - area.top - 1, 4);
+    roundedRect(p, area.left + 0.5, area.top + 0.5, area.right - area.left - 1, area.bottom - area.top - 1,
+                4);
     setColor(p, palette::kArea);
     p.fillPreserve();
     setColor(p, hex(0x2e343d));

@@ -66,7 +66,8 @@ void drawKnob(VectorPainter& p, double size, double t, KnobKind kind)
 
     const Rgb top = hex(0x4a525e);
     const Rgb bottom = hex(0x1d2127);
-    p.setLinearGradient(0, c - bodyRadius, 0, c + bodyRadius, {{0, paintColor(top)}, {1, paintColor(bottom)}});
+    p.setLinearGradient(0, c - bodyRadius, 0, c + bodyRadius,
+                        {{0, paintColor(top)}, {1, paintColor(bottom)}});
     p.arc(c, c, bodyRadius, 0, 2 * kPi);
     p.fill();
 

@@ -19,8 +19,8 @@ void roundedRect(VectorPainter& painter, double x, double y, double width, doubl
     painter.closePath();
 }
 
-void drawText(VectorPainter& painter, const std::string& text, double x, double middleY, double size, bool bold,
-              Align align, const Rgb& color, double tracking)
+void drawText(VectorPainter& painter, const std::string& text, double x, double middleY, double size,
+              bool bold, Align align, const Rgb& color, double tracking)
 {
     painter.save();
     painter.selectFont(kFontFamily, bold, false, size);

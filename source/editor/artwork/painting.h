@@ -62,7 +62,7 @@ enum class Align
 };
 
 // Text with its baseline centred vertically on `middleY`; `tracking` adds space between letters.
-void drawText(VectorPainter& painter, const std::string& text, double x, double middleY, double size, bool bold,
-              Align align, const Rgb& color, double tracking = 0.0);
+void drawText(VectorPainter& painter, const std::string& text, double x, double middleY, double size,
+              bool bold, Align align, const Rgb& color, double tracking = 0.0);
 
 } // namespace talvane::artwork
