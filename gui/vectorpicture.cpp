@@ -9,9 +9,21 @@ namespace {
 // Products such as 50 x 1.1 land a hair above the whole number they stand for.
 constexpr double kExtentTolerance = 1e-9;
 
-NativeImage* createPictureImage(const VectorPicture& picture, int width, int height)
+// A new image of the picture's kind, painted by `paint`; null if either cannot be made.
+template <typename Paint>
+NativeImage* paintedImage(const VectorPicture& picture, int width, int height, Paint paint)
 {
-    return picture.opaque ? createImage(width, height) : createTransparentImage(width, height);
+    NativeImage* image = picture.opaque ? createImage(width, height) : createTransparentImage(width, height);
+    if (!image)
+        return nullptr;
+    std::unique_ptr<VectorPainter> painter = createVectorPainter(image);
+    if (!painter)
+    {
+        destroyImage(image);
+        return nullptr;
+    }
+    paint(*painter);
+    return image;
 }
 
 } // namespace
@@ -23,41 +35,26 @@ int scaledPictureExtent(int extent, double scale)
 
 NativeImage* renderVectorFrame(const VectorPicture& picture, int frame, double scale)
 {
-    NativeImage* image = createPictureImage(picture, scaledPictureExtent(picture.width, scale),
-                                            scaledPictureExtent(picture.frameHeight, scale));
-    if (!image)
-        return nullptr;
-    std::unique_ptr<VectorPainter> painter = createVectorPainter(image);
-    if (!painter)
-    {
-        destroyImage(image);
-        return nullptr;
-    }
-    painter->scale(scale);
-    picture.paintFrame(*painter, frame);
-    return image;
+    return paintedImage(picture, scaledPictureExtent(picture.width, scale),
+                        scaledPictureExtent(picture.frameHeight, scale), [&](VectorPainter& painter) {
+                            painter.scale(scale);
+                            picture.paintFrame(painter, frame);
+                        });
 }
 
 NativeImage* renderVectorStrip(const VectorPicture& picture)
 {
-    NativeImage* image = createPictureImage(picture, picture.width, picture.frameHeight * picture.frameCount);
-    if (!image)
-        return nullptr;
-    std::unique_ptr<VectorPainter> painter = createVectorPainter(image);
-    if (!painter)
-    {
-        destroyImage(image);
-        return nullptr;
-    }
-    for (int frame = 0; frame < picture.frameCount; ++frame)
-    {
-        painter->save();
-        painter->translate(0, frame * picture.frameHeight);
-        painter->clipRect(0, 0, picture.width, picture.frameHeight);
-        picture.paintFrame(*painter, frame);
-        painter->restore();
-    }
-    return image;
+    return paintedImage(picture, picture.width, picture.frameHeight * picture.frameCount,
+                        [&](VectorPainter& painter) {
+                            for (int frame = 0; frame < picture.frameCount; ++frame)
+                            {
+                                painter.save();
+                                painter.translate(0, frame * picture.frameHeight);
+                                painter.clipRect(0, 0, picture.width, picture.frameHeight);
+                                picture.paintFrame(painter, frame);
+                                painter.restore();
+                            }
+                        });
 }
 
 } // namespace VSTGUI

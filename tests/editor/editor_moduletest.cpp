@@ -1,5 +1,6 @@
 // The editor is part of the built module: the controller a host creates through the factory offers
 // the view "editor", which opens with its bitmaps and fonts and answers the host's queries.
+#include "support/hostwindow.h"
 #include "support/moduletest.h"
 
 #include "sdk/nativewindowtype.h"
@@ -10,7 +11,6 @@
 #include "pluginterfaces/vst/ivstplugview.h"
 
 #include <cstring>
-#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -60,38 +60,13 @@ TEST_F(EditorModule, TheControllerOffersAnEditorThatOpensAndCloses)
     EXPECT_EQ(view->release(), 0u);
 }
 
-// The host's window: takes every size the view asks for.
-class HostWindow : public IPlugFrame
-{
-public:
-    tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override
-    {
-        requests.push_back(*newSize);
-        return view->onSize(newSize) == kResultTrue ? kResultTrue : kResultFalse;
-    }
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (FUnknownPrivate::iidEqual(iid, IPlugFrame::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
-        {
-            *obj = static_cast<IPlugFrame*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<ViewRect> requests;
-};
-
 TEST_F(EditorModule, TheViewFollowsTheHostsContentScale)
 {
     IEditController* controller = plugin.controller();
     ASSERT_NE(controller, nullptr);
     IPlugView* view = controller->createView("editor");
     ASSERT_NE(view, nullptr);
-    HostWindow window;
+    talvane::testing::HostWindow window;
     view->setFrame(&window);
     IPlugViewContentScaleSupport* scaling = nullptr;
     ASSERT_EQ(view->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),

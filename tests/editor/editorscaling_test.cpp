@@ -3,6 +3,7 @@
 // build). Pictures at 100, 150 and 200 % are saved (screenshots/editor-zoom-*.png); input arrives
 // in the scaled window's pixels, as a window system delivers it.
 #include "tests/editor/editortest.h"
+#include "tests/support/hostwindow.h"
 #include "tests/support/pixelgrid.h"
 
 #include "source/editor/editorlayout.h"
@@ -39,35 +40,6 @@ std::string screenshotPath(const std::string& name)
     std::filesystem::create_directories(TALVANE_SCREENSHOT_DIR, ignored);
     return std::string(TALVANE_SCREENSHOT_DIR) + "/" + name;
 }
-
-// The host's window: records the sizes the view asks for, and may refuse them.
-class ResizingHost : public IPlugFrame
-{
-public:
-    tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override
-    {
-        requests.push_back(*newSize);
-        if (!accept)
-            return kResultFalse;
-        view->onSize(newSize);
-        return kResultTrue;
-    }
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (FUnknownPrivate::iidEqual(iid, IPlugFrame::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
-        {
-            *obj = static_cast<IPlugFrame*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<ViewRect> requests;
-    bool accept = true;
-};
 
 // An open editor at a zoom, driven in its window's pixels.
 class ZoomedEditor
@@ -106,7 +78,7 @@ public:
                                [this](int x, int y) { return screen->getPixel(x, y); });
     }
 
-    ResizingHost window;
+    talvane::testing::HostWindow window;
     TalvaneEditorView* editor;
     OffscreenFrame* screen = nullptr;
 };
