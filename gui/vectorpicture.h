@@ -3,7 +3,9 @@
 // interface that each drawing library implements (cairo on Linux, GDI+ on Windows). Its model is
 // cairo's: a current path, a current source (a colour or a gradient) that fills and strokes paint
 // with, and a state (transformation, clip, source, line and font settings) that save/restore nest.
-// Angles are in radians, clockwise from the x axis (y grows downwards).
+// Angles are in radians, clockwise from the x axis (y grows downwards). Change the transformation
+// only between paintings: GDI+ takes a path and a gradient in the transformation in force when they
+// are painted, cairo in the one in force when they are made.
 #pragma once
 
 #include "gui/platform/nativegraphics.h"
