@@ -144,6 +144,12 @@ tresult PLUGIN_API TalvaneController::getUnitInfo(int32 unitIndex, UnitInfo& inf
     return EditControllerEx1::getUnitInfo(unitIndex, info);
 }
 
+void TalvaneController::setEditorZoom(int percent)
+{
+    if (talvane::isZoomStep(percent))
+        editorZoom = percent;
+}
+
 IPlugView* PLUGIN_API TalvaneController::createView(FIDString name)
 {
     // The whole name must match, terminator included: "editorx" is not the editor.

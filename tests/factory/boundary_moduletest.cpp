@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <vector>
 
 using namespace Steinberg;
@@ -186,6 +187,10 @@ TEST_F(Boundary, TheEditorViewAnswersEveryIndex)
         }
     }
     EXPECT_NE(view->isPlatformTypeSupported("no such platform"), kResultTrue);
+    if (FUnknownPtr<IPlugViewContentScaleSupport> scaling{view})
+        for (float factor : {0.0f, -1.0f, 1.0e30f, std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(), 1.0f})
+            scaling->setContentScaleFactor(factor);
     view->release();
 }
 
