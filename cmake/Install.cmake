@@ -25,6 +25,8 @@ if(WIN32)
     set(TALVANE_PRESET_INSTALL_DIR "ProgramData/VST3 Presets/${_vendor_folder}/${_plugin_folder}" CACHE STRING
         "Where the factory preset files go, relative to the prefix")
     install(TARGETS Talvane LIBRARY DESTINATION "${TALVANE_VST3_INSTALL_DIR}/Talvane.vst3/Contents/x86_64-win")
+    install(FILES "${TALVANE_BUNDLE_PATH}/Contents/Resources/moduleinfo.json"
+        DESTINATION "${TALVANE_VST3_INSTALL_DIR}/Talvane.vst3/Contents/Resources")
     install(DIRECTORY "${TALVANE_VSTPRESET_DIR}/" DESTINATION "${TALVANE_PRESET_INSTALL_DIR}"
         FILES_MATCHING PATTERN "*.vstpreset")
     return()
@@ -56,6 +58,8 @@ set(TALVANE_PRESET_INSTALL_DIR "${_vst3_presets}/${_vendor_folder}/${_plugin_fol
 
 install(TARGETS Talvane
     LIBRARY DESTINATION "${TALVANE_VST3_INSTALL_DIR}/Talvane.vst3/Contents/x86_64-linux")
+install(FILES "${TALVANE_BUNDLE_PATH}/Contents/Resources/moduleinfo.json"
+    DESTINATION "${TALVANE_VST3_INSTALL_DIR}/Talvane.vst3/Contents/Resources")
 # VST 2 hosts load the same module: it carries both entry points.
 install(FILES "$<TARGET_FILE:Talvane>"
     DESTINATION "${TALVANE_VST2_INSTALL_DIR}"

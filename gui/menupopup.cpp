@@ -32,9 +32,9 @@ constexpr CCoord kTitleIndent = 6;
 
 } // namespace
 
-MenuPopup::MenuPopup(COptionMenu* popupMenu)
+MenuPopup::MenuPopup(COptionMenu* popupMenu, double popupScale)
     : menu(popupMenu), font(new CFontDesc("Arial", kPopupFontSize)),
-      titleFont(new CFontDesc("Arial", kPopupFontSize, kBoldFace))
+      titleFont(new CFontDesc("Arial", kPopupFontSize, kBoldFace)), scale(popupScale)
 {
     menu->remember();
     layout();
@@ -78,7 +78,7 @@ void MenuPopup::layout()
             const CMenuItem* item = menu->getEntry(index);
             if (!item->isSeparator())
                 width = std::max(width, std::ceil(measureStringWidth(item->isTitle() ? titleFont : font,
-                                                                     item->getTitle().c_str())));
+                                                                     item->getTitle().c_str(), scale)));
         }
         width += kCheckWidth + kRightPadding;
         CCoord top = kBorder;

@@ -14,6 +14,7 @@
 #include "public.sdk/source/vst/vstparameters.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -217,8 +218,10 @@ tresult PLUGIN_API TalvaneController::setParamNormalized(ParamID id, ParamValue 
 {
     if (id == kProgramChangeId)
         return selectProgram(value);
-    if (!isParameter(id))
+    // As the processor takes changes: a NaN is refused, anything else held to 0..1.
+    if (!isParameter(id) || std::isnan(value))
         return kInvalidArgument;
+    value = std::min(std::max(value, 0.0), 1.0);
     const bool changed = static_cast<float>(value) != controllerValues[id];
     const tresult result = EditControllerEx1::setParamNormalized(id, value);
     controllerValues[id] = static_cast<float>(value);
@@ -233,6 +236,8 @@ tresult PLUGIN_API TalvaneController::setParamNormalized(ParamID id, ParamValue 
 
 tresult TalvaneController::selectProgram(ParamValue value)
 {
+    if (std::isnan(value))
+        return kInvalidArgument;
     const tresult result = EditControllerEx1::setParamNormalized(kProgramChangeId, value);
     if (result != kResultOk)
         return result;
@@ -322,6 +327,36 @@ void TalvaneController::tellDisplaysAboutTheSound()
     for (std::size_t i = 0; i < editorViews.size(); ++i)
         if (ParameterDisplay* display = editorViews[i].display)
             display->updateSoundDisplay();
+}
+
+tresult PLUGIN_API TalvaneController::getParameterInfo(int32 paramIndex, ParameterInfo& info)
+{
+    // The base class reads its list with a checked access, which throws for an index beyond it.
+    if (paramIndex < 0 || paramIndex >= getParameterCount())
+        return kInvalidArgument;
+    return EditControllerEx1::getParameterInfo(paramIndex, info);
+}
+
+tresult PLUGIN_API TalvaneController::getParamValueByString(ParamID id, TChar* string,
+                                                            ParamValue& valueNormalized)
+{
+    if (!string)
+        return kInvalidArgument;
+    return EditControllerEx1::getParamValueByString(id, string, valueNormalized);
+}
+
+tresult PLUGIN_API TalvaneController::getUnitInfo(int32 unitIndex, UnitInfo& info)
+{
+    // As getParameterInfo: the base class's checked access throws for an index beyond its list.
+    if (unitIndex < 0 || unitIndex >= getUnitCount())
+        return kInvalidArgument;
+    return EditControllerEx1::getUnitInfo(unitIndex, info);
+}
+
+void TalvaneController::setEditorZoom(int percent)
+{
+    if (talvane::isZoomStep(percent))
+        editorZoom = percent;
 }
 
 IPlugView* PLUGIN_API TalvaneController::createView(FIDString name)

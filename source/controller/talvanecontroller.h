@@ -5,6 +5,7 @@
 #pragma once
 
 #include "source/controller/soundlibrary.h"
+#include "source/editor/editorzoom.h"
 #include "source/params/paramids.h"
 #include "source/presets/factorysounds.h"
 
@@ -45,11 +46,23 @@ public:
     ParamValue PLUGIN_API getParamNormalized(ParamID id) SMTG_OVERRIDE;
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
     IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
+    // The base class's own, made safe for any index or text a host passes.
+    tresult PLUGIN_API getParameterInfo(int32 paramIndex, ParameterInfo& info) SMTG_OVERRIDE;
+    tresult PLUGIN_API getParamValueByString(ParamID id, TChar* string, ParamValue& valueNormalized) SMTG_OVERRIDE;
+
+    // IUnitInfo: the base class's, made safe for any index.
+    tresult PLUGIN_API getUnitInfo(int32 unitIndex, UnitInfo& info) SMTG_OVERRIDE;
 
     // IMidiMapping
     tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, int16 channel,
                                                    CtrlNumber midiControllerNumber,
                                                    ParamID& id) SMTG_OVERRIDE;
+
+    // The editor's zoom in percent (one of talvane::kZoomSteps): kept with the instance, so that a
+    // new editor view opens at the zoom last chosen.
+    int getEditorZoom() const { return editorZoom; }
+    // Ignores a zoom that is not a step.
+    void setEditorZoom(int percent);
 
     // EditController: an open editor view came, went or is being destroyed.
     void editorAttached(EditorView* editor) SMTG_OVERRIDE;
@@ -96,6 +109,7 @@ protected:
     void tellDisplaysAboutTheSound();
 
     float controllerValues[talvane::kNumParams] = {};
+    int editorZoom = talvane::kDefaultZoomPercent;
     std::vector<AttachedEditor> editorViews; // in order of attachment
 
     const talvane::presets::ProgramTable& programs;

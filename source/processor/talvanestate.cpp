@@ -46,11 +46,16 @@ tresult PLUGIN_API Talvane::getState(IBStream* state)
     if (!state)
         return kInvalidArgument;
     float values[talvane::kNumParams];
+    currentParameterValues(values);
+    return talvane::writeState(state, values);
+}
+
+void Talvane::currentParameterValues(float (&values)[talvane::kNumParams])
+{
     if (processingActive)
         stateHandOver.newestValues(values);
     else
         std::copy(std::begin(paramValues), std::end(paramValues), values);
-    return talvane::writeState(state, values);
 }
 
 tresult PLUGIN_API Talvane::programDataSupported(ProgramListID listId)
