@@ -163,7 +163,8 @@ TEST_F(ControllerSound, ARestoredProjectNamesItsSoundByTheControllersState)
     EXPECT_EQ(controller().getSoundName(), "Bright Pluck");
     EXPECT_TRUE(controller().isSoundEdited());
     // ...the controller's own state, which hosts restore next, does.
-    talvane::host::MemoryStream own(talvane::encodeControllerState({"Wind", true, programIndex("Wind"), std::nullopt}));
+    talvane::host::MemoryStream own(
+        talvane::encodeControllerState({"Wind", true, programIndex("Wind"), std::nullopt}));
     ASSERT_EQ(controller().setState(&own), kResultOk);
     EXPECT_EQ(controller().getSoundName(), "Wind");
     EXPECT_TRUE(controller().isSoundEdited());

@@ -97,16 +97,17 @@ TEST(ControllerState, KeepsTheEditorZoomInAFieldOfItsOwn)
 
     // A zoom that is no step here comes back as the nearest step, from 75 to 200 %.
     const std::pair<Bytes, int> values[] = {
-        {{75, 0, 0, 0}, 75},          {{200, 0, 0, 0}, 200},         {{0, 0, 0, 0}, 75},
-        {{74, 0, 0, 0}, 75},          {{110, 0, 0, 0}, 100},         {{113, 0, 0, 0}, 125},
-        {{0xFA, 0, 0, 0}, 200},       {{0x2C, 0x01, 0, 0}, 200},     {{0xFF, 0xFF, 0xFF, 0xFF}, 200},
+        {{75, 0, 0, 0}, 75},       {{200, 0, 0, 0}, 200},     {{0, 0, 0, 0}, 75},
+        {{74, 0, 0, 0}, 75},       {{110, 0, 0, 0}, 100},     {{113, 0, 0, 0}, 125},
+        {{0xFA, 0, 0, 0}, 200},    {{0x2C, 0x01, 0, 0}, 200}, {{0xFF, 0xFF, 0xFF, 0xFF}, 200},
         {{0x96, 0, 0, 0x80}, 200},
     };
     for (const auto& [payload, zoom] : values)
     {
         const std::optional<ControllerState> odd = decodeControllerState(header() + field("zoom", payload));
         ASSERT_TRUE(odd) << zoom;
-        EXPECT_EQ(odd->editorZoom, zoom) << static_cast<int>(payload[0]) << " " << static_cast<int>(payload[1]);
+        EXPECT_EQ(odd->editorZoom, zoom)
+            << static_cast<int>(payload[0]) << " " << static_cast<int>(payload[1]);
     }
 }
 

@@ -63,7 +63,8 @@ TEST(SoundFile, CarriesTheProcessorStateTheControllerStateAndMetaInformation)
     for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
         EXPECT_EQ(image.normalized(id), warmPad().values[id]) << id;
 
-    EXPECT_EQ(chunkOf(file, Steinberg::Vst::kControllerState), encodeControllerState({"Warm Pad", false, 1, std::nullopt}));
+    EXPECT_EQ(chunkOf(file, Steinberg::Vst::kControllerState),
+              encodeControllerState({"Warm Pad", false, 1, std::nullopt}));
     const Bytes xml = chunkOf(file, Steinberg::Vst::kMetaInfo);
     const std::string text(xml.begin(), xml.end());
     EXPECT_NE(text.find("<Attr id=\"Name\" value=\"Warm Pad\" type=\"string\"/>"), std::string::npos) << text;

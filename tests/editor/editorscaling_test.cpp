@@ -30,9 +30,9 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace VSTGUI;
+using talvane::host::MemoryStream;
 using talvane::testing::editTriple;
 using talvane::testing::HostEdits;
-using talvane::host::MemoryStream;
 using talvane::testing::PixelGrid;
 
 namespace {
