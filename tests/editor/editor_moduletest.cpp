@@ -32,9 +32,11 @@ class EditorModule : public talvane::testing::ModuleTest
 // "zoom" field in percent.
 std::vector<std::uint8_t> controllerRecord(std::uint8_t zoomLow = 0, std::uint8_t zoomHigh = 0)
 {
-    std::vector<std::uint8_t> record = {'T', 'v', 'C', 's', 1, 0, 0, 0};
-    if (zoomLow || zoomHigh)
-        record.insert(record.end(), {'z', 'o', 'o', 'm', 4, 0, 0, 0, zoomLow, zoomHigh, 0, 0});
+    constexpr std::size_t kHeaderBytes = 8;
+    std::vector<std::uint8_t> record = {'T', 'v', 'C', 's', 1, 0, 0,       0,        'z', 'o',
+                                        'o', 'm', 4,   0,   0, 0, zoomLow, zoomHigh, 0,   0};
+    if (!zoomLow && !zoomHigh)
+        record.resize(kHeaderBytes);
     return record;
 }
 
