@@ -350,6 +350,11 @@ void X11Frame::handleFrameEvent(XEvent& event)
     case LeaveNotify:
     {
         const XCrossingEvent& crossing = event.xcrossing;
+        // A drag loses the mouse when another client grabs it, or when the window stops being
+        // viewable (the host hid it): the server drops the button's grab, and no release will come
+        // here. A release that ended the drag came before this.
+        if (crossing.mode == NotifyGrab || crossing.mode == NotifyUngrab || !isViewable())
+            frame.onMouseCancel();
         CPoint where(crossing.x, crossing.y);
         frame.onMouseExited(where, CButtonState(modifiersOf(crossing.state)));
         break;
@@ -357,6 +362,12 @@ void X11Frame::handleFrameEvent(XEvent& event)
     default:
         break;
     }
+}
+
+bool X11Frame::isViewable() const
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
 bool X11Frame::openPopup(const CRect& area)

@@ -2,10 +2,12 @@
 // that are always present and the modulation panel, which shows one of three pages (envelopes,
 // LFOs, matrices). Only the controls of the page on show exist. The editor keeps no values of its
 // own: controls read the controller when they are created, every user change goes to the controller
-// and the host as one begin/perform/end edit, and the controller pushes every value back here.
+// and the host within an edit gesture (beginEdit at the press, performEdit for each change, endEdit
+// at the release; see EditGestures), and the controller pushes every value back here.
 #pragma once
 
 #include "source/controller/parameterdisplay.h"
+#include "source/editor/editgestures.h"
 #include "source/editor/editorlayout.h"
 #include "source/params/paramids.h"
 
@@ -32,7 +34,8 @@ class TalvaneEditorView : public VSTGUIEditor,
                           public VSTGUI::CControlListener,
                           public IParameterFinder,
                           public IContextMenuTarget,
-                          public ParameterDisplay
+                          public ParameterDisplay,
+                          private talvane::EditGestureTarget
 {
 public:
     static constexpr int32 kIdleRate = 50; // milliseconds between redraws
@@ -51,10 +54,13 @@ public:
     // IPlugView: the window may grow by up to 50 pixels each way, never shrink.
     tresult PLUGIN_API checkSizeConstraint(ViewRect* rect) override;
 
-    // The frame's notifications of control edits: the editor sends a complete edit per change
-    // (valueChanged) instead, so there is no gesture spanning a whole drag.
+    // The frame's notifications of control edits: a control of parameter `index` is taken hold of
+    // and let go again. They begin and end the parameter's gesture.
     bool beginEdit(int32_t index) override;
     bool endEdit(int32_t index) override;
+
+    // Each idle period also ends the gesture of a wheel that came to rest.
+    void onIdleTimer() override;
 
     // CControlListener
     void valueChanged(VSTGUI::CControl* control) override;
@@ -102,6 +108,13 @@ private:
     bool isShownControl(const VSTGUI::CControl* control, ParamID& id) const;
     float controllerValue(ParamID id) const;
     void showValueText(ParamID id);
+    // How the control of `index` is held by an edit beginning or ending now.
+    talvane::EditGestures::Hold holdOf(int32_t index) const;
+
+    // talvane::EditGestureTarget: the controller, and through it the host.
+    void gestureBegan(talvane::ParamId id) override;
+    void gestureChanged(talvane::ParamId id, double value) override;
+    void gestureEnded(talvane::ParamId id) override;
 
     int32 currentPage = talvane::kEnvelopePage;
     VSTGUI::CControl* controls[talvane::kNumParams] = {};
@@ -117,6 +130,8 @@ private:
     VSTGUI::CFontDesc* labelFont = nullptr;
     VSTGUI::CFontDesc* menuFont = nullptr;
     VSTGUI::CFontDesc* waveMenuFont = nullptr;
+
+    talvane::EditGestures gestures{*this};
 };
 
 } // namespace Vst

@@ -50,6 +50,17 @@ inline HostEdits editTriple(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamVal
     return {{HostEdit::Begin, id}, {HostEdit::Perform, id, value}, {HostEdit::End, id}};
 }
 
+// What the host receives for one gesture on `id`: its beginning, each value it took, its end. A
+// gesture that changed nothing is a beginning and an end.
+inline HostEdits oneGesture(Steinberg::Vst::ParamID id, const std::vector<Steinberg::Vst::ParamValue>& values)
+{
+    HostEdits edits{{HostEdit::Begin, id}};
+    for (const Steinberg::Vst::ParamValue value : values)
+        edits.push_back({HostEdit::Perform, id, value});
+    edits.push_back({HostEdit::End, id});
+    return edits;
+}
+
 // Stands in for the host's component handler; owned by the test.
 class RecordingComponentHandler : public Steinberg::Vst::IComponentHandler
 {
