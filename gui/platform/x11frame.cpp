@@ -351,9 +351,10 @@ void X11Frame::handleFrameEvent(XEvent& event)
     {
         const XCrossingEvent& crossing = event.xcrossing;
         // A drag loses the mouse when another client grabs it, or when the window stops being
-        // viewable (the host hid it): the server drops the button's grab, and no release will come
-        // here. A release that ended the drag came before this.
-        if (crossing.mode == NotifyGrab || crossing.mode == NotifyUngrab || !isViewable())
+        // viewable while a button is down (the host hid it): the server drops the button's grab,
+        // and no release will come here. A release that ended the drag came before this.
+        if (crossing.mode == NotifyGrab || crossing.mode == NotifyUngrab ||
+            (heldButtonsOf(crossing.state) != 0 && !isViewable()))
             frame.onMouseCancel();
         CPoint where(crossing.x, crossing.y);
         frame.onMouseExited(where, CButtonState(modifiersOf(crossing.state)));

@@ -19,10 +19,9 @@ EditGestures::Gesture* EditGestures::find(ParamId id)
     return found == open.end() ? nullptr : &*found;
 }
 
-const EditGestures::Gesture* EditGestures::find(ParamId id) const
+bool EditGestures::isOpen(ParamId id) const
 {
-    const auto found = std::find_if(open.begin(), open.end(), [id](const Gesture& g) { return g.id == id; });
-    return found == open.end() ? nullptr : &*found;
+    return std::any_of(open.begin(), open.end(), [id](const Gesture& g) { return g.id == id; });
 }
 
 template <typename Predicate>

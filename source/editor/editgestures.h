@@ -69,7 +69,7 @@ public:
     // Ends every open gesture, held or not: the editor closes.
     void endAll();
 
-    bool isOpen(ParamId id) const { return find(id) != nullptr; }
+    bool isOpen(ParamId id) const;
 
 private:
     struct Gesture
@@ -80,7 +80,6 @@ private:
     };
 
     Gesture* find(ParamId id);
-    const Gesture* find(ParamId id) const;
     // Ends the first open gesture that `shouldEnd` picks, until none is left. The target hears of
     // each after the gesture is gone, so that whatever it does meanwhile finds the list in order.
     template <typename Predicate>
