@@ -3,10 +3,10 @@
 // bracket each gesture as a VST 3 host's edits do.
 #include "support/hostedits.h"
 #include "support/moduletest.h"
+#include "support/vst2automation.h"
 
 #include "tests/editor/x11editorscreen.h"
 
-#include "host/vst2host.h"
 #include "source/editor/editgestures.h"
 #include "source/params/paramids.h"
 
@@ -47,22 +47,8 @@ protected:
         }
     }
 
-    // The host's automation calls so far, as edits of the parameter with the call's index.
-    HostEdits automation() const
-    {
-        HostEdits edits;
-        for (const Vst2Host::HostCall& call : vst2.calls)
-        {
-            const auto id = static_cast<Steinberg::Vst::ParamID>(call.index);
-            if (call.opcode == audioMasterBeginEdit)
-                edits.push_back({HostEdit::Begin, id});
-            else if (call.opcode == audioMasterAutomate)
-                edits.push_back({HostEdit::Perform, id, call.opt});
-            else if (call.opcode == audioMasterEndEdit)
-                edits.push_back({HostEdit::End, id});
-        }
-        return edits;
-    }
+    // The host's automation calls so far.
+    HostEdits automation() const { return automationIn(vst2.calls); }
 
     X11EditorScreen screen;
     Vst2Host vst2;

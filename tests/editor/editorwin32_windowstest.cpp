@@ -9,13 +9,13 @@
 
 #include "support/hostedits.h"
 #include "support/moduletest.h"
+#include "support/vst2automation.h"
 
 #include "source/editor/editgestures.h"
 #include "source/editor/editorlayout.h"
 #include "source/params/paramids.h"
 
 #include "host/editorwindow_win32.h"
-#include "host/vst2host.h"
 
 #include "gui/cframe.h"
 #include "gui/menupopup.h"
@@ -932,22 +932,8 @@ protected:
         EditorInAWindow::TearDown();
     }
 
-    // The host's automation calls so far, as edits of the parameter with the call's index.
-    HostEdits automation() const
-    {
-        HostEdits edits;
-        for (const talvane::host::Vst2Host::HostCall& call : vst2.calls)
-        {
-            const auto id = static_cast<Vst::ParamID>(call.index);
-            if (call.opcode == audioMasterBeginEdit)
-                edits.push_back({HostEdit::Begin, id});
-            else if (call.opcode == audioMasterAutomate)
-                edits.push_back({HostEdit::Perform, id, call.opt});
-            else if (call.opcode == audioMasterEndEdit)
-                edits.push_back({HostEdit::End, id});
-        }
-        return edits;
-    }
+    // The host's automation calls so far.
+    HostEdits automation() const { return automationIn(vst2.calls); }
 
     talvane::host::Vst2Host vst2;
 };
