@@ -4,11 +4,16 @@
 // own: controls read the controller when they are created, every user change goes to the controller
 // and the host within an edit gesture (beginEdit at the press, performEdit for each change, endEdit
 // at the release; see EditGestures), and the controller pushes every value back here.
+//
+// The window is shown at the host's content scale times the musician's zoom (a right-click on the
+// background offers the zoom steps); the layout stays that of 1066 x 544 at every scale. The zoom
+// chosen last is kept by the controller, and a new view opens at it.
 #pragma once
 
 #include "source/controller/parameterdisplay.h"
 #include "source/editor/editgestures.h"
 #include "source/editor/editorlayout.h"
+#include "source/editor/zoommenu.h"
 #include "source/params/paramids.h"
 
 #include "sdk/vstguieditor.h"
@@ -51,8 +56,18 @@ public:
     // Shows modulation page 0, 1 or 2: creates its controls, then removes the other pages'.
     void switchPage(int32 page);
 
-    // IPlugView: the window may grow by up to 50 pixels each way, never shrink.
+    // IPlugView: the window may grow by up to 50 units each way, never shrink (in pixels at the
+    // view's scale).
     tresult PLUGIN_API checkSizeConstraint(ViewRect* rect) override;
+
+    // The zoom in percent, one of talvane::kZoomSteps. A new zoom resizes an open editor and is
+    // kept by the controller; false (nothing changed) for a zoom that is no step or a size the
+    // host refuses.
+    int getZoom() const { return zoomPercent; }
+    bool setZoom(int percent);
+
+    // VSTGUIEditorInterface: a right-click where no control takes it opens the zoom menu.
+    bool onBackgroundMouseDown(const VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
 
     // The frame's notifications of control edits: a control of parameter `index` is taken hold of
     // and let go again. They begin and end the parameter's gesture.
@@ -115,6 +130,7 @@ private:
     void gestureBegan(talvane::ParamId id) override;
     void gestureChanged(talvane::ParamId id, double value) override;
     void gestureEnded(talvane::ParamId id) override;
+    TalvaneController* owner() const;
 
     int32 currentPage = talvane::kEnvelopePage;
     VSTGUI::CControl* controls[talvane::kNumParams] = {};
@@ -130,6 +146,9 @@ private:
     VSTGUI::CFontDesc* labelFont = nullptr;
     VSTGUI::CFontDesc* menuFont = nullptr;
     VSTGUI::CFontDesc* waveMenuFont = nullptr;
+
+    int zoomPercent;
+    ZoomMenu zoomMenu{[this](int percent) { setZoom(percent); }};
 
     talvane::EditGestures gestures{*this};
 };
