@@ -747,11 +747,12 @@ TEST_F(EditorInAWindow, AtTheHostsScaleItGrowsAndTakesInputAtTheScaledPlaces)
     EXPECT_TRUE(
         sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.51, 0.52, 0.53, 0.54, 0.55})));
 
-    // A wheel notch on the volume knob.
+    // A wheel notch on the volume knob, whose gesture ends as the pointer leaves it.
     handler.edits.clear();
     hostSets(talvane::kGlobalVolume, 0.8);
     pointAt(scaled(centreOf(talvane::kGlobalVolume)));
     wheel(1);
+    pointAt(scaled(centreOf(talvane::kFType)));
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.8f + 0.001f)));
 
     // A list's pop-up opens at the scaled place and takes the entry under the pointer.
