@@ -95,4 +95,27 @@ TEST_F(Vst2EditorGesturesOnX11, WheelStepsAndAToggleAreGesturesToo)
     EXPECT_TRUE(sameEdits(automation(), editTriple(talvane::kO1On, switchedOn)));
 }
 
+TEST_F(Vst2EditorGesturesOnX11, ASoundChosenIsOneBeginAndEndAroundEachChangedValue)
+{
+    AEffect* fx = vst2.effect();
+    auto hostValues = [&] {
+        std::vector<float> values;
+        for (int32_t index = 0; index < talvane::kNumParams; ++index)
+            values.push_back(fx->getParameter(fx, index));
+        return values;
+    };
+    const std::vector<float> before = hostValues();
+    screen.pointAt(talvane::kNextSoundRect);
+    screen.click();
+    const std::vector<float> after = hostValues();
+    HostEdits expected;
+    for (int32_t index = 0; index < talvane::kNumParams; ++index)
+        if (after[index] != before[index])
+            for (const HostEdit& edit : editTriple(static_cast<Steinberg::Vst::ParamID>(index), after[index]))
+                expected.push_back(edit);
+    ASSERT_GE(expected.size(), 3u * 10) << "Init and the first program differ in many parameters";
+    EXPECT_TRUE(sameEdits(automation(), expected));
+    EXPECT_EQ(vst2.dispatch(effGetProgram), 1) << "the host's program follows the sound chosen";
+}
+
 } // namespace

@@ -95,11 +95,7 @@ public:
 
     // The pointer to editor coordinates (which may lie beyond the window).
     void pointAt(int x, int y) { pointAtScreen(x, y); }
-    void pointAt(ParamId id)
-    {
-        const PixelRect rect = rectOf(id);
-        pointAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    }
+    void pointAt(ParamId id) { pointAt(rectOf(id)); }
     void pointOutside() { pointAtScreen(kOutsideX, kOutsideY); }
     void press() { button(1, true); }
     void release() { button(1, false); }
@@ -108,6 +104,19 @@ public:
         press();
         release();
     }
+    // Typed on the server's keyboard, to whichever window has its focus.
+    void type(const std::string& text)
+    {
+        typeText(server.display, text);
+        settle();
+    }
+    void key(KeySym keysym)
+    {
+        pressKey(server.display, keysym);
+        settle();
+    }
+    // The pointer to the middle of `rect` (editor coordinates).
+    void pointAt(const PixelRect& rect) { pointAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2); }
     // Positive notches turn the wheel away from the user (X button 4), negative ones towards (5).
     void wheel(int notches)
     {
@@ -163,6 +172,21 @@ public:
         Window unused = 0;
         XTranslateCoordinates(server.display, shown, DefaultRootWindow(server.display), attributes.width / 2,
                               1 + index * entryHeight + entryHeight / 2, &rootX, &rootY, &unused);
+        moveScreenPointer(rootX, rootY);
+        return true;
+    }
+
+    // The pointer to row `row` (from 0) of the first column of the open pop-up, whose rows are
+    // `rowHeight` pixels high inside a one-pixel border; false if no pop-up is open.
+    bool pointAtPopupRow(int row, int rowHeight)
+    {
+        const Window shown = popup();
+        if (!shown)
+            return false;
+        int rootX = 0, rootY = 0;
+        Window unused = 0;
+        XTranslateCoordinates(server.display, shown, DefaultRootWindow(server.display), rowHeight,
+                              1 + row * rowHeight + rowHeight / 2, &rootX, &rootY, &unused);
         moveScreenPointer(rootX, rootY);
         return true;
     }
