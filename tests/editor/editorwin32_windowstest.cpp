@@ -786,13 +786,30 @@ TEST_F(EditorInAWindow, TheSoundBarStepsToTheNextSoundAndTakesTypedKeysInItsName
     const RECT nameArea{talvane::kSoundNameRect.left, talvane::kSoundNameRect.top, talvane::kSoundNameRect.right,
                         talvane::kSoundNameRect.bottom};
 
-    // Next: the first factory sound, every parameter it changes an edit the host records.
+    // Next: the first factory sound, every parameter it changes one complete edit the host
+    // records, all in one group edit that the host undoes as one step.
+    auto soundValues = [&] {
+        std::vector<float> values;
+        for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
+            values.push_back(static_cast<float>(controller()->getParamNormalized(id)));
+        return values;
+    };
+    const std::vector<float> before = soundValues();
     clickAt(centre(talvane::kNextSoundRect));
     loop->run(kRedraw);
     EXPECT_FLOAT_EQ(static_cast<float>(controller()->getParamNormalized(talvane::kGlobalVolume)), 0.85f);
     const std::vector<Vst::ParamValue> volume = handler.performed(talvane::kGlobalVolume);
     ASSERT_EQ(volume.size(), 1u);
     EXPECT_FLOAT_EQ(static_cast<float>(volume[0]), 0.85f);
+    const std::vector<float> after = soundValues();
+    HostEdits load;
+    for (std::size_t id = 0; id < after.size(); ++id)
+        if (after[id] != before[id])
+            for (const HostEdit& edit : editTriple(static_cast<Vst::ParamID>(id), after[id]))
+                load.push_back(edit);
+    EXPECT_TRUE(sameEdits(handler.edits, load));
+    using Group = RecordingComponentHandler::Group;
+    EXPECT_EQ(handler.groups, (std::vector<Group>{{0, handler.edits.size()}}));
     const WindowPicture named = onScreen();
 
     // Save opens the name entry with the keyboard: a typed key shows in it, Backspace takes it
@@ -811,7 +828,7 @@ TEST_F(EditorInAWindow, TheSoundBarStepsToTheNextSoundAndTakesTypedKeysInItsName
     key(VK_ESCAPE);
     loop->run(kRedraw);
     EXPECT_EQ(mismatches(onScreen(), named, nameArea), 0) << "the name again";
-    EXPECT_EQ(handler.performed(talvane::kGlobalVolume).size(), 1u) << "nothing more reached the host";
+    EXPECT_TRUE(sameEdits(handler.edits, load)) << "nothing more reached the host";
 }
 
 TEST_F(EditorInAWindow, ThePageSwitcherShowsEachPageAndSendsNothing)
