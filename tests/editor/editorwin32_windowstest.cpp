@@ -562,8 +562,10 @@ TEST_F(EditorInAWindow, AWheelNotchMovesAKnobByAThousandth)
     // The wheel holds the knob for a moment: the gesture ends once the wheel rests. (A machine
     // busy enough to take longer than the pause to get here has ended it already.)
     if (std::chrono::steady_clock::now() - turned < talvane::EditGestures::kWheelPause)
+    {
         EXPECT_TRUE(sameEdits(handler.edits, HostEdits{{HostEdit::Begin, talvane::kGlobalVolume},
                                                        {HostEdit::Perform, talvane::kGlobalVolume, 0.801}}));
+    }
     loop->run(kPastTheWheelPause);
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.801)));
 
