@@ -23,6 +23,10 @@ protected:
     {
         if (!screen.unavailable().empty())
             GTEST_SKIP() << screen.unavailable();
+        // The module stays loaded for the whole program, as a host keeps it while it runs: the
+        // libraries the editor brings along keep their caches until the end, when they are dropped,
+        // instead of being unloaded with them at each test's end.
+        ASSERT_NE(loadedModule().factory(), nullptr) << loadedModule().error();
         ASSERT_TRUE(vst2.load(modulePath())) << vst2.error();
         vst2.start(44100.0f, 512);
         ASSERT_EQ(vst2.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(screen.window())), 1);
