@@ -408,6 +408,12 @@ void X11Frame::handleFrameEvent(XEvent& event)
     case LeaveNotify:
     {
         const XCrossingEvent& crossing = event.xcrossing;
+        // A drag loses the mouse when another client grabs it, or when the window stops being
+        // viewable while a button is down (the host hid it): the server drops the button's grab,
+        // and no release will come here. A release that ended the drag came before this.
+        if (crossing.mode == NotifyGrab || crossing.mode == NotifyUngrab ||
+            (heldButtonsOf(crossing.state) != 0 && !isViewable()))
+            frame.onMouseCancel();
         CPoint where = frame.pointFromDevice(CPoint(crossing.x, crossing.y));
         frame.onMouseExited(where, CButtonState(modifiersOf(crossing.state)));
         break;
@@ -424,6 +430,12 @@ void X11Frame::handleFrameEvent(XEvent& event)
     default:
         break;
     }
+}
+
+bool X11Frame::isViewable() const
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
 void X11Frame::takeKeyboardFocus()
