@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/plugininstance.h"
+#include "source/engine/engineconstants.h"
 #include "source/params/paramtable.h"
 
 #include <memory>
@@ -66,9 +67,14 @@ struct Session
         if (heavy)
             for (const auto& [id, value] : heavyPatch())
                 runner.parameterChanges.add(id, 0, value);
+        // The engine keeps at most kMaxPendingNotes notes waiting to start, so the notes come in
+        // blocks of that many; then every voice starts before measuring.
         for (int v = 0; v < voices; ++v)
+        {
             runner.events.noteOn(0, static_cast<int16>(40 + 3 * v), 0.8f, v);
-        // Let every voice start before measuring.
+            if ((v + 1) % kMaxPendingNotes == 0)
+                runner.process(block);
+        }
         runner.process(block);
         runner.process(block);
     }

@@ -4,6 +4,7 @@
 
 #include "source/engine/engineconstants.h"
 #include "source/engine/envelope.h"
+#include "source/engine/kernels/kernelset.h"
 #include "source/engine/modbus.h"
 #include "source/engine/modrouting.h"
 
@@ -115,6 +116,8 @@ public:
     ModulationInputs inputs;
 
     void setSources(const WavetableBank* bank, const NoiseBuffers* noise, float hostRate);
+    // The kernels to run with: the best the processor has unless a test chooses.
+    void useKernels(const kernels::KernelSet& set) noexcept { kernelSet = &set; }
 
     void startLfos(ModulationVoiceState& state) const;
 
@@ -146,6 +149,7 @@ private:
     const NoiseBuffers* noise = nullptr;
     float hostRateF = 0.0f;
     float sharedIncrement[kNumLfos] = {};
+    const kernels::KernelSet* kernelSet = &kernels::bestKernels();
 };
 
 } // namespace talvane

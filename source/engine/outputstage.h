@@ -3,6 +3,7 @@
 #pragma once
 
 #include "source/engine/engineconstants.h"
+#include "source/engine/kernels/kernelset.h"
 
 namespace talvane {
 
@@ -21,8 +22,11 @@ public:
     Decimator(const Decimator&) = delete;
     Decimator& operator=(const Decimator&) = delete;
 
+    // The kernels to run with: the best the processor has unless a test chooses.
+    void useKernels(const kernels::KernelSet& set) noexcept { kernelSet = &set; }
+
     // Reads 2 * outputCount internal samples and writes outputCount host samples.
-    void process(const float* input, float* output, int outputCount);
+    void process(const float* input, float* output, int outputCount) noexcept;
 
 private:
     static constexpr int kHistoryPairs = (kTaps - 1) / 2; // 14 earlier input pairs reach an output
@@ -34,6 +38,7 @@ private:
     // first, then its later one, then the older pairs in the same order.
     float pastEven[kHistoryPairs] = {};
     float pastOdd[kHistoryPairs] = {};
+    const kernels::KernelSet* kernelSet = &kernels::bestKernels();
 };
 
 } // namespace talvane

@@ -61,6 +61,15 @@ void SynthEngine::setRates(float hostRate, float internalRate)
     modulation.setSources(bank, &noise, hostRate);
 }
 
+void SynthEngine::useKernels(const kernels::KernelSet& set) noexcept
+{
+    oscillators.useKernels(set);
+    filter.useKernels(set);
+    modulation.useKernels(set);
+    decimatorL.useKernels(set);
+    decimatorR.useKernels(set);
+}
+
 void SynthEngine::clearMix(int end)
 {
     mixL.clear(0, static_cast<std::size_t>(end));

@@ -44,6 +44,9 @@ public:
     void prepare(float hostRate, float internalRate);
     void setRates(float hostRate, float internalRate);
     float hostRate() const { return hostRateF; }
+    // Renders with the kernels of one instruction-set target (tests); by default the best the
+    // processor has.
+    void useKernels(const kernels::KernelSet& set) noexcept;
 
     // ---- one host block ----
     // Clears internal samples [0, end) of the mix: a block never uses more.
