@@ -1,33 +1,20 @@
 # Inputs of the Windows build that Debian has no MinGW packages for, made by tools/build-windows:
 #
-#   TALVANE_WINDOWS_DEPS  prefixes of the static libraries built for MinGW from Debian's source
-#                         packages: FFTW (lib/libfftw3.a, lib/pkgconfig/fftw3.pc) and Highway
-#                         (lib/libhwy.a, lib/pkgconfig/libhwy.pc)
+#   TALVANE_WINDOWS_DEPS  prefix of the static FFTW built for MinGW from Debian's source package
+#                         (lib/libfftw3.a, include/fftw3.h, lib/pkgconfig/fftw3.pc)
 #   TALVANE_ARTWORK_TOOL  the build machine's talvane-artwork, which draws the editor's bitmaps
 #                         (only needed when cross compiling)
-set(TALVANE_WINDOWS_DEPS "" CACHE STRING "Prefixes of the libraries built for Windows (FFTW, Highway)")
+set(TALVANE_WINDOWS_DEPS "" CACHE PATH "Prefix of the libraries built for Windows (FFTW)")
 set(TALVANE_ARTWORK_TOOL "" CACHE FILEPATH "The build machine's talvane-artwork program")
 
+if(NOT TALVANE_WINDOWS_DEPS OR NOT EXISTS "${TALVANE_WINDOWS_DEPS}/lib/pkgconfig/fftw3.pc")
+    message(FATAL_ERROR "FFTW for Windows not found (TALVANE_WINDOWS_DEPS='${TALVANE_WINDOWS_DEPS}').\n"
+        "tools/build-windows builds it from Debian's source package and configures this tree.")
+endif()
 # pkg-config finds only the Windows libraries, never the build machine's.
-set(_talvane_pkgconfig_dirs "")
-foreach(_talvane_package fftw3 libhwy)
-    set(_talvane_found "")
-    foreach(_talvane_prefix IN LISTS TALVANE_WINDOWS_DEPS)
-        if(EXISTS "${_talvane_prefix}/lib/pkgconfig/${_talvane_package}.pc")
-            set(_talvane_found "${_talvane_prefix}")
-        endif()
-    endforeach()
-    if(NOT _talvane_found)
-        message(FATAL_ERROR "${_talvane_package} for Windows not found (TALVANE_WINDOWS_DEPS='${TALVANE_WINDOWS_DEPS}').\n"
-            "tools/build-windows builds it from Debian's source package and configures this tree.")
-    endif()
-    list(APPEND _talvane_pkgconfig_dirs "${_talvane_found}/lib/pkgconfig")
-    list(APPEND CMAKE_FIND_ROOT_PATH "${_talvane_found}")
-endforeach()
-list(REMOVE_DUPLICATES _talvane_pkgconfig_dirs)
-string(REPLACE ";" ":" _talvane_pkgconfig_path "${_talvane_pkgconfig_dirs}")
-set(ENV{PKG_CONFIG_LIBDIR} "${_talvane_pkgconfig_path}")
+set(ENV{PKG_CONFIG_LIBDIR} "${TALVANE_WINDOWS_DEPS}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
+list(APPEND CMAKE_FIND_ROOT_PATH "${TALVANE_WINDOWS_DEPS}")
 
 if(CMAKE_CROSSCOMPILING AND NOT EXISTS "${TALVANE_ARTWORK_TOOL}")
     message(FATAL_ERROR "TALVANE_ARTWORK_TOOL must name the build machine's talvane-artwork "

@@ -8,8 +8,6 @@
 
 #include <hwy/highway.h>
 
-#include <cstdint>
-
 HWY_BEFORE_NAMESPACE();
 namespace talvane::kernels::HWY_NAMESPACE {
 
@@ -44,16 +42,36 @@ static_assert(HWY_TARGETS == (HWY_SSSE3 | HWY_AVX2 | HWY_AVX3), "the kernels are
 
 namespace {
 
+// Whether the processor (and the operating system, for the wider registers' state) supports all
+// that Highway compiles a target with: its ISA string in hwy/ops/set_macros-inl.h.
+bool hasBaseline() noexcept
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+}
+bool hasAvx2() noexcept
+{
+    return hasBaseline() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
+           __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes") && __builtin_cpu_supports("avx") &&
+           __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+           __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c");
+}
+bool hasAvx512() noexcept
+{
+    return hasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+}
+
 struct TargetBuild
 {
     Target target;
-    std::int64_t highwayTarget;
+    bool (*supported)() noexcept;
     const KernelSet* kernels;
 };
 constexpr TargetBuild kBuilds[] = {
-    {Target::Baseline, HWY_SSSE3, &N_SSSE3::kKernels},
-    {Target::Avx2, HWY_AVX2, &N_AVX2::kKernels},
-    {Target::Avx512, HWY_AVX3, &N_AVX3::kKernels},
+    {Target::Baseline, &hasBaseline, &N_SSSE3::kKernels},
+    {Target::Avx2, &hasAvx2, &N_AVX2::kKernels},
+    {Target::Avx512, &hasAvx512, &N_AVX3::kKernels},
 };
 
 const TargetBuild& build(Target target) noexcept
@@ -74,7 +92,7 @@ const char* targetName(Target target) noexcept
 const KernelSet* kernelsFor(Target target) noexcept
 {
     const TargetBuild& b = build(target);
-    return (hwy::SupportedTargets() & b.highwayTarget) != 0 ? b.kernels : nullptr;
+    return b.supported() ? b.kernels : nullptr;
 }
 
 bool processorSupported() noexcept
