@@ -72,7 +72,7 @@ void clearLanes(LadderLanes& L, VoiceLanes& io, int first, int end)
 
 } // namespace
 
-void FilterVoiceState::start(float targetPitch, int referenceKey)
+void FilterVoiceState::start(float targetPitch, int referenceKey) noexcept
 {
     left = FilterChannelState();
     right = FilterChannelState();
@@ -86,7 +86,7 @@ void FilterStage::setSources(const LookupTables* lookupIn, float hostRate)
 }
 
 FilterCoefficients FilterStage::coefficients(const FilterVoiceState& state, const ModBus& bus,
-                                             float filterEnvFirstValue) const
+                                             float filterEnvFirstValue) const noexcept
 {
     const FilterSettings& s = settings;
     const float c = clamp01(s.cutoff + bus.value[mod_dest::kFilterCutoff][0] +

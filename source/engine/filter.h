@@ -36,7 +36,7 @@ struct FilterVoiceState
     FilterChannelState left, right;
     float keyValue = 0.0f; // distance of the note from the reference key, fixed at note start
 
-    void start(float targetPitch, int referenceKey);
+    void start(float targetPitch, int referenceKey) noexcept;
 };
 
 // Coefficients shared by both channels for one sub-block.
@@ -63,7 +63,7 @@ public:
     void useKernels(const kernels::KernelSet& set) noexcept { kernelSet = &set; }
 
     FilterCoefficients coefficients(const FilterVoiceState& state, const ModBus& bus,
-                                    float filterEnvFirstValue) const;
+                                    float filterEnvFirstValue) const noexcept;
     // Filters one sub-block of the voice in place. Does nothing when the filter is off.
     void render(FilterVoiceState& state, const ModBus& bus, float filterEnvFirstValue, float* left,
                 float* right) noexcept;

@@ -112,7 +112,7 @@ void ModulationStage::setSources(const WavetableBank* bankIn, const NoiseBuffers
     hostRateF = hostRate;
 }
 
-void ModulationStage::startLfos(ModulationVoiceState& state) const
+void ModulationStage::startLfos(ModulationVoiceState& state) const noexcept
 {
     for (int l = 0; l < kNumLfos; ++l)
     {
@@ -125,7 +125,7 @@ void ModulationStage::startLfos(ModulationVoiceState& state) const
     }
 }
 
-EnvelopeEnd ModulationStage::run(ModulationVoiceState& state, float velocity) const
+EnvelopeEnd ModulationStage::run(ModulationVoiceState& state, float velocity) const noexcept
 {
     const EnvelopeEnd ampEnd = runEnvelopes(state);
 
@@ -148,7 +148,7 @@ EnvelopeEnd ModulationStage::run(ModulationVoiceState& state, float velocity) co
     return ampEnd;
 }
 
-EnvelopeEnd ModulationStage::runEnvelopes(ModulationVoiceState& state) const
+EnvelopeEnd ModulationStage::runEnvelopes(ModulationVoiceState& state) const noexcept
 {
     EnvelopeEnd ampEnd = EnvelopeEnd::Running;
     for (int e = 0; e < kNumEnvelopes; ++e)
@@ -164,7 +164,7 @@ EnvelopeEnd ModulationStage::runEnvelopes(ModulationVoiceState& state) const
     return ampEnd;
 }
 
-void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const
+void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const noexcept
 {
     if (whole)
     {
@@ -177,7 +177,7 @@ void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const
                   std::end(state.bus.value[routing.modulatedList[i]]), 0.0f);
 }
 
-void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const
+void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const noexcept
 {
     ModBus& bus = state.bus;
     if (whole)
@@ -187,7 +187,7 @@ void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const
         kernelSet->busClamp({bus.value, bus.prev, routing.modulatedList, routing.modulatedCount});
 }
 
-void ModulationStage::beginSubBlock()
+void ModulationStage::beginSubBlock() noexcept
 {
     // Without frequency modulation every voice's LFO advances by the same amount, so the rate law
     // is evaluated once here rather than once per voice.
@@ -196,7 +196,7 @@ void ModulationStage::beginSubBlock()
         sharedIncrement[l] = rateIncrement(l, kNoModulation);
 }
 
-void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count) const
+void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count) const noexcept
 {
     for (int l = 0; l < kNumLfos; ++l)
     {
@@ -242,14 +242,14 @@ void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count
     }
 }
 
-float ModulationStage::lfoIncrement(int l, const float* prevMod) const
+float ModulationStage::lfoIncrement(int l, const float* prevMod) const noexcept
 {
     if (!routing.modulated[mod_dest::lfo(l, mod_dest::kLfoFreq)])
         return sharedIncrement[l];
     return rateIncrement(l, prevMod);
 }
 
-float ModulationStage::rateIncrement(int l, const float* prevMod) const
+float ModulationStage::rateIncrement(int l, const float* prevMod) const noexcept
 {
     const LfoSettings& s = lfos[l];
     const float freqMod = prevMod[mod_dest::lfo(l, mod_dest::kLfoFreq)];
@@ -265,7 +265,7 @@ float ModulationStage::rateIncrement(int l, const float* prevMod) const
     return clamp01((std::pow(kLfoRateBase, s.freq + 0.5f * freqMod) - kLfoRateOffset) / hostRateF);
 }
 
-void ModulationStage::runLfo(int l, ModulationVoiceState& state) const
+void ModulationStage::runLfo(int l, ModulationVoiceState& state) const noexcept
 {
     const LfoSettings& s = lfos[l];
     LfoVoiceState& lfo = state.lfo[l];
@@ -284,7 +284,7 @@ void ModulationStage::runLfo(int l, ModulationVoiceState& state) const
     addToSlots(state.bus, s.slots, slotAmount, shaped);
 }
 
-void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const
+void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const noexcept
 {
     const ModEnvSettings& s = modEnvs[e];
     const float* prev = state.bus.prev;
@@ -318,7 +318,7 @@ void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const
     addToSlots(state.bus, s.slots, slotAmount, shaped);
 }
 
-void ModulationStage::runMatrix(int m, ModulationVoiceState& state, float velocity) const
+void ModulationStage::runMatrix(int m, ModulationVoiceState& state, float velocity) const noexcept
 {
     const MatrixSettings& s = matrices[m];
     const float* prev = state.bus.prev;

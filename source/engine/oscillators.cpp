@@ -89,11 +89,13 @@ struct OscillatorStage::Lanes
     alignas(kAlign) LaneRow phaseL;
     alignas(kAlign) LaneRow phaseR;
     alignas(kAlign) LaneRow freq;
+    double pitchValue[kNumOscillators][lanes::kVoiceLanes];
+    float pitchFrequency[kNumOscillators][lanes::kVoiceLanes];
     alignas(kAlign) int tableOffset[lanes::kVoiceLanes];
-    alignas(kAlign) LaneBlock incL, incR;
     alignas(kAlign) LaneRow fixedIncrement; // without FM: the same for both channels and all samples
-    alignas(kAlign) LaneBlock rawL, rawR;
-    alignas(kAlign) HostRateLanes modA, modB, modC; // modulation rows
+    alignas(kAlign) LaneBlock rawL;             // noise
+    // Modulation rows of the oscillator being rendered: FM amount and mix, stretch, pan, level.
+    alignas(kAlign) HostRateLanes modA, modB, modC, modD, modE;
     alignas(kAlign) LaneBlock pannedL[kNumOscillators], pannedR[kNumOscillators];
 };
 
@@ -110,7 +112,7 @@ void OscillatorStage::setSources(const WavetableBank* bankIn, const LookupTables
     internalRateF = internalRate;
 }
 
-void OscillatorStage::startVoice(OscillatorVoiceState& state, const ModBus& bus) const
+void OscillatorStage::startVoice(OscillatorVoiceState& state, const ModBus& bus) const noexcept
 {
     for (int i = 0; i < kNumOscillators; ++i)
     {
@@ -147,6 +149,7 @@ void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, con
     Lanes& L = *lanes;
     const int used = lanes::paddedLanes(count);
     clearLanes(out.samples, used);
+    tunePitches(voices, count);
     for (int i = 0; i < kNumOscillators; ++i)
     {
         if (!osc[i].on)
@@ -156,12 +159,23 @@ void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, con
             clearLanes(L.pannedR[i], used);
             continue;
         }
-        bool mono = false;
+        kernels::Oscillator o = {};
+        kernels::FmModulation fm = {};
         if (isNoise(osc[i].waveform))
-            readNoise(i, voices, count);
+            readNoise(i, voices, count, o);
         else
-            mono = readTable(i, voices, count, routing);
-        panAndMix(i, voices, count, routing, mono, out);
+            readTable(i, voices, count, routing, o, fm);
+        panAndMix(i, voices, count, routing, o, out);
+        kernelSet->oscillator(o);
+        if (!isNoise(osc[i].waveform))
+        {
+            const float* phaseR = o.channels == 1 ? L.phaseL : L.phaseR;
+            for (int v = 0; v < count; ++v)
+            {
+                voices[v].state->phaseL[i] = L.phaseL[v];
+                voices[v].state->phaseR[i] = phaseR[v];
+            }
+        }
     }
     const bool ringUsed = common.rm12 != 0.0f || common.rm13 != 0.0f || common.rm23 != 0.0f ||
                           routing.modulated[mod_dest::kRm12] || routing.modulated[mod_dest::kRm13] ||
@@ -170,7 +184,40 @@ void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, con
         ringModulate(voices, count, routing, out);
 }
 
-void OscillatorStage::readNoise(int i, const OscillatorVoice* voices, int count) noexcept
+void OscillatorStage::tunePitches(const OscillatorVoice* voices, int count) noexcept
+{
+    // All oscillators' frequencies first: the frequency table is large, and its reads, each of
+    // which may miss the cache, overlap when nothing else comes between them.
+    Lanes& L = *lanes;
+    for (int i = 0; i < kNumOscillators; ++i)
+    {
+        const OscillatorSettings& s = osc[i];
+        if (!s.on || isNoise(s.waveform))
+            continue;
+        for (int v = 0; v < count; ++v)
+        {
+            const OscillatorVoice& voice = voices[v];
+            // Pitch once per sub-block; the summation order is part of the sound.
+            const float pitch = common.pitchBendOffset + s.octave + s.fineTune + s.detune + voice.currentPitch +
+                                kPitchModRange * voice.bus->value[mod_dest::osc(i, mod_dest::kOscPitch)][0] +
+                                kPitchModRange * voice.bus->value[mod_dest::kPitch][0];
+            double pitchValue = static_cast<double>(pitch) / kNotesPerUnit;
+            if (pitchValue < 0.0)
+                pitchValue = 0.0;
+            L.pitchValue[i][v] = pitchValue;
+            // At and above note 128 the frequency is computed directly.
+            OscillatorVoiceState& state = *voice.state;
+            if (pitchValue != state.lastPitchValue[i])
+            {
+                state.lastPitchValue[i] = pitchValue;
+                state.lastFrequency[i] = lookup->noteToHz(pitchValue);
+            }
+            L.pitchFrequency[i][v] = state.lastFrequency[i];
+        }
+    }
+}
+
+void OscillatorStage::readNoise(int i, const OscillatorVoice* voices, int count, kernels::Oscillator& o) noexcept
 {
     // Noise ignores pitch, FM, stretch and invert; both channels carry the same samples.
     Lanes& L = *lanes;
@@ -180,17 +227,15 @@ void OscillatorStage::readNoise(int i, const OscillatorVoice* voices, int count)
         int& position = voices[v].state->noisePos[i];
         position = (position + kSubBlockInternalSamples) % kNoiseWrap;
         for (int j = 0; j < kSubBlockInternalSamples; ++j)
-            L.rawL[j][v] = L.rawR[j][v] = buffer[position + j];
+            L.rawL[j][v] = buffer[position + j];
     }
     const int used = lanes::paddedLanes(count);
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
-    {
         std::fill(L.rawL[j] + count, L.rawL[j] + used, 0.0f);
-        std::fill(L.rawR[j] + count, L.rawR[j] + used, 0.0f);
-    }
+    o.source[0] = o.source[1] = &L.rawL;
 }
 
-bool OscillatorStage::fmActive(int i, const ModRouting& routing) const
+bool OscillatorStage::fmActive(int i, const ModRouting& routing) const noexcept
 {
     if (i == 1)
         return common.fm12 != 0.0f || routing.modulated[mod_dest::kFm12];
@@ -199,11 +244,13 @@ bool OscillatorStage::fmActive(int i, const ModRouting& routing) const
     return false;
 }
 
-bool OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) noexcept
+void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                                kernels::Oscillator& o, kernels::FmModulation& fm) noexcept
 {
     Lanes& L = *lanes;
     const OscillatorSettings& s = osc[i];
     const int used = lanes::paddedLanes(count);
+    const float* freq = L.pitchFrequency[i];
     for (int v = 0; v < used; ++v)
     {
         if (v >= count)
@@ -212,74 +259,47 @@ bool OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
             L.tableOffset[v] = 0;
             continue;
         }
-        const OscillatorVoice& voice = voices[v];
-        // Pitch once per sub-block; the summation order is part of the sound.
-        const float pitch = common.pitchBendOffset + s.octave + s.fineTune + s.detune + voice.currentPitch +
-                            kPitchModRange * voice.bus->value[mod_dest::osc(i, mod_dest::kOscPitch)][0] +
-                            kPitchModRange * voice.bus->value[mod_dest::kPitch][0];
-        double pitchValue = static_cast<double>(pitch) / kNotesPerUnit;
-        if (pitchValue < 0.0)
-            pitchValue = 0.0;
-        // At and above note 128 the frequency is computed directly and the top table is used.
-        L.freq[v] = lookup->noteToHz(pitchValue);
+        const double pitchValue = L.pitchValue[i][v];
+        L.freq[v] = freq[v];
+        // At and above note 128 the top table is used.
         const int note = pitchValue >= 1.0 ? kHighestNote : static_cast<int>(kNotesPerUnit * pitchValue);
         L.tableOffset[v] = bank->tableOffset(s.waveform, note);
-        L.phaseL[v] = voice.state->phaseL[i];
-        L.phaseR[v] = voice.state->phaseR[i];
+        L.phaseL[v] = voices[v].state->phaseL[i];
+        L.phaseR[v] = voices[v].state->phaseR[i];
     }
-    const bool withFm = fmActive(i, routing);
-    if (withFm)
-        computeFmIncrements(i, voices, count, routing);
-    else
-        for (int v = 0; v < used; ++v)
-            L.fixedIncrement[v] = L.freq[v] / internalRateF;
-
-    kernels::PhaseChain chain = {};
-    chain.samples = bank->sampleBlock();
-    chain.tableOffset = L.tableOffset;
-    chain.stretch = s.stretch;
+    o.samples = bank->sampleBlock();
+    o.tableOffset = L.tableOffset;
+    o.stretch = s.stretch;
     const int stretchDest = mod_dest::osc(i, mod_dest::kOscStretch);
     if (routing.modulated[stretchDest])
     {
-        spreadLanes(voices, count, stretchDest, L.modA);
-        chain.stretchMod = &L.modA;
+        spreadLanes(voices, count, stretchDest, L.modC);
+        o.stretchMod = &L.modC;
     }
-    chain.phase[0] = L.phaseL;
-    chain.phase[1] = L.phaseR;
-    chain.raw[0] = &L.rawL;
-    chain.raw[1] = &L.rawR;
-    chain.lanes = used;
+    o.phase[0] = L.phaseL;
+    o.phase[1] = L.phaseR;
+    if (fmActive(i, routing))
+    {
+        prepareFm(i, voices, count, routing, fm);
+        o.fm = &fm;
+        o.channels = 2;
+        return;
+    }
+    for (int v = 0; v < used; ++v)
+        L.fixedIncrement[v] = L.freq[v] / internalRateF;
+    o.increment = L.fixedIncrement;
     // Without stereo dephase and without FM the right channel repeats the left exactly: one chain.
-    const bool mono =
-        !withFm && std::memcmp(L.phaseR, L.phaseL, sizeof(float) * static_cast<std::size_t>(used)) == 0;
-    chain.channels = mono ? 1 : 2;
-    if (withFm)
-    {
-        chain.increment[0] = kernels::LaneInput::perSample(L.incL);
-        chain.increment[1] = kernels::LaneInput::perSample(L.incR);
-    }
-    else
-    {
-        chain.increment[0] = chain.increment[1] = kernels::LaneInput::constant(L.fixedIncrement);
-    }
-    kernelSet->phaseChain(chain);
-    const float* phaseR = mono ? L.phaseL : L.phaseR;
-    for (int v = 0; v < count; ++v)
-    {
-        voices[v].state->phaseL[i] = L.phaseL[v];
-        voices[v].state->phaseR[i] = phaseR[v];
-    }
-    return mono;
+    const bool mono = std::memcmp(L.phaseR, L.phaseL, sizeof(float) * static_cast<std::size_t>(used)) == 0;
+    o.channels = mono ? 1 : 2;
 }
 
-void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, int count,
-                                          const ModRouting& routing) noexcept
+void OscillatorStage::prepareFm(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                                kernels::FmModulation& fm) noexcept
 {
     Lanes& L = *lanes;
     // The frequency scaled by the modulator's panned output (before its mix level): oscillator 1
     // for oscillator 2; a crossfade of oscillators 1 and 2 for oscillator 3.
     const bool isO2 = i == 1;
-    kernels::FmIncrements fm = {};
     fm.amount = isO2 ? common.fm12 : common.fm3;
     fm.amountMod = &modulationLanes(voices, count, isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount, routing, L.modA);
     fm.first[0] = &L.pannedL[0];
@@ -293,41 +313,33 @@ void OscillatorStage::computeFmIncrements(int i, const OscillatorVoice* voices, 
     }
     fm.freq = L.freq;
     fm.internalRate = internalRateF;
-    fm.increment[0] = &L.incL;
-    fm.increment[1] = &L.incR;
-    fm.lanes = lanes::paddedLanes(count);
-    kernelSet->fmIncrements(fm);
 }
 
 void OscillatorStage::panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
-                                bool mono, VoiceLanes& out) noexcept
+                                kernels::Oscillator& o, VoiceLanes& out) noexcept
 {
     Lanes& L = *lanes;
     const OscillatorSettings& s = osc[i];
-    kernels::PanAndMix pan = {};
-    pan.raw[0] = &L.rawL;
-    pan.raw[1] = mono ? &L.rawL : &L.rawR;
     // Noise is never inverted.
-    pan.invert = s.invert && !isNoise(s.waveform);
-    pan.panning = s.panning;
+    o.invert = s.invert && !isNoise(s.waveform);
+    o.panning = s.panning;
     const int panDest = mod_dest::osc(i, mod_dest::kOscPanning);
     if (routing.modulated[panDest])
     {
-        spreadLanes(voices, count, panDest, L.modA);
-        pan.panMod = &L.modA;
+        spreadLanes(voices, count, panDest, L.modD);
+        o.panMod = &L.modD;
     }
-    pan.mix = s.mix;
+    o.mix = s.mix;
     const int mixDest = mod_dest::osc(i, mod_dest::kOscMix);
     if (routing.modulated[mixDest])
     {
-        spreadLanes(voices, count, mixDest, L.modB);
-        pan.mixMod = &L.modB;
+        spreadLanes(voices, count, mixDest, L.modE);
+        o.mixMod = &L.modE;
     }
-    pan.panned[0] = &L.pannedL[i];
-    pan.panned[1] = &L.pannedR[i];
-    pan.voices = out.samples;
-    pan.lanes = lanes::paddedLanes(count);
-    kernelSet->panAndMix(pan);
+    o.panned[0] = &L.pannedL[i];
+    o.panned[1] = &L.pannedR[i];
+    o.voices = out.samples;
+    o.lanes = lanes::paddedLanes(count);
 }
 
 void OscillatorStage::ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing,

@@ -47,6 +47,10 @@ struct OscillatorVoiceState
     float phaseL[kNumOscillators] = {};
     float phaseR[kNumOscillators] = {};
     int noisePos[kNumOscillators] = {};
+    // The frequency of the pitch each oscillator last played: a pitch usually stays for many
+    // sub-blocks, and its lookup in the large frequency table is slow when the table is not cached.
+    double lastPitchValue[kNumOscillators] = {-1.0, -1.0, -1.0};
+    float lastFrequency[kNumOscillators] = {};
 };
 
 // One voice's share of an oscillator sub-block.
@@ -74,7 +78,7 @@ public:
     void useKernels(const kernels::KernelSet& set) noexcept { kernelSet = &set; }
 
     // Start phases of a new note; reads the slot's bus as last computed.
-    void startVoice(OscillatorVoiceState& state, const ModBus& bus) const;
+    void startVoice(OscillatorVoiceState& state, const ModBus& bus) const noexcept;
 
     // Renders one sub-block (32 internal samples) of one voice into outL / outR.
     void render(OscillatorVoiceState& state, float currentPitch, const ModBus& bus, const ModRouting& routing,
@@ -87,14 +91,18 @@ public:
 private:
     struct Lanes;
 
-    void readNoise(int i, const OscillatorVoice* voices, int count) noexcept;
-    // Returns whether the right channel repeats the left.
-    bool readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) noexcept;
-    void computeFmIncrements(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) noexcept;
-    void panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing, bool mono,
+    // The pitch and frequency of every table oscillator in every lane.
+    void tunePitches(const OscillatorVoice* voices, int count) noexcept;
+    // Each prepares its part of oscillator i's kernel arguments.
+    void readNoise(int i, const OscillatorVoice* voices, int count, kernels::Oscillator& o) noexcept;
+    void readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing, kernels::Oscillator& o,
+                   kernels::FmModulation& fm) noexcept;
+    void prepareFm(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                   kernels::FmModulation& fm) noexcept;
+    void panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing, kernels::Oscillator& o,
                    VoiceLanes& out) noexcept;
     void ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing, VoiceLanes& out) noexcept;
-    bool fmActive(int i, const ModRouting& routing) const;
+    bool fmActive(int i, const ModRouting& routing) const noexcept;
 
     const WavetableBank* bank = nullptr;
     const LookupTables* lookup = nullptr;

@@ -12,7 +12,7 @@ const float Decimator::kCoefficients[kTaps] = {
     -0.0127375321f,   -0.0152176218f,  -0.00909698382f, -0.00321114645f, -0.000557354768f,
 };
 
-void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right)
+void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right) noexcept
 {
     float gain[kSubBlockSamples];
     if (volumeMod)

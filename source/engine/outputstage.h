@@ -8,7 +8,7 @@
 namespace talvane {
 
 // Scales one sub-block of a voice by its amplitude envelope (and its "AMP | Volume" modulation).
-void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right);
+void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right) noexcept;
 
 // A symmetric 29-tap half-band style FIR that halves the rate, with its state kept from block to
 // block. Not copyable: it belongs to one output channel.

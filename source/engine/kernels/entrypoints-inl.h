@@ -14,9 +14,7 @@
 HWY_BEFORE_NAMESPACE();
 namespace talvane::kernels::HWY_NAMESPACE {
 
-void phaseChain(const PhaseChain& args) noexcept;
-void fmIncrements(const FmIncrements& args) noexcept;
-void panAndMix(const PanAndMix& args) noexcept;
+void oscillator(const Oscillator& args) noexcept;
 void ringModulation(const RingModulation& args) noexcept;
 void ladder(const Ladder& args) noexcept;
 void lfoAdvance(const LfoAdvance& args) noexcept;

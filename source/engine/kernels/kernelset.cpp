@@ -20,9 +20,7 @@ constexpr KernelSet kKernels = {
 #else
     "AVX-512",
 #endif
-    &phaseChain,
-    &fmIncrements,
-    &panAndMix,
+    &oscillator,
     &ringModulation,
     &ladder,
     &lfoAdvance,

@@ -16,56 +16,39 @@ using lanes::LaneBlock;
 using lanes::LaneRow;
 using lanes::StereoRow;
 
-// A per-lane input of the phase chains: the same row for the whole sub-block, or a row per internal
-// sample of a block.
-struct LaneInput
+// Exponential FM of an oscillator: per lane and internal sample, its frequency is scaled by
+// fastPow(1 + 8 × amount, modulator), both channels, where the amount or its modulation is non-zero.
+struct FmModulation
 {
-    const float* data;
-    int stride; // floats from one internal sample's row to the next: 0 or kVoiceLanes
-
-    static LaneInput perSample(const LaneBlock& block) noexcept { return {&block[0][0], lanes::kVoiceLanes}; }
-    static LaneInput constant(const LaneRow& row) noexcept { return {row, 0}; }
-    const float* at(int j) const noexcept { return data + j * stride; }
-};
-
-// The wavetable reading of one oscillator in every lane: each lane reads its table at its phase and
-// advances the phase, sample after sample, for one channel (the right one repeats the left) or two.
-struct PhaseChain
-{
-    const float* samples;   // the bank's block of tables
-    const int* tableOffset; // per lane: where its table starts in `samples`
-    // The table index is phase × stretch × 2 × 4096; a modulated stretch is clamped to 0..1 and
-    // stepped at the host rate.
-    float stretch;
-    const HostRateLanes* stretchMod; // nullptr when the stretch is not modulated
-    int channels;                    // 1 or 2
-    LaneInput increment[2];          // phase increment per lane, per channel
-    float* phase[2];                 // per lane, per channel; advanced by the sub-block
-    LaneBlock* raw[2];               // the samples read, per channel
-    int lanes;
-};
-
-// Exponential FM: per lane and internal sample, the phase increment of an oscillator whose
-// frequency is scaled by fastPow(1 + 8 × amount, modulator), both channels.
-struct FmIncrements
-{
-    float amount;                    // the FM amount setting
-    const HostRateLanes* amountMod;  // its modulation (zeros where it is not modulated)
-    const LaneBlock* first[2];       // the modulator: oscillator 1's panned output, per channel
-    const LaneBlock* second[2];      // nullptr, or oscillator 2's, crossfaded with the first by
-    float mix;                       //   clamp01(mix + mixMod)
-    const HostRateLanes* mixMod;     //   (zeros where it is not modulated)
-    const float* freq;               // per lane, the oscillator's frequency in Hz
+    float amount;                   // the FM amount setting
+    const HostRateLanes* amountMod; // its modulation (zeros where it is not modulated)
+    const LaneBlock* first[2];      // the modulator: oscillator 1's panned output, per channel
+    const LaneBlock* second[2];     // nullptr, or oscillator 2's, crossfaded with the first by
+    float mix;                      //   clamp01(mix + mixMod)
+    const HostRateLanes* mixMod;    //   (zeros where it is not modulated)
+    const float* freq;              // per lane, the oscillator's frequency in Hz
     float internalRate;
-    LaneBlock* increment[2];         // per channel
-    int lanes;
 };
 
-// One oscillator's raw samples panned (the side away from the pan keeps its full level), kept for
-// FM and ring modulation, and mixed at a quarter of their level into the voice sum.
-struct PanAndMix
+// One oscillator in every lane for a sub-block: its samples, read from the wavetables by the phase
+// chains or given, are panned (the side away from the pan keeps its full level), kept for FM and
+// ring modulation, and mixed at a quarter of their level into the voice sum.
+struct Oscillator
 {
-    const LaneBlock* raw[2];
+    // The wavetable reading: each lane reads its table at its phase and advances the phase, sample
+    // after sample. The table index is phase × stretch × 2 × 4096; a modulated stretch is clamped
+    // to 0..1 and stepped at the host rate.
+    const float* samples;            // the bank's block of tables
+    const int* tableOffset;          // per lane: where its table starts in `samples`
+    float stretch;                   // the oscillator's stretch setting
+    const HostRateLanes* stretchMod; // nullptr when the stretch is not modulated
+    int channels;                    // phase chains: 1 (the right channel repeats the left) or 2
+    float* phase[2];                 // per lane and chain; advanced by the sub-block
+    const float* increment;          // per lane, the phase increment without FM
+    const FmModulation* fm;          // nullptr without FM (which needs two chains)
+    // Instead of the tables, the samples of each channel where given (noise).
+    const LaneBlock* source[2];
+    // Panning and mixing.
     bool invert;
     float panning;
     const HostRateLanes* panMod; // nullptr when the panning is not modulated
@@ -143,9 +126,7 @@ struct TapSum
 struct KernelSet
 {
     const char* target;
-    void (*phaseChain)(const PhaseChain&) noexcept;
-    void (*fmIncrements)(const FmIncrements&) noexcept;
-    void (*panAndMix)(const PanAndMix&) noexcept;
+    void (*oscillator)(const Oscillator&) noexcept;
     void (*ringModulation)(const RingModulation&) noexcept;
     void (*ladder)(const Ladder&) noexcept;
     void (*lfoAdvance)(const LfoAdvance&) noexcept;

@@ -29,71 +29,73 @@ inline int toInt(float x)
 
 constexpr int kTableMask = 4095;
 
-inline void phaseChain(const PhaseChain& a)
+// The phase increment of internal sample j of channel c in lane v under FM.
+inline float fmIncrement(const FmModulation& fm, int v, int j, int c)
 {
-    for (int c = 0; c < a.channels; ++c)
-        for (int v = 0; v < a.lanes; ++v)
+    const float m = (*fm.amountMod)[j / 2][v];
+    const double base = 1.0f + 8.0f * clamp01(fm.amount + m);
+    const float f = fm.freq[v];
+    float source = (*fm.first[c])[j][v];
+    if (fm.second[0])
+    {
+        const float x = clamp01(fm.mix + (*fm.mixMod)[j / 2][v]);
+        source = (1.0f - x) * source + x * (*fm.second[c])[j][v];
+    }
+    const double product = f * fastpow::fastPow(base, source);
+    // Negative or NaN frequencies stop the phase instead.
+    const float modulated = product >= 0.0 ? static_cast<float>(product) : 0.0f;
+    const bool applies = fm.amount != 0.0f || m != 0.0f;
+    return (applies ? modulated : f) / fm.internalRate;
+}
+
+inline void oscillator(const Oscillator& a)
+{
+    for (int v = 0; v < a.lanes; ++v)
+    {
+        float phase[2] = {};
+        if (!a.source[0])
+            for (int c = 0; c < a.channels; ++c)
+                phase[c] = a.phase[c][v];
+        for (int j = 0; j < kSubBlockInternalSamples; ++j)
         {
-            float phase = a.phase[c][v];
-            for (int j = 0; j < kSubBlockInternalSamples; ++j)
+            float raw[2] = {};
+            for (int c = 0; c < 2; ++c)
             {
+                if (a.source[0])
+                {
+                    raw[c] = (*a.source[c])[j][v];
+                    continue;
+                }
+                if (c >= a.channels)
+                {
+                    raw[c] = raw[0]; // the right channel repeats the left
+                    continue;
+                }
                 // stretch × phase × 2 × 4096: stretch 0.5 reads the table once per period.
                 const float scale = a.stretchMod ? clamp01(a.stretch + (*a.stretchMod)[j / 2][v]) * 8192.0f
                                                  : a.stretch * 8192.0f;
-                const int index = toInt(phase * scale) & kTableMask;
-                (*a.raw[c])[j][v] = a.samples[a.tableOffset[v] + index];
-                phase += a.increment[c].at(j)[v];
-                if (phase > 1.0f)
-                    phase -= std::trunc(phase);
+                raw[c] = a.samples[a.tableOffset[v] + (toInt(phase[c] * scale) & kTableMask)];
+                phase[c] += a.fm ? fmIncrement(*a.fm, v, j, c) : a.increment[v];
+                if (phase[c] > 1.0f)
+                    phase[c] -= std::trunc(phase[c]);
             }
-            a.phase[c][v] = phase;
-        }
-}
-
-inline void fmIncrements(const FmIncrements& a)
-{
-    for (int v = 0; v < a.lanes; ++v)
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        {
-            const float m = (*a.amountMod)[j / 2][v];
-            const double base = 1.0f + 8.0f * clamp01(a.amount + m);
-            const float f = a.freq[v];
-            for (int c = 0; c < 2; ++c)
-            {
-                float source = (*a.first[c])[j][v];
-                if (a.second[0])
-                {
-                    const float x = clamp01(a.mix + (*a.mixMod)[j / 2][v]);
-                    source = (1.0f - x) * source + x * (*a.second[c])[j][v];
-                }
-                const double product = f * fastpow::fastPow(base, source);
-                // Negative or NaN frequencies stop the phase instead.
-                const float fm = product >= 0.0 ? static_cast<float>(product) : 0.0f;
-                const bool applies = a.amount != 0.0f || m != 0.0f;
-                (*a.increment[c])[j][v] = (applies ? fm : f) / a.internalRate;
-            }
-        }
-}
-
-inline void panAndMix(const PanAndMix& a)
-{
-    for (int v = 0; v < a.lanes; ++v)
-        for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        {
             const float m = a.panMod ? (*a.panMod)[j / 2][v] : 0.0f;
             const float u = clamp01((m + 1.0f) * 0.5f + a.panning - 0.5f);
             const float gain[2] = {u > 0.5f ? 2.0f * (1.0f - u) : 1.0f, u > 0.5f ? 1.0f : 2.0f * u};
             const float level = a.mixMod ? clamp01(a.mix + (*a.mixMod)[j / 2][v]) : a.mix;
             for (int c = 0; c < 2; ++c)
             {
-                float raw = (*a.raw[c])[j][v];
                 if (a.invert)
-                    raw *= -1.0f;
-                const float panned = gain[c] * raw;
+                    raw[c] *= -1.0f;
+                const float panned = gain[c] * raw[c];
                 (*a.panned[c])[j][v] = panned;
                 a.voices[j][c * lanes::kRightLanes + v] += 0.25f * level * panned;
             }
         }
+        if (!a.source[0])
+            for (int c = 0; c < a.channels; ++c)
+                a.phase[c][v] = phase[c];
+    }
 }
 
 inline void ringModulation(const RingModulation& a)
