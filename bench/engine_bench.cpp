@@ -108,6 +108,7 @@ void overVoiceCounts(benchmark::internal::Benchmark* family)
 {
     family->ComputeStatistics("max", largest)
         ->Arg(1)
+        ->Arg(2)
         ->Arg(4)
         ->Arg(8)
         ->Arg(16)

@@ -13,7 +13,6 @@
 #include <hwy/highway.h>
 
 #include <cstddef>
-#include <type_traits>
 
 HWY_BEFORE_NAMESPACE();
 namespace talvane::kernels::HWY_NAMESPACE {
@@ -40,32 +39,6 @@ HWY_INLINE void forEachLaneGroup(int lanes, const Body& body)
 {
     int v = 0;
     coverLanes<lanes::kWidestVector, lanes::kLaneQuantum>(v, lanes, body);
-}
-
-// As coverLanes, but hands the body up to two vectors' worth of neighbouring lanes at a time:
-// body(d, v, groups) with groups a std::integral_constant of 1 or 2, so that it can interleave the
-// dependency chains of both.
-template <std::size_t kWidth, std::size_t kNarrowest, class Body>
-HWY_INLINE void coverLanePairs(int& v, int end, const Body& body)
-{
-    const hn::CappedTag<float, kWidth> d;
-    const int width = static_cast<int>(hn::Lanes(d));
-    for (; v + 2 * width <= end; v += 2 * width)
-        body(d, v, std::integral_constant<int, 2>());
-    if (v + width <= end)
-    {
-        body(d, v, std::integral_constant<int, 1>());
-        v += width;
-    }
-    if constexpr (kWidth > kNarrowest)
-        coverLanePairs<kWidth / 2, kNarrowest>(v, end, body);
-}
-
-template <class Body>
-HWY_INLINE void forEachLaneGroupPair(int lanes, const Body& body)
-{
-    int v = 0;
-    coverLanePairs<lanes::kWidestVector, lanes::kLaneQuantum>(v, lanes, body);
 }
 
 // std::min(std::max(x, 0.0f), 1.0f): the operand order passes NaN through as the scalar code does.
