@@ -47,3 +47,16 @@ target_include_directories(talvane_windows_unit_tests PRIVATE "${CMAKE_CURRENT_S
 target_compile_definitions(talvane_windows_unit_tests PRIVATE TALVANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
 gtest_discover_tests(talvane_windows_unit_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES LABELS unit TIMEOUT 300)
+
+# The editor of the built module in real Win32 windows, as a host shows it (host/editorwindow_win32),
+# driven by synthesized input and compared with the same editor drawn offscreen in the test program.
+# The tests share the display and its one mouse pointer, so they run one at a time; without a
+# window system (Wine with no display) they report themselves skipped.
+add_executable(talvane_windows_editor_tests editor/editorwin32_windowstest.cpp)
+target_link_libraries(talvane_windows_editor_tests PRIVATE talvane_core talvane_host GTest::gtest_main
+    talvane_warnings)
+target_include_directories(talvane_windows_editor_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
+target_compile_definitions(talvane_windows_editor_tests PRIVATE TALVANE_MODULE_PATH="${TALVANE_MODULE_PATH}")
+add_dependencies(talvane_windows_editor_tests Talvane)
+gtest_discover_tests(talvane_windows_editor_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS window RESOURCE_LOCK display TIMEOUT 300)

@@ -141,6 +141,11 @@ void blit(HDC target, NativeImage* image, const RECT& area)
     image->UnlockBits(&pixels);
 }
 
+RECT wholeImage(NativeImage* image)
+{
+    return RECT{0, 0, getImageWidth(image), getImageHeight(image)};
+}
+
 RECT rectOf(const CRect& area)
 {
     RECT rect;
@@ -202,6 +207,8 @@ void Win32Frame::present(const CRect& area)
 
 bool Win32Frame::setSize(int width, int height)
 {
+    if (!window)
+        return false;
     NativeImage* resized = createImage(width, height);
     if (!resized)
         return false;
@@ -247,6 +254,12 @@ std::intptr_t Win32Frame::onFrameMessage(HWND target, unsigned message, std::uin
     case WM_ERASEBKGND:
         // The back buffer covers every pixel.
         return 1;
+    case WM_PRINTCLIENT:
+        // PrintWindow and WM_PRINT (window pictures, thumbnails) ask for the picture in a context of
+        // their own; unanswered, they get a black window.
+        frame.redrawInvalid();
+        blit(reinterpret_cast<HDC>(wParam), backBuffer, wholeImage(backBuffer));
+        return 0;
     case WM_LBUTTONDOWN:
         onButtonDown(kLButton, wParam, lParam, false);
         return 0;
@@ -309,6 +322,14 @@ std::intptr_t Win32Frame::onFrameMessage(HWND target, unsigned message, std::uin
             return 0;
         break;
     }
+    case WM_NCDESTROY:
+        // The host destroyed its window, and this one with it, before removing the view: the frame
+        // lives on without a window until then, and must never touch the dead handle again.
+        SetWindowLongPtrW(target, GWLP_USERDATA, 0);
+        window = nullptr;
+        if (frame.isPopupOpen())
+            frame.cancelPopup();
+        break;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && frame.isPopupOpen())
         {
@@ -351,6 +372,8 @@ void Win32Frame::paintFrame()
 bool Win32Frame::openPopup(const CRect& area)
 {
     closePopup();
+    if (!window)
+        return false;
     POINT origin{static_cast<LONG>(std::floor(area.left)), static_cast<LONG>(std::floor(area.top))};
     ClientToScreen(window, &origin);
     const int width = std::max(1, static_cast<int>(std::ceil(area.getWidth())));
@@ -407,7 +430,7 @@ void Win32Frame::invalidatePopup()
         return;
     drawPopupImage();
     HDC target = GetDC(popupWindow);
-    blit(target, popupImage, RECT{0, 0, getImageWidth(popupImage), getImageHeight(popupImage)});
+    blit(target, popupImage, wholeImage(popupImage));
     ReleaseDC(popupWindow, target);
 }
 
@@ -434,6 +457,9 @@ std::intptr_t Win32Frame::onPopupMessage(HWND target, unsigned message, std::uin
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_PRINTCLIENT:
+        blit(reinterpret_cast<HDC>(wParam), popupImage, wholeImage(popupImage));
+        return 0;
     case WM_MOUSEACTIVATE:
         // Choosing an entry must not take the activation from the host's window.
         return MA_NOACTIVATE;
