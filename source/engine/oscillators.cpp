@@ -93,7 +93,7 @@ struct OscillatorStage::Lanes
     float pitchFrequency[kNumOscillators][lanes::kVoiceLanes];
     alignas(kAlign) int tableOffset[lanes::kVoiceLanes];
     alignas(kAlign) LaneRow fixedIncrement; // without FM: the same for both channels and all samples
-    alignas(kAlign) LaneBlock rawL;             // noise
+    alignas(kAlign) LaneBlock noiseSamples;
     // Modulation rows of the oscillator being rendered: FM amount and mix, stretch, pan, level.
     alignas(kAlign) HostRateLanes modA, modB, modC, modD, modE;
     alignas(kAlign) LaneBlock pannedL[kNumOscillators], pannedR[kNumOscillators];
@@ -162,10 +162,10 @@ void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, con
         kernels::Oscillator o = {};
         kernels::FmModulation fm = {};
         if (isNoise(osc[i].waveform))
-            readNoise(i, voices, count, o);
+            prepareNoise(i, voices, count, o);
         else
-            readTable(i, voices, count, routing, o, fm);
-        panAndMix(i, voices, count, routing, o, out);
+            prepareTables(i, voices, count, routing, o, fm);
+        preparePanAndMix(i, voices, count, routing, o, out);
         kernelSet->oscillator(o);
         if (!isNoise(osc[i].waveform))
         {
@@ -198,9 +198,10 @@ void OscillatorStage::tunePitches(const OscillatorVoice* voices, int count) noex
         {
             const OscillatorVoice& voice = voices[v];
             // Pitch once per sub-block; the summation order is part of the sound.
-            const float pitch = common.pitchBendOffset + s.octave + s.fineTune + s.detune + voice.currentPitch +
-                                kPitchModRange * voice.bus->value[mod_dest::osc(i, mod_dest::kOscPitch)][0] +
-                                kPitchModRange * voice.bus->value[mod_dest::kPitch][0];
+            const float pitch =
+                common.pitchBendOffset + s.octave + s.fineTune + s.detune + voice.currentPitch +
+                kPitchModRange * voice.bus->value[mod_dest::osc(i, mod_dest::kOscPitch)][0] +
+                kPitchModRange * voice.bus->value[mod_dest::kPitch][0];
             double pitchValue = static_cast<double>(pitch) / kNotesPerUnit;
             if (pitchValue < 0.0)
                 pitchValue = 0.0;
@@ -217,7 +218,8 @@ void OscillatorStage::tunePitches(const OscillatorVoice* voices, int count) noex
     }
 }
 
-void OscillatorStage::readNoise(int i, const OscillatorVoice* voices, int count, kernels::Oscillator& o) noexcept
+void OscillatorStage::prepareNoise(int i, const OscillatorVoice* voices, int count,
+                                   kernels::Oscillator& o) noexcept
 {
     // Noise ignores pitch, FM, stretch and invert; both channels carry the same samples.
     Lanes& L = *lanes;
@@ -227,12 +229,12 @@ void OscillatorStage::readNoise(int i, const OscillatorVoice* voices, int count,
         int& position = voices[v].state->noisePos[i];
         position = (position + kSubBlockInternalSamples) % kNoiseWrap;
         for (int j = 0; j < kSubBlockInternalSamples; ++j)
-            L.rawL[j][v] = buffer[position + j];
+            L.noiseSamples[j][v] = buffer[position + j];
     }
     const int used = lanes::paddedLanes(count);
     for (int j = 0; j < kSubBlockInternalSamples; ++j)
-        std::fill(L.rawL[j] + count, L.rawL[j] + used, 0.0f);
-    o.source[0] = o.source[1] = &L.rawL;
+        std::fill(L.noiseSamples[j] + count, L.noiseSamples[j] + used, 0.0f);
+    o.source[0] = o.source[1] = &L.noiseSamples;
 }
 
 bool OscillatorStage::fmActive(int i, const ModRouting& routing) const noexcept
@@ -244,8 +246,9 @@ bool OscillatorStage::fmActive(int i, const ModRouting& routing) const noexcept
     return false;
 }
 
-void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
-                                kernels::Oscillator& o, kernels::FmModulation& fm) noexcept
+void OscillatorStage::prepareTables(int i, const OscillatorVoice* voices, int count,
+                                    const ModRouting& routing, kernels::Oscillator& o,
+                                    kernels::FmModulation& fm) noexcept
 {
     Lanes& L = *lanes;
     const OscillatorSettings& s = osc[i];
@@ -301,7 +304,8 @@ void OscillatorStage::prepareFm(int i, const OscillatorVoice* voices, int count,
     // for oscillator 2; a crossfade of oscillators 1 and 2 for oscillator 3.
     const bool isO2 = i == 1;
     fm.amount = isO2 ? common.fm12 : common.fm3;
-    fm.amountMod = &modulationLanes(voices, count, isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount, routing, L.modA);
+    const int amountDest = isO2 ? mod_dest::kFm12 : mod_dest::kFm3Amount;
+    fm.amountMod = &modulationLanes(voices, count, amountDest, routing, L.modA);
     fm.first[0] = &L.pannedL[0];
     fm.first[1] = &L.pannedR[0];
     if (!isO2)
@@ -315,8 +319,9 @@ void OscillatorStage::prepareFm(int i, const OscillatorVoice* voices, int count,
     fm.internalRate = internalRateF;
 }
 
-void OscillatorStage::panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
-                                kernels::Oscillator& o, VoiceLanes& out) noexcept
+void OscillatorStage::preparePanAndMix(int i, const OscillatorVoice* voices, int count,
+                                       const ModRouting& routing, kernels::Oscillator& o,
+                                       VoiceLanes& out) noexcept
 {
     Lanes& L = *lanes;
     const OscillatorSettings& s = osc[i];

@@ -94,14 +94,15 @@ private:
     // The pitch and frequency of every table oscillator in every lane.
     void tunePitches(const OscillatorVoice* voices, int count) noexcept;
     // Each prepares its part of oscillator i's kernel arguments.
-    void readNoise(int i, const OscillatorVoice* voices, int count, kernels::Oscillator& o) noexcept;
-    void readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing, kernels::Oscillator& o,
-                   kernels::FmModulation& fm) noexcept;
+    void prepareNoise(int i, const OscillatorVoice* voices, int count, kernels::Oscillator& o) noexcept;
+    void prepareTables(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                       kernels::Oscillator& o, kernels::FmModulation& fm) noexcept;
     void prepareFm(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
                    kernels::FmModulation& fm) noexcept;
-    void panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing, kernels::Oscillator& o,
-                   VoiceLanes& out) noexcept;
-    void ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing, VoiceLanes& out) noexcept;
+    void preparePanAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                          kernels::Oscillator& o, VoiceLanes& out) noexcept;
+    void ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing,
+                      VoiceLanes& out) noexcept;
     bool fmActive(int i, const ModRouting& routing) const noexcept;
 
     const WavetableBank* bank = nullptr;

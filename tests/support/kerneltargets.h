@@ -53,12 +53,12 @@ inline std::string kernelTargetName(const ::testing::TestParamInfo<kernels::Targ
 
 // Runs the test suite once per kernel target.
 #define TALVANE_INSTANTIATE_FOR_KERNEL_TARGETS(Suite)                                                        \
-    INSTANTIATE_TEST_SUITE_P(Kernels, Suite, ::testing::ValuesIn(::talvane::kernels::kTargets),             \
+    INSTANTIATE_TEST_SUITE_P(Kernels, Suite, ::testing::ValuesIn(::talvane::kernels::kTargets),              \
                              ::talvane::testing::kernelTargetName)
 
 // Skips the test, saying why, where the processor lacks the target; otherwise `set` names its kernels.
-#define TALVANE_KERNELS_OR_SKIP(set)                                                                       \
-    const ::talvane::kernels::KernelSet* set = targetKernels();                                             \
-    if (!set)                                                                                               \
-    GTEST_SKIP() << "this processor has no " << ::talvane::kernels::targetName(GetParam())                \
+#define TALVANE_KERNELS_OR_SKIP(set)                                                                         \
+    const ::talvane::kernels::KernelSet* set = targetKernels();                                              \
+    if (!set)                                                                                                \
+    GTEST_SKIP() << "this processor has no " << ::talvane::kernels::targetName(GetParam())                   \
                  << ": its kernels are not run"

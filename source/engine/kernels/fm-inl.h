@@ -29,8 +29,8 @@ public:
 
     FmLanes(D d, const FmModulation& fm, int v)
         : fm(fm), v(v), amountSet(fm.amount != 0.0f), freq(hn::LoadU(d, fm.freq + v)),
-          freqLo(hn::PromoteTo(DD(), hn::LowerHalf(DH(), freq))), freqHi(hn::PromoteTo(DD(), hn::UpperHalf(DH(), freq))),
-          rate(hn::Set(d, fm.internalRate))
+          freqLo(hn::PromoteTo(DD(), hn::LowerHalf(DH(), freq))),
+          freqHi(hn::PromoteTo(DD(), hn::UpperHalf(DH(), freq))), rate(hn::Set(d, fm.internalRate))
     {}
 
     // The amount is modulated at the host rate: its base serves both internal samples of a host
@@ -40,10 +40,12 @@ public:
         const DD dd;
         const DH dh;
         const auto m = hn::LoadU(d, (*fm.amountMod)[k] + v);
-        const auto base =
-            hn::Add(hn::Set(d, 1.0f), hn::Mul(hn::Set(d, kFmDepth), clamp01(hn::Add(hn::Set(d, fm.amount), m))));
-        termLo = hn::Sub(upperWord(hn::PromoteTo(dd, hn::LowerHalf(dh, base))), hn::Set(dd, fastpow::kOneUpperWord));
-        termHi = hn::Sub(upperWord(hn::PromoteTo(dd, hn::UpperHalf(dh, base))), hn::Set(dd, fastpow::kOneUpperWord));
+        const auto base = hn::Add(hn::Set(d, 1.0f),
+                                  hn::Mul(hn::Set(d, kFmDepth), clamp01(hn::Add(hn::Set(d, fm.amount), m))));
+        termLo = hn::Sub(upperWord(hn::PromoteTo(dd, hn::LowerHalf(dh, base))),
+                         hn::Set(dd, fastpow::kOneUpperWord));
+        termHi = hn::Sub(upperWord(hn::PromoteTo(dd, hn::UpperHalf(dh, base))),
+                         hn::Set(dd, fastpow::kOneUpperWord));
         // Without an amount FM applies only where its modulation is non-zero.
         if (!amountSet)
             applies = notEqual(m, hn::Zero(d));

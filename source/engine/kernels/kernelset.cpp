@@ -20,12 +20,7 @@ constexpr KernelSet kKernels = {
 #else
     "AVX-512",
 #endif
-    &oscillator,
-    &ringModulation,
-    &ladder,
-    &lfoAdvance,
-    &busClamp,
-    &tapSum,
+    &oscillator,        &ringModulation, &ladder, &lfoAdvance, &busClamp, &tapSum,
 };
 
 } // namespace talvane::kernels::HWY_NAMESPACE
@@ -50,9 +45,9 @@ bool hasBaseline() noexcept
 bool hasAvx2() noexcept
 {
     return hasBaseline() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
-           __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes") && __builtin_cpu_supports("avx") &&
-           __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-           __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c");
+           __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes") &&
+           __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c");
 }
 bool hasAvx512() noexcept
 {

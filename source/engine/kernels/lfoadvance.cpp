@@ -25,7 +25,8 @@ HWY_INLINE void lfoGroup(D d, const LfoAdvance& a, int v)
     const auto increment = hn::LoadU(d, a.increment + v);
     for (int k = 0; k < kSubBlockSamples; ++k)
     {
-        const auto index = hn::And(truncateToInt(hn::Mul(phase, hn::Set(d, kTableLength))), hn::Set(di, kTableMask));
+        const auto index =
+            hn::And(truncateToInt(hn::Mul(phase, hn::Set(d, kTableLength))), hn::Set(di, kTableMask));
         hn::StoreU(hn::GatherIndex(d, a.table, index), d, (*a.raw)[k] + v);
         const auto sum = hn::Add(phase, increment);
         phase = hn::Sub(sum, hn::Trunc(sum));

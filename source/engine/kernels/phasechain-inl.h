@@ -36,7 +36,8 @@ template <class D, class VI>
 HWY_INLINE hn::Vec<D> readTable(D d, const float* samples, VI offset, hn::Vec<D> scale, hn::Vec<D> phase)
 {
     const hn::RebindToSigned<D> di;
-    const VI index = hn::Add(offset, hn::And(truncateToInt(hn::Mul(phase, scale)), hn::Set(di, kWavetableMask)));
+    const VI index =
+        hn::Add(offset, hn::And(truncateToInt(hn::Mul(phase, scale)), hn::Set(di, kWavetableMask)));
     return hn::GatherIndex(d, samples, index);
 }
 

@@ -28,7 +28,8 @@ TEST_P(BusClampKernel, ClampsTheListedRowsAndKeepsTheirLastValues)
     for (int round = 0; round < 50; ++round)
     {
         Bus expected;
-        in.fill(&expected.value[0][0], kNumModDestinations * kSubBlockSamples, [&] { return in.any(-3.0f, 3.0f); });
+        in.fill(&expected.value[0][0], kNumModDestinations * kSubBlockSamples,
+                [&] { return in.any(-3.0f, 3.0f); });
         in.fill(expected.last, kNumModDestinations, [&] { return in.any(-1.0f, 1.0f); });
         int listed[kNumModDestinations];
         int count = 0;
@@ -41,7 +42,8 @@ TEST_P(BusClampKernel, ClampsTheListedRowsAndKeepsTheirLastValues)
         const std::string what = std::string(set->target) + ", round " + std::to_string(round);
         talvane::testing::expectSameValues(&expected.value[0][0], &actual.value[0][0],
                                            kNumModDestinations * kSubBlockSamples, what + ", rows");
-        talvane::testing::expectSameValues(expected.last, actual.last, kNumModDestinations, what + ", last values");
+        talvane::testing::expectSameValues(expected.last, actual.last, kNumModDestinations,
+                                           what + ", last values");
         if (HasFailure())
             return;
     }

@@ -104,7 +104,8 @@ inline void expectSameLanes(const float* expected, const float* actual, int rows
 {
     for (int r = 0; r < rows; ++r)
     {
-        expectSameValues(expected + r * stride, actual + r * stride, lanes, what + " row " + std::to_string(r));
+        expectSameValues(expected + r * stride, actual + r * stride, lanes,
+                         what + " row " + std::to_string(r));
         for (int v = lanes; v < stride; ++v)
             if (!sameValue(actual[r * stride + v], expected[r * stride + v]))
             {

@@ -32,13 +32,15 @@ TEST_P(LfoAdvanceKernel, ReadsAndWrapsExactlyAsTheScalarStatement)
         in.fill(increment, lanes::kVoiceLanes, [&] { return in.any(0.0f, 0.05f); });
         std::copy(phase[0], phase[0] + lanes::kVoiceLanes, phase[1]);
         for (HostRateLanes& r : raw)
-            std::fill(&r[0][0], &r[0][0] + kSubBlockSamples * lanes::kVoiceLanes, talvane::testing::kUntouched);
+            std::fill(&r[0][0], &r[0][0] + kSubBlockSamples * lanes::kVoiceLanes,
+                      talvane::testing::kUntouched);
         reference::lfoAdvance({table.data(), phase[0], increment, &raw[0], lanes});
         set->lfoAdvance({table.data(), phase[1], increment, &raw[1], lanes});
         const std::string what = std::string(set->target) + ", " + std::to_string(active) + " voices";
-        talvane::testing::expectSameLanes(&raw[0][0][0], &raw[1][0][0], kSubBlockSamples, lanes::kVoiceLanes, lanes,
-                                          what + ", values");
-        talvane::testing::expectSameLanes(phase[0], phase[1], 1, lanes::kVoiceLanes, lanes, what + ", phases");
+        talvane::testing::expectSameLanes(&raw[0][0][0], &raw[1][0][0], kSubBlockSamples, lanes::kVoiceLanes,
+                                          lanes, what + ", values");
+        talvane::testing::expectSameLanes(phase[0], phase[1], 1, lanes::kVoiceLanes, lanes,
+                                          what + ", phases");
         if (HasFailure())
             return;
     }

@@ -110,14 +110,16 @@ TEST_P(OscillatorKernel, ReadsModulatesPansAndMixesExactlyAsTheScalarStatement)
                 for (HostRateLanes* rows : {&d.stretchMod, &d.fmMixMod, &d.panMod, &d.mixMod})
                     in.fill(&(*rows)[0][0], kRowsFloats, [&] { return in.any(-1.0f, 1.0f); });
                 // Without an amount FM applies only where its modulation is non-zero: half the values are 0.
-                in.fill(&d.amountMod[0][0], kRowsFloats, [&] { return in.coin() ? 0.0f : in.any(-1.0f, 1.0f); });
+                in.fill(&d.amountMod[0][0], kRowsFloats,
+                        [&] { return in.coin() ? 0.0f : in.any(-1.0f, 1.0f); });
                 for (auto& oscillator : d.modulator)
                     for (LaneBlock& block : oscillator)
                         in.fill(&block[0][0], kBlockFloats, [&] { return in.any(-1.5f, 1.5f); });
                 in.fill(&d.noise[0][0], kBlockFloats, [&] { return in.any(-1.0f, 1.0f); });
                 for (LaneBlock& block : d.panned)
                     std::fill(&block[0][0], &block[0][0] + kBlockFloats, talvane::testing::kUntouched);
-                in.fill(&d.voices[0][0], kSubBlockInternalSamples * lanes::kStereoLanes, [&] { return in.any(-1.0f, 1.0f); });
+                in.fill(&d.voices[0][0], kSubBlockInternalSamples * lanes::kStereoLanes,
+                        [&] { return in.any(-1.0f, 1.0f); });
                 // The settings are parameters' values, never NaN; the FM amount is 0 in half the runs.
                 Oscillator settings = {};
                 settings.stretch = in.uniform(0.0f, 1.0f);
@@ -129,9 +131,9 @@ TEST_P(OscillatorKernel, ReadsModulatesPansAndMixesExactlyAsTheScalarStatement)
                 *actual = d;
                 reference::oscillator(expected->args(samples.data(), reading, variant, settings, lanes));
                 set->oscillator(actual->args(samples.data(), reading, variant, settings, lanes));
-                const std::string what = std::string(set->target) + ", reading " +
-                                         std::to_string(static_cast<int>(reading)) + ", " + std::to_string(active) +
-                                         " voices, variant " + std::to_string(variant);
+                const std::string what =
+                    std::string(set->target) + ", reading " + std::to_string(static_cast<int>(reading)) +
+                    ", " + std::to_string(active) + " voices, variant " + std::to_string(variant);
                 for (int c = 0; c < 2; ++c)
                 {
                     const std::string channel = what + ", channel " + std::to_string(c);
@@ -142,8 +144,8 @@ TEST_P(OscillatorKernel, ReadsModulatesPansAndMixesExactlyAsTheScalarStatement)
                         talvane::testing::expectSameLanes(expected->voices[j] + c * lanes::kRightLanes,
                                                           actual->voices[j] + c * lanes::kRightLanes, 1,
                                                           lanes::kVoiceLanes, lanes, channel + ", voice sum");
-                    talvane::testing::expectSameLanes(expected->phase[c], actual->phase[c], 1, lanes::kVoiceLanes,
-                                                      lanes, channel + ", phases");
+                    talvane::testing::expectSameLanes(expected->phase[c], actual->phase[c], 1,
+                                                      lanes::kVoiceLanes, lanes, channel + ", phases");
                 }
                 if (HasFailure())
                     return;

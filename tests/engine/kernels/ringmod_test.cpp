@@ -52,10 +52,12 @@ TEST_P(RingModulationKernel, AddsTheProductsExactlyAsTheScalarStatement)
         RingData& d = *expected;
         for (auto& oscillator : d.panned)
             for (LaneBlock& block : oscillator)
-                in.fill(&block[0][0], kSubBlockInternalSamples * lanes::kVoiceLanes, [&] { return in.any(-1.5f, 1.5f); });
+                in.fill(&block[0][0], kSubBlockInternalSamples * lanes::kVoiceLanes,
+                        [&] { return in.any(-1.5f, 1.5f); });
         for (HostRateLanes& rows : d.amountMod)
             in.fill(&rows[0][0], kSubBlockSamples * lanes::kVoiceLanes, [&] { return in.any(-1.0f, 1.0f); });
-        in.fill(&d.voices[0][0], kSubBlockInternalSamples * lanes::kStereoLanes, [&] { return in.any(-1.0f, 1.0f); });
+        in.fill(&d.voices[0][0], kSubBlockInternalSamples * lanes::kStereoLanes,
+                [&] { return in.any(-1.0f, 1.0f); });
         const float amount[3] = {in.any(0.0f, 1.0f), in.any(0.0f, 1.0f), in.any(0.0f, 1.0f)};
         *actual = d;
         reference::ringModulation(expected->args(amount, lanes));
@@ -63,8 +65,8 @@ TEST_P(RingModulationKernel, AddsTheProductsExactlyAsTheScalarStatement)
         for (int j = 0; j < kSubBlockInternalSamples; ++j)
             for (int c = 0; c < 2; ++c)
                 talvane::testing::expectSameLanes(expected->voices[j] + c * lanes::kRightLanes,
-                                                  actual->voices[j] + c * lanes::kRightLanes, 1, lanes::kVoiceLanes,
-                                                  lanes,
+                                                  actual->voices[j] + c * lanes::kRightLanes, 1,
+                                                  lanes::kVoiceLanes, lanes,
                                                   std::string(set->target) + ", " + std::to_string(active) +
                                                       " voices, channel " + std::to_string(c));
         if (HasFailure())

@@ -108,8 +108,10 @@ inline void ringModulation(const RingModulation& a)
             const float a23 = clamp01(a.amount[2] + (*a.amountMod[2])[j / 2][v]);
             for (int c = 0; c < 2; ++c)
             {
-                const float o1 = (*a.panned[0][c])[j][v], o2 = (*a.panned[1][c])[j][v], o3 = (*a.panned[2][c])[j][v];
-                a.voices[j][c * lanes::kRightLanes + v] += 0.25f * ((a13 * o1 + a23 * o2) * o3 + a12 * o1 * o2);
+                const float o1 = (*a.panned[0][c])[j][v], o2 = (*a.panned[1][c])[j][v],
+                            o3 = (*a.panned[2][c])[j][v];
+                a.voices[j][c * lanes::kRightLanes + v] +=
+                    0.25f * ((a13 * o1 + a23 * o2) * o3 + a12 * o1 * o2);
             }
         }
 }

@@ -39,7 +39,8 @@ TEST_P(TapSumKernel, SumsTheTapsInOrderForEveryOutputCount)
         reference::tapSum({tapRows, coefficients.data(), kTaps, expected.data(), count});
         set->tapSum({tapRows, coefficients.data(), kTaps, actual.data(), count});
         talvane::testing::expectSameLanes(expected.data(), actual.data(), 1, kMaxOutputs, count,
-                                          std::string(set->target) + ", " + std::to_string(count) + " outputs");
+                                          std::string(set->target) + ", " + std::to_string(count) +
+                                              " outputs");
         if (HasFailure())
             return;
     }
