@@ -7,6 +7,8 @@
 #include "gui/vstguibase.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace VSTGUI {
 
@@ -27,8 +29,9 @@ public:
     CCoord getSize() const { return size; }
     int32_t getStyle() const { return style; }
 
-    // The drawing library's face for this description (owned by the font); null if none is found.
-    NativeFont* getFontFace() const;
+    // The drawing library's face for this description set at `scale` times its size (owned by the
+    // font); null if none is found. A cairo face serves every size; GDI+ needs one per size.
+    NativeFont* getFontFace(double scale = 1.0) const;
     // What the system chose (fontconfig's file, or the GDI+ family's name), for diagnostics and tests.
     std::string getResolvedFile() const;
 
@@ -39,6 +42,10 @@ private:
     CCoord size;
     int32_t style;
     mutable NativeFont* face = nullptr;
+#ifdef _WIN32
+    NativeFont* createScaledFace(double scale) const;
+    mutable std::vector<std::pair<double, NativeFont*>> scaledFaces;
+#endif
     mutable std::string resolvedFile;
     mutable bool resolved = false;
 };

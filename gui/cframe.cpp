@@ -49,10 +49,16 @@ bool takesMouse(CView* view, const CPoint& where, const CButtonState& buttons)
     return view->isVisible() && view->getMouseEnabled() && view->hitTest(where, buttons);
 }
 
+double scaleOf(const void* systemWindow)
+{
+    const auto* parent = static_cast<const PlatformParent*>(systemWindow);
+    return parent && parent->scaleFactor > 0 ? parent->scaleFactor : 1.0;
+}
+
 } // namespace
 
 CFrame::CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* frameEditor)
-    : CView(size), editor(frameEditor)
+    : CView(size), editor(frameEditor), scaleFactor(scaleOf(systemWindow))
 {
     frame = this;
     platform = createPlatformFrame(*this, static_cast<const PlatformParent*>(systemWindow));
@@ -167,12 +173,36 @@ bool CFrame::setSize(CCoord width, CCoord height)
 {
     if (width <= 0 || height <= 0)
         return false;
-    if (platform && !platform->setSize(static_cast<int>(width), static_cast<int>(height)))
+    if (platform && !platform->setSize(static_cast<int>(toDevice(width, scaleFactor)),
+                                       static_cast<int>(toDevice(height, scaleFactor))))
         return false;
     size.setWidth(width).setHeight(height);
     invalidRects.clear();
     invalid();
     return true;
+}
+
+bool CFrame::setScaleFactor(double scale)
+{
+    if (!(scale > 0))
+        return false;
+    if (scale == scaleFactor)
+        return true;
+    // The pop-up was laid out and placed for the old scale.
+    cancelPopup();
+    const double previous = scaleFactor;
+    scaleFactor = scale;
+    if (!setSize(size.getWidth(), size.getHeight()))
+    {
+        scaleFactor = previous;
+        return false;
+    }
+    return true;
+}
+
+CPoint CFrame::getDeviceSize() const
+{
+    return CPoint(toDevice(size.getWidth(), scaleFactor), toDevice(size.getHeight(), scaleFactor));
 }
 
 void CFrame::invalid()
@@ -224,12 +254,12 @@ void CFrame::redrawInvalid()
     const std::vector<CRect> areas = std::move(invalidRects);
     invalidRects.clear();
     {
-        CImageDrawContext context(target);
+        CImageDrawContext context(target, scaleFactor);
         for (const CRect& area : areas)
             drawRect(&context, area);
     }
     for (const CRect& area : areas)
-        platform->present(area);
+        platform->present(toDevice(area, scaleFactor));
 }
 
 void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
@@ -258,6 +288,16 @@ void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
 }
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons)
+{
+    const CMouseEventResult result = dispatchMouseDown(where, buttons);
+    // Only where no view is: a press on a view that declined it stays unhandled.
+    if (result == kMouseEventNotHandled && editor && !getViewAt(where) &&
+        editor->onBackgroundMouseDown(where, buttons))
+        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    return result;
+}
+
+CMouseEventResult CFrame::dispatchMouseDown(CPoint& where, const CButtonState& buttons)
 {
     cancelPopup();
     // A press ends the hovering: the view under the pointer hears that the mouse left it.
@@ -350,15 +390,29 @@ bool CFrame::onWheel(const CPoint& where, const float& distance, const CButtonSt
 
 bool CFrame::openPopup(COptionMenu* menu)
 {
-    if (!menu || !platform || popup || !isChild(menu))
+    if (!menu || !isChild(menu))
         return false;
-    auto newPopup = std::make_unique<MenuPopup>(menu);
-    const CPoint popupSize = newPopup->getSize();
     const CRect& menuRect = menu->getViewSize();
-    const CPoint origin =
-        (menu->getStyle() & kPopupStyle) ? menuRect.getTopLeft() : CPoint(menuRect.left, menuRect.bottom);
-    popup = std::move(newPopup);
-    if (!platform->openPopup(CRect(origin, popupSize)))
+    return showPopup(menu, (menu->getStyle() & kPopupStyle) ? menuRect.getTopLeft()
+                                                            : CPoint(menuRect.left, menuRect.bottom));
+}
+
+bool CFrame::openPopupAt(COptionMenu* menu, const CPoint& where)
+{
+    return menu && showPopup(menu, where);
+}
+
+bool CFrame::showPopup(COptionMenu* menu, const CPoint& origin)
+{
+    if (!platform || popup)
+        return false;
+    popup = std::make_unique<MenuPopup>(menu, scaleFactor);
+    // The pop-up's pixels start at the device position of its corner and are drawn from its own
+    // (0, 0), so its size is scaled on its own.
+    const CPoint popupSize = popup->getSize();
+    const CRect area(CPoint(toDevice(origin.x, scaleFactor), toDevice(origin.y, scaleFactor)),
+                     CPoint(toDevice(popupSize.x, scaleFactor), toDevice(popupSize.y, scaleFactor)));
+    if (!platform->openPopup(area))
     {
         popup.reset();
         return false;

@@ -1,6 +1,10 @@
 // The frame: the top of the view hierarchy inside the host's window. It owns the views added to it,
 // draws its background and the views from the idle timer, dispatches mouse events to the view under
 // the pointer and hosts the pop-up of a list.
+//
+// Views live in frame coordinates, the layout's pixels at 100 %. The frame is shown at a scale
+// factor: its window and back buffer have toDevice(size) pixels, everything is drawn at that
+// resolution, and the window system's mouse positions come back through pointFromDevice.
 #pragma once
 
 #include "gui/cview.h"
@@ -24,6 +28,12 @@ public:
     // Told by the frame whenever a control begins or ends an edit; `index` is the control's tag.
     virtual bool beginEdit(int32_t /*index*/) { return false; }
     virtual bool endEdit(int32_t /*index*/) { return false; }
+    // A press on the frame's background, where there is no view (frame coordinates); true if the
+    // editor did something with it, such as opening a context menu.
+    virtual bool onBackgroundMouseDown(const CPoint& /*where*/, const CButtonState& /*buttons*/)
+    {
+        return false;
+    }
     virtual CFrame* getFrame() const { return frame; }
 
 protected:
@@ -36,8 +46,8 @@ protected:
 class CFrame : public CView
 {
 public:
-    // `systemWindow` is the PlatformParent the editor base handed to open(), or null for a frame
-    // that draws offscreen only.
+    // `systemWindow` is the PlatformParent the editor base handed to open(), which also says the
+    // scale to show the frame at, or null for a frame that draws offscreen only, at 100 %.
     CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
     ~CFrame() override;
 
@@ -65,7 +75,17 @@ public:
     void beginEdit(int32_t tag);
     void endEdit(int32_t tag);
 
+    // In frame coordinates; the window takes the size at the frame's scale.
     bool setSize(CCoord width, CCoord height);
+
+    // Device pixels per frame unit. A new scale keeps the frame's size in frame coordinates,
+    // resizes the window, closes an open pop-up and redraws everything.
+    double getScaleFactor() const { return scaleFactor; }
+    bool setScaleFactor(double scale);
+    // The window's size in device pixels.
+    CPoint getDeviceSize() const;
+    // A position in the window's pixels (mouse input), in frame coordinates.
+    CPoint pointFromDevice(const CPoint& pixel) const { return fromDevice(pixel, scaleFactor); }
 
     // Called every idle period: marks dirty views invalid and redraws every invalid area.
     void idle();
@@ -86,10 +106,15 @@ public:
 
     // The pop-up of a list. The menu is held until the pop-up closes.
     bool openPopup(COptionMenu* menu);
+    // The pop-up of a menu that is not one of the frame's views (a context menu), its top-left
+    // corner at `where`.
+    bool openPopupAt(COptionMenu* menu, const CPoint& where);
     bool isPopupOpen() const { return popup != nullptr; }
     MenuPopup* getPopup() const { return popup.get(); }
     void cancelPopup();
-    // From the platform: pop-up coordinates (0, 0 at the pop-up's top-left corner).
+    // From the platform: pop-up coordinates (0, 0 at the pop-up's top-left corner), in frame
+    // units: the platform draws the pop-up with a context at the frame's scale and converts the
+    // mouse's pixels with pointFromDevice.
     void drawPopup(CDrawContext& context);
     void popupMouseMoved(const CPoint& where);
     void popupMouseDown(const CPoint& where);
@@ -97,6 +122,8 @@ public:
     IPlatformFrame* getPlatformFrame() const { return platform.get(); }
 
 private:
+    CMouseEventResult dispatchMouseDown(CPoint& where, const CButtonState& buttons);
+    bool showPopup(COptionMenu* menu, const CPoint& origin);
     void finishPopup(int32_t chosenIndex);
     void updateMouseOver(CPoint& where, const CButtonState& buttons);
     void forgetPointerTargets(const CView* view);
@@ -110,6 +137,7 @@ private:
     CView* mouseDownView = nullptr;
     CView* mouseOverView = nullptr;
     CColor backgroundColor = kGreyCColor;
+    double scaleFactor;
 };
 
 } // namespace VSTGUI

@@ -1,10 +1,12 @@
-// Points, rectangles and colours in frame pixels. Rectangles are (left, top, right, bottom) with
-// right and bottom exclusive.
+// Points, rectangles and colours in frame coordinates. Rectangles are (left, top, right, bottom)
+// with right and bottom exclusive. Frame coordinates are the pixels of the layout at 100 %; a frame
+// shown at another scale draws into device pixels (see toDevice below).
 #pragma once
 
 #include "gui/vstguibase.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace VSTGUI {
 
@@ -123,6 +125,26 @@ struct CColor
     }
     bool operator!=(const CColor& other) const { return !(*this == other); }
 };
+
+// Frame coordinates to the device pixels of a frame shown at `scale`: every edge goes to its
+// nearest whole pixel, so rectangles that share an edge at 100 % share it at every scale, and a
+// whole-pixel rectangle at 100 % stays the same rectangle at scale 1.
+inline CCoord toDevice(CCoord value, double scale)
+{
+    return std::round(value * scale);
+}
+
+inline CRect toDevice(const CRect& rect, double scale)
+{
+    return CRect(toDevice(rect.left, scale), toDevice(rect.top, scale), toDevice(rect.right, scale),
+                 toDevice(rect.bottom, scale));
+}
+
+// A device pixel position (mouse input) in frame coordinates.
+inline CPoint fromDevice(const CPoint& pixel, double scale)
+{
+    return CPoint(pixel.x / scale, pixel.y / scale);
+}
 
 constexpr CColor MakeCColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha = 255)
 {

@@ -29,7 +29,8 @@ constexpr CColor kPopupColumnRuleColor = MakeCColor(52, 57, 66);
 
 } // namespace
 
-MenuPopup::MenuPopup(COptionMenu* popupMenu) : menu(popupMenu), font(new CFontDesc("Arial", kPopupFontSize))
+MenuPopup::MenuPopup(COptionMenu* popupMenu, double popupScale)
+    : menu(popupMenu), font(new CFontDesc("Arial", kPopupFontSize)), scale(popupScale)
 {
     menu->remember();
     layout();
@@ -60,7 +61,7 @@ void MenuPopup::layout()
                 break;
             columnHeight += item->isSeparator() ? kSeparatorHeight : kEntryHeight;
             if (!item->isSeparator())
-                width = std::max(width, std::ceil(measureStringWidth(font, item->getTitle().c_str())));
+                width = std::max(width, std::ceil(measureStringWidth(font, item->getTitle().c_str(), scale)));
         }
         width += kCheckWidth + kRightPadding;
         columnLefts.push_back(left);

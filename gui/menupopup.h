@@ -1,5 +1,6 @@
 // The pop-up of an option menu: its entries laid out in columns, drawn through a CDrawContext, and
-// the entry under a point. Platform code only shows the surface and forwards the mouse.
+// the entry under a point. Platform code only shows the surface and forwards the mouse. The layout
+// is in frame units, with the text measured as it is set at the frame's scale.
 #pragma once
 
 #include "gui/cgeometry.h"
@@ -16,7 +17,7 @@ class MenuPopup
 {
 public:
     // Holds a reference to the menu while open.
-    explicit MenuPopup(COptionMenu* menu);
+    explicit MenuPopup(COptionMenu* menu, double scale = 1.0);
     ~MenuPopup();
     MenuPopup(const MenuPopup&) = delete;
     MenuPopup& operator=(const MenuPopup&) = delete;
@@ -41,6 +42,7 @@ private:
 
     COptionMenu* menu;
     CFontDesc* font;
+    double scale;
     int32_t perColumn = 1;
     std::vector<CCoord> columnLefts;
     std::vector<CCoord> columnWidths;

@@ -6,11 +6,16 @@
 
 namespace VSTGUI {
 
+struct VectorPicture;
+
 struct EmbeddedResource
 {
     const char* name;
+    // The PNG picture at 100 %.
     const unsigned char* data;
     std::size_t size;
+    // What it was painted from, to paint it at other scales; null for a plain picture.
+    const VectorPicture* picture;
 };
 
 extern const EmbeddedResource kEmbeddedResources[];

@@ -1,9 +1,11 @@
 // Interface IDs that Debian's SDK subset declares in its headers but defines nowhere.
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
 namespace Steinberg {
 DEF_CLASS_IID(IPlugView)
 DEF_CLASS_IID(IPlugFrame)
+DEF_CLASS_IID(IPlugViewContentScaleSupport)
 // The run loop interfaces exist where the SDK declares them: on Linux.
 #if SMTG_OS_LINUX
 namespace Linux {

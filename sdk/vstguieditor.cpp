@@ -10,12 +10,76 @@
 namespace Steinberg {
 namespace Vst {
 
-VSTGUIEditor::VSTGUIEditor(EditController* controller, ViewRect* size) : EditorView(controller, size) {}
+VSTGUIEditor::VSTGUIEditor(EditController* controller, ViewRect* size) : EditorView(controller, size)
+{
+    if (size)
+    {
+        editorWidth = size->getWidth();
+        editorHeight = size->getHeight();
+    }
+}
 
 VSTGUIEditor::~VSTGUIEditor()
 {
     stopTimer();
     releaseHostRunLoop(runLoop);
+}
+
+void VSTGUIEditor::setEditorSize(int32 width, int32 height)
+{
+    editorWidth = width;
+    editorHeight = height;
+    if (!frame)
+        setRect(ViewRect(0, 0, toDeviceSize(width), toDeviceSize(height)));
+}
+
+int32 VSTGUIEditor::toDeviceSize(double editorUnits) const
+{
+    return static_cast<int32>(VSTGUI::toDevice(editorUnits, getScaleFactor()));
+}
+
+tresult PLUGIN_API VSTGUIEditor::setContentScaleFactor(ScaleFactor factor)
+{
+    if (!(factor >= kMinContentScale && factor <= kMaxContentScale))
+        return kInvalidArgument;
+    if (factor != contentScale)
+    {
+        contentScale = factor;
+        // The host asked for the scale: it stays even if the host then refuses the size.
+        applyScale();
+    }
+    return kResultTrue;
+}
+
+bool VSTGUIEditor::setZoomFactor(double zoom)
+{
+    if (!(zoom > 0))
+        return false;
+    if (zoom == zoomFactor)
+        return true;
+    const double previous = zoomFactor;
+    zoomFactor = zoom;
+    if (applyScale())
+        return true;
+    zoomFactor = previous;
+    applyScale();
+    return false;
+}
+
+bool VSTGUIEditor::applyScale()
+{
+    const double scale = getScaleFactor();
+    // An open frame keeps its size in editor units (a host may have grown it); a closed editor
+    // opens at its own size.
+    const double width = frame ? frame->getWidth() : editorWidth;
+    const double height = frame ? frame->getHeight() : editorHeight;
+    ViewRect size(0, 0, toDeviceSize(width), toDeviceSize(height));
+    setRect(size);
+    if (!frame)
+        return true;
+    frame->setScaleFactor(scale);
+    // The host answers with onSize, now or later.
+    return !plugFrame || plugFrame->resizeView(this, &size) == kResultTrue;
 }
 
 void VSTGUIEditor::setIdleRate(int32 milliseconds)
@@ -63,6 +127,7 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
     runLoop = findHostRunLoop(plugFrame);
 
     platformParent = VSTGUI::PlatformParent();
+    platformParent.scaleFactor = getScaleFactor();
     if (std::strcmp(type, VSTGUI::kPlatformTypeX11EmbedWindowID) == 0)
     {
         // Without the host's run loop the window would never see an event.
@@ -88,7 +153,8 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
         return kResultFalse;
     }
 
-    ViewRect frameRect(0, 0, static_cast<int32>(frame->getWidth()), static_cast<int32>(frame->getHeight()));
+    const VSTGUI::CPoint deviceSize = frame->getDeviceSize();
+    ViewRect frameRect(0, 0, static_cast<int32>(deviceSize.x), static_cast<int32>(deviceSize.y));
     setRect(frameRect);
     if (plugFrame)
         plugFrame->resizeView(this, &frameRect);
@@ -109,8 +175,13 @@ tresult PLUGIN_API VSTGUIEditor::onSize(ViewRect* newSize)
 {
     if (!newSize)
         return kInvalidArgument;
+    // The frame keeps its size in editor units unless the host gave it other pixels than that.
     if (frame)
-        frame->setSize(newSize->getWidth(), newSize->getHeight());
+    {
+        const VSTGUI::CPoint deviceSize = frame->getDeviceSize();
+        if (deviceSize.x != newSize->getWidth() || deviceSize.y != newSize->getHeight())
+            frame->setSize(newSize->getWidth() / getScaleFactor(), newSize->getHeight() / getScaleFactor());
+    }
     return EditorView::onSize(newSize);
 }
 

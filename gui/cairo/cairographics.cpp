@@ -39,6 +39,11 @@ NativeImage* createImage(int width, int height)
     return cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, width), std::max(1, height));
 }
 
+NativeImage* createTransparentImage(int width, int height)
+{
+    return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, width), std::max(1, height));
+}
+
 NativeImage* decodePngImage(const unsigned char* data, std::size_t size)
 {
     if (!data)

@@ -16,7 +16,7 @@ CFontDesc::~CFontDesc()
         cairo_font_face_destroy(face);
 }
 
-cairo_font_face_t* CFontDesc::getFontFace() const
+cairo_font_face_t* CFontDesc::getFontFace(double /*scale*/) const
 {
     if (!resolved)
         resolve();

@@ -14,9 +14,6 @@ namespace VSTGUI {
 
 namespace {
 
-// Strokes of one pixel sit on pixel centres so that they cover exactly one row or column.
-constexpr Gdiplus::REAL kHalfPixel = 0.5f;
-
 Gdiplus::REAL real(CCoord value)
 {
     return static_cast<Gdiplus::REAL>(value);
@@ -49,8 +46,8 @@ public:
 
 } // namespace
 
-CImageDrawContext::CImageDrawContext(NativeImage* image)
-    : CDrawContext(image ? new Gdiplus::Graphics(image) : nullptr), target(image)
+CImageDrawContext::CImageDrawContext(NativeImage* image, double scale)
+    : CDrawContext(image ? new Gdiplus::Graphics(image) : nullptr, scale), target(image)
 {
     if (getNativeContext())
         prepare(*getNativeContext());
@@ -65,14 +62,14 @@ CImageDrawContext::~CImageDrawContext()
     }
 }
 
-CCoord measureStringWidth(CFontDesc* font, UTF8StringPtr text)
+CCoord measureStringWidth(CFontDesc* font, UTF8StringPtr text, double scale)
 {
     NativeImage* scratch = createImage(1, 1);
     if (!scratch)
         return 0;
     CCoord width = 0;
     {
-        CImageDrawContext measure(scratch);
+        CImageDrawContext measure(scratch, scale);
         measure.setFont(font);
         width = measure.getStringWidth(text);
     }
@@ -84,16 +81,19 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle style)
 {
     if (!native)
         return;
+    const CRect device = toDevice(rect, scaleFactor);
     if (style == kDrawFilled || style == kDrawFilledAndStroked)
     {
         Gdiplus::SolidBrush brush(gdiplus::toColor(fillColor));
-        native->FillRectangle(&brush, rectOf(rect));
+        native->FillRectangle(&brush, rectOf(device));
     }
     if (style == kDrawStroked || style == kDrawFilledAndStroked)
     {
-        Gdiplus::Pen pen(gdiplus::toColor(frameColor), 1.f);
-        native->DrawRectangle(&pen, real(rect.left) + kHalfPixel, real(rect.top) + kHalfPixel,
-                              real(rect.getWidth() - 1), real(rect.getHeight() - 1));
+        // The stroke's middle runs half its width inside the edge, so it covers whole pixels.
+        const Gdiplus::REAL width = real(std::max(1.0, std::round(scaleFactor)));
+        Gdiplus::Pen pen(gdiplus::toColor(frameColor), width);
+        native->DrawRectangle(&pen, real(device.left) + width / 2, real(device.top) + width / 2,
+                              real(device.getWidth()) - width, real(device.getHeight()) - width);
     }
 }
 
@@ -104,8 +104,8 @@ void CDrawContext::drawPolyline(const CPoint* points, int count, CCoord lineWidt
     std::vector<Gdiplus::PointF> line;
     line.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        line.emplace_back(real(points[i].x), real(points[i].y));
-    Gdiplus::Pen pen(gdiplus::toColor(frameColor), real(lineWidth));
+        line.emplace_back(real(points[i].x * scaleFactor), real(points[i].y * scaleFactor));
+    Gdiplus::Pen pen(gdiplus::toColor(frameColor), real(lineWidth * scaleFactor));
     const Gdiplus::SmoothingMode previous = native->GetSmoothingMode();
     native->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     native->DrawLines(&pen, line.data(), count);
@@ -115,14 +115,15 @@ void CDrawContext::drawPolyline(const CPoint* points, int count, CCoord lineWidt
 void CDrawContext::drawImage(NativeImage* image, const CRect& destination, const CPoint& offset, bool opaque,
                              float alpha)
 {
-    if (!native || !image || destination.isEmpty())
+    const CRect device = toDevice(destination, scaleFactor);
+    if (!native || !image || device.isEmpty())
         return;
     // Only the part of the destination that the image covers: GDI+ would stretch a source
     // rectangle that reaches beyond the image.
-    const CRect imageArea(destination.left - offset.x, destination.top - offset.y,
-                          destination.left - offset.x + image->GetWidth(),
-                          destination.top - offset.y + image->GetHeight());
-    CRect area = destination;
+    const CRect imageArea(device.left - offset.x, device.top - offset.y,
+                          device.left - offset.x + image->GetWidth(),
+                          device.top - offset.y + image->GetHeight());
+    CRect area = device;
     area.bound(imageArea);
     if (area.isEmpty())
         return;
@@ -155,7 +156,7 @@ void CDrawContext::drawImage(NativeImage* image, const CRect& destination, const
 
 bool CDrawContext::selectFont(bool antialias)
 {
-    if (!native || !font || !font->getFontFace())
+    if (!native || !font || !font->getFontFace(scaleFactor))
         return false;
     native->SetTextRenderingHint(antialias ? Gdiplus::TextRenderingHintAntiAliasGridFit
                                            : Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
@@ -171,9 +172,9 @@ CCoord CDrawContext::getStringWidth(UTF8StringPtr text)
         return 0;
     Gdiplus::RectF bounds;
     const TypographicFormat format;
-    native->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), font->getFontFace(), Gdiplus::PointF(0, 0),
-                          &format, &bounds);
-    return bounds.Width;
+    native->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), font->getFontFace(scaleFactor),
+                          Gdiplus::PointF(0, 0), &format, &bounds);
+    return bounds.Width / scaleFactor;
 }
 
 void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAlign align, bool antialias)
@@ -183,7 +184,7 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
     const std::wstring wide = gdiplus::widen(text);
     if (wide.empty())
         return;
-    Gdiplus::Font* face = font->getFontFace();
+    Gdiplus::Font* face = font->getFontFace(scaleFactor);
     Gdiplus::FontFamily family;
     face->GetFamily(&family);
     const INT faceStyle = face->GetStyle();
@@ -191,13 +192,14 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
     const double ascent = face->GetSize() * family.GetCellAscent(faceStyle) / emHeight;
     const double descent = face->GetSize() * family.GetCellDescent(faceStyle) / emHeight;
 
-    const CCoord width = getStringWidth(text);
-    double x = rect.left;
+    const CRect device = toDevice(rect, scaleFactor);
+    const CCoord width = getStringWidth(text) * scaleFactor;
+    double x = device.left;
     if (align == kCenterText)
-        x = rect.left + (rect.getWidth() - width) / 2;
+        x = device.left + (device.getWidth() - width) / 2;
     else if (align == kRightText)
-        x = rect.right - width;
-    const double baseline = rect.top + (rect.getHeight() + ascent - descent) / 2;
+        x = device.right - width;
+    const double baseline = device.top + (device.getHeight() + ascent - descent) / 2;
 
     pushClipRect(rect);
     Gdiplus::SolidBrush brush(gdiplus::toColor(fontColor));
@@ -214,7 +216,7 @@ void CDrawContext::pushClipRect(const CRect& rect)
     if (!native)
         return;
     savedStates.push_back(native->Save());
-    native->IntersectClip(rectOf(rect));
+    native->IntersectClip(rectOf(toDevice(rect, scaleFactor)));
 }
 
 void CDrawContext::popClipRect()

@@ -28,6 +28,9 @@ CFontDesc::CFontDesc(UTF8StringPtr fontName, CCoord fontSize, int32_t fontStyle)
 
 CFontDesc::~CFontDesc()
 {
+    // The scaled faces live within the GDI+ session that the face at 100 % holds.
+    for (const auto& [scale, scaled] : scaledFaces)
+        delete scaled;
     if (face)
     {
         delete face;
@@ -35,11 +38,35 @@ CFontDesc::~CFontDesc()
     }
 }
 
-NativeFont* CFontDesc::getFontFace() const
+NativeFont* CFontDesc::getFontFace(double scale) const
 {
     if (!resolved)
         resolve();
-    return face;
+    if (!face || scale == 1.0 || !(scale > 0))
+        return face;
+    for (const auto& [known, scaled] : scaledFaces)
+        if (known == scale)
+            return scaled;
+    NativeFont* scaled = createScaledFace(scale);
+    if (scaled)
+        scaledFaces.emplace_back(scale, scaled);
+    return scaled;
+}
+
+NativeFont* CFontDesc::createScaledFace(double scale) const
+{
+    // The family the face at 100 % resolved to, stand-ins included.
+    Gdiplus::FontFamily family;
+    if (face->GetFamily(&family) != Gdiplus::Ok)
+        return nullptr;
+    auto* scaled = new Gdiplus::Font(&family, static_cast<Gdiplus::REAL>(size * scale), gdiplusStyleOf(style),
+                                     Gdiplus::UnitPixel);
+    if (scaled->GetLastStatus() != Gdiplus::Ok)
+    {
+        delete scaled;
+        return nullptr;
+    }
+    return scaled;
 }
 
 std::string CFontDesc::getResolvedFile() const

@@ -102,23 +102,39 @@ bool findPngEncoder(CLSID& encoder)
 
 } // namespace
 
-NativeImage* createImage(int width, int height)
+namespace {
+
+// A new bitmap's pixels are undefined; it starts from `background`, as a fresh cairo image does
+// from black (opaque) or transparent black.
+NativeImage* createClearedImage(int width, int height, Gdiplus::PixelFormat format,
+                                const Gdiplus::Color& background)
 {
     if (!gdiplus::acquire())
         return nullptr;
-    auto* image = new Gdiplus::Bitmap(std::max(1, width), std::max(1, height), PixelFormat32bppRGB);
+    auto* image = new Gdiplus::Bitmap(std::max(1, width), std::max(1, height), format);
     if (image->GetLastStatus() != Gdiplus::Ok)
     {
         delete image;
         gdiplus::release();
         return nullptr;
     }
-    // A new bitmap's pixels are undefined; start from black, as a fresh cairo image does.
     {
         Gdiplus::Graphics graphics(image);
-        graphics.Clear(Gdiplus::Color(255, 0, 0, 0));
+        graphics.Clear(background);
     }
     return image;
+}
+
+} // namespace
+
+NativeImage* createImage(int width, int height)
+{
+    return createClearedImage(width, height, PixelFormat32bppRGB, Gdiplus::Color(255, 0, 0, 0));
+}
+
+NativeImage* createTransparentImage(int width, int height)
+{
+    return createClearedImage(width, height, PixelFormat32bppPARGB, Gdiplus::Color(0, 0, 0, 0));
 }
 
 NativeImage* decodePngImage(const unsigned char* data, std::size_t size)

@@ -36,6 +36,8 @@ namespace VSTGUI {
 
 // An opaque image of `width` x `height` pixels (at least 1 x 1), for back buffers and pop-ups.
 NativeImage* createImage(int width, int height);
+// An image with an alpha channel, transparent at first, for pictures drawn by code.
+NativeImage* createTransparentImage(int width, int height);
 // A PNG picture with its alpha channel; null if the bytes are no PNG.
 NativeImage* decodePngImage(const unsigned char* data, std::size_t size);
 void destroyImage(NativeImage* image);

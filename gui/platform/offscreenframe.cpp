@@ -49,19 +49,19 @@ void OffscreenFrame::closePopup()
 
 CMouseEventResult OffscreenFrame::mouseDown(const CPoint& where, int32_t buttons)
 {
-    CPoint point(where);
+    CPoint point = frame.pointFromDevice(where);
     return frame.onMouseDown(point, CButtonState(buttons));
 }
 
 CMouseEventResult OffscreenFrame::mouseMove(const CPoint& where, int32_t buttons)
 {
-    CPoint point(where);
+    CPoint point = frame.pointFromDevice(where);
     return frame.onMouseMoved(point, CButtonState(buttons));
 }
 
 CMouseEventResult OffscreenFrame::mouseUp(const CPoint& where, int32_t buttons)
 {
-    CPoint point(where);
+    CPoint point = frame.pointFromDevice(where);
     return frame.onMouseUp(point, CButtonState(buttons));
 }
 
@@ -80,7 +80,7 @@ void OffscreenFrame::doubleClick(const CPoint& where, int32_t buttons)
 
 bool OffscreenFrame::wheel(const CPoint& where, float distance, int32_t modifiers)
 {
-    return frame.onWheel(where, distance, CButtonState(modifiers));
+    return frame.onWheel(frame.pointFromDevice(where), distance, CButtonState(modifiers));
 }
 
 void OffscreenFrame::mouseLeave()
@@ -92,13 +92,13 @@ void OffscreenFrame::mouseLeave()
 void OffscreenFrame::popupMouseMove(const CPoint& where)
 {
     if (popupOpen)
-        frame.popupMouseMoved(where);
+        frame.popupMouseMoved(frame.pointFromDevice(where));
 }
 
 void OffscreenFrame::popupMouseDown(const CPoint& where)
 {
     if (popupOpen)
-        frame.popupMouseDown(where);
+        frame.popupMouseDown(frame.pointFromDevice(where));
 }
 
 CColor OffscreenFrame::getPixel(int x, int y) const
@@ -120,7 +120,7 @@ bool OffscreenFrame::saveScreenshot(const std::string& pngPath, bool withPopup) 
     {
         popupImage = createImage(static_cast<int>(std::ceil(popupArea.getWidth())),
                                  static_cast<int>(std::ceil(popupArea.getHeight())));
-        CImageDrawContext popupContext(popupImage);
+        CImageDrawContext popupContext(popupImage, frame.getScaleFactor());
         frame.drawPopup(popupContext);
     }
     NativeImage* image = createImage(width, height);

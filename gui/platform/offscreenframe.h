@@ -1,6 +1,7 @@
 // The offscreen backend: the frame draws into an image and input comes from the caller. Tests and
 // the screenshot tool use it to press, drag, double-click and scroll synthetically, to work a
-// list's pop-up and to read back pixels.
+// list's pop-up and to read back pixels. Like a window, it works in device pixels: at a scale
+// other than 100 % the input positions and pixels are those of the scaled picture.
 #pragma once
 
 #include "gui/platform/iplatformframe.h"
@@ -30,7 +31,7 @@ public:
     void closePopup() override;
     void invalidatePopup() override {}
 
-    // Synthetic input in frame coordinates; `buttons` holds buttons and modifiers (CButton bits).
+    // Synthetic input in the picture's pixels; `buttons` holds buttons and modifiers (CButton bits).
     CMouseEventResult mouseDown(const CPoint& where, int32_t buttons = kLButton);
     CMouseEventResult mouseMove(const CPoint& where, int32_t buttons = 0);
     CMouseEventResult mouseUp(const CPoint& where, int32_t buttons = kLButton);
@@ -41,10 +42,10 @@ public:
     // The pointer leaves the window.
     void mouseLeave();
 
-    // The pop-up of a list, if one is open; its area is in frame coordinates.
+    // The pop-up of a list, if one is open; its area is in the picture's pixels.
     bool isPopupOpen() const { return popupOpen; }
     CRect getPopupArea() const { return popupArea; }
-    // Input in pop-up coordinates.
+    // Input in the pop-up's pixels.
     void popupMouseMove(const CPoint& where);
     void popupMouseDown(const CPoint& where);
 

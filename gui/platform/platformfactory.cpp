@@ -21,9 +21,9 @@ bool isPlatformTypeSupported(const char* type)
 
 std::unique_ptr<IPlatformFrame> createPlatformFrame(CFrame& frame, const PlatformParent* parent)
 {
-    const CRect& size = frame.getViewSize();
-    const int width = static_cast<int>(size.getWidth());
-    const int height = static_cast<int>(size.getHeight());
+    const CPoint size = frame.getDeviceSize();
+    const int width = static_cast<int>(size.x);
+    const int height = static_cast<int>(size.y);
     if (!parent || parent->kind == PlatformKind::Offscreen)
         return std::make_unique<OffscreenFrame>(frame, width, height);
 #ifdef _WIN32

@@ -1,6 +1,6 @@
-// What a frame is opened in: the kind of window system and its parent handle. The editor base
-// passes a pointer to one of these as the `parent` of the editor's open(); the editor hands it on
-// to the CFrame constructor unchanged.
+// What a frame is opened in: the kind of window system, its parent handle and the scale to show
+// the frame at. The editor base passes a pointer to one of these as the `parent` of the editor's
+// open(); the editor hands it on to the CFrame constructor unchanged.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +40,8 @@ struct PlatformParent
     std::uintptr_t window = 0;
     // X11: the host's run loop, which delivers the X connection's events to the frame.
     Steinberg::Linux::IRunLoop* runLoop = nullptr;
+    // Device pixels per frame unit: the host's content scale times the editor's zoom.
+    double scaleFactor = 1.0;
 };
 
 } // namespace VSTGUI

@@ -297,7 +297,7 @@ std::intptr_t Win32Frame::onFrameMessage(HWND target, unsigned message, std::uin
             track.hwndTrack = target;
             trackingLeave = TrackMouseEvent(&track) != FALSE;
         }
-        CPoint where = pointOf(lParam);
+        CPoint where = frame.pointFromDevice(pointOf(lParam));
         frame.onMouseMoved(where, CButtonState(heldButtonsOf(wParam) | modifiersOf(wParam)));
         return 0;
     }
@@ -318,7 +318,8 @@ std::intptr_t Win32Frame::onFrameMessage(HWND target, unsigned message, std::uin
         POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ScreenToClient(window, &screen);
         const float distance = static_cast<float>(GET_WHEEL_DELTA_WPARAM(wParam)) / kWheelNotch;
-        if (frame.onWheel(CPoint(screen.x, screen.y), distance, CButtonState(modifiersOf(GET_KEYSTATE_WPARAM(wParam)))))
+        if (frame.onWheel(frame.pointFromDevice(CPoint(screen.x, screen.y)), distance,
+                          CButtonState(modifiersOf(GET_KEYSTATE_WPARAM(wParam)))))
             return 0;
         break;
     }
@@ -348,7 +349,7 @@ void Win32Frame::onButtonDown(int32_t button, std::uintptr_t wParam, std::intptr
     // The wheel goes to the window with the keyboard focus, and a drag keeps the mouse.
     SetFocus(window);
     SetCapture(window);
-    CPoint where = pointOf(lParam);
+    CPoint where = frame.pointFromDevice(pointOf(lParam));
     frame.onMouseDown(where, CButtonState(button | modifiersOf(wParam) | (doubleClick ? kDoubleClick : 0)));
 }
 
@@ -356,7 +357,7 @@ void Win32Frame::onButtonUp(int32_t button, std::uintptr_t wParam, std::intptr_t
 {
     if (heldButtonsOf(wParam) == 0 && GetCapture() == window)
         ReleaseCapture();
-    CPoint where = pointOf(lParam);
+    CPoint where = frame.pointFromDevice(pointOf(lParam));
     frame.onMouseUp(where, CButtonState(button | modifiersOf(wParam)));
 }
 
@@ -436,7 +437,7 @@ void Win32Frame::invalidatePopup()
 
 void Win32Frame::drawPopupImage()
 {
-    CImageDrawContext context(popupImage);
+    CImageDrawContext context(popupImage, frame.getScaleFactor());
     frame.drawPopup(context);
 }
 
@@ -464,13 +465,13 @@ std::intptr_t Win32Frame::onPopupMessage(HWND target, unsigned message, std::uin
         // Choosing an entry must not take the activation from the host's window.
         return MA_NOACTIVATE;
     case WM_MOUSEMOVE:
-        frame.popupMouseMoved(pointOf(lParam));
+        frame.popupMouseMoved(frame.pointFromDevice(pointOf(lParam)));
         return 0;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDOWN:
         // May close the pop-up, and this window with it: nothing of it is touched afterwards.
-        frame.popupMouseDown(pointOf(lParam));
+        frame.popupMouseDown(frame.pointFromDevice(pointOf(lParam)));
         return 0;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a switch of application, say): the choice is off.

@@ -301,7 +301,7 @@ void X11Frame::handleFrameEvent(XEvent& event)
     case ButtonPress:
     {
         const XButtonEvent& press = event.xbutton;
-        CPoint where(press.x, press.y);
+        CPoint where = frame.pointFromDevice(CPoint(press.x, press.y));
         if (press.button == kWheelUpButton || press.button == kWheelDownButton)
         {
             const float distance = press.button == kWheelUpButton ? 1.f : -1.f;
@@ -326,7 +326,7 @@ void X11Frame::handleFrameEvent(XEvent& event)
         const int32_t bit = buttonBit(release.button);
         if (!bit)
             break;
-        CPoint where(release.x, release.y);
+        CPoint where = frame.pointFromDevice(CPoint(release.x, release.y));
         frame.onMouseUp(where, CButtonState(bit | modifiersOf(release.state)));
         break;
     }
@@ -336,21 +336,21 @@ void X11Frame::handleFrameEvent(XEvent& event)
         while (XCheckTypedWindowEvent(display, window, MotionNotify, &event))
         {}
         const XMotionEvent& motion = event.xmotion;
-        CPoint where(motion.x, motion.y);
+        CPoint where = frame.pointFromDevice(CPoint(motion.x, motion.y));
         frame.onMouseMoved(where, CButtonState(heldButtonsOf(motion.state) | modifiersOf(motion.state)));
         break;
     }
     case EnterNotify:
     {
         const XCrossingEvent& crossing = event.xcrossing;
-        CPoint where(crossing.x, crossing.y);
+        CPoint where = frame.pointFromDevice(CPoint(crossing.x, crossing.y));
         frame.onMouseMoved(where, CButtonState(heldButtonsOf(crossing.state) | modifiersOf(crossing.state)));
         break;
     }
     case LeaveNotify:
     {
         const XCrossingEvent& crossing = event.xcrossing;
-        CPoint where(crossing.x, crossing.y);
+        CPoint where = frame.pointFromDevice(CPoint(crossing.x, crossing.y));
         frame.onMouseExited(where, CButtonState(modifiersOf(crossing.state)));
         break;
     }
@@ -418,7 +418,7 @@ void X11Frame::drawPopup()
     if (!popupSurface)
         return;
     {
-        CImageDrawContext context(popupSurface);
+        CImageDrawContext context(popupSurface, frame.getScaleFactor());
         frame.drawPopup(context);
     }
     putImage(popupWindow, popupSurface,
@@ -437,12 +437,12 @@ void X11Frame::handlePopupEvent(XEvent& event)
     case MotionNotify:
         while (XCheckTypedWindowEvent(display, popupWindow, MotionNotify, &event))
         {}
-        frame.popupMouseMoved(CPoint(event.xmotion.x, event.xmotion.y));
+        frame.popupMouseMoved(frame.pointFromDevice(CPoint(event.xmotion.x, event.xmotion.y)));
         break;
     case ButtonPress:
         // The wheel does not choose anything.
         if (buttonBit(event.xbutton.button))
-            frame.popupMouseDown(CPoint(event.xbutton.x, event.xbutton.y));
+            frame.popupMouseDown(frame.pointFromDevice(CPoint(event.xbutton.x, event.xbutton.y)));
         break;
     default:
         break;

@@ -117,6 +117,12 @@ tresult PLUGIN_API TalvaneController::setParamNormalized(ParamID id, ParamValue 
     return result;
 }
 
+void TalvaneController::setEditorZoom(int percent)
+{
+    if (talvane::isZoomStep(percent))
+        editorZoom = percent;
+}
+
 IPlugView* PLUGIN_API TalvaneController::createView(FIDString name)
 {
     // The whole name must match, terminator included: "editorx" is not the editor.

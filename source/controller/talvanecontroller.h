@@ -2,6 +2,7 @@
 // reading of the processor's saved state, the MIDI controller mapping and the editor's creation.
 #pragma once
 
+#include "source/editor/editorzoom.h"
 #include "source/params/paramids.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -42,6 +43,12 @@ public:
                                                    CtrlNumber midiControllerNumber,
                                                    ParamID& id) SMTG_OVERRIDE;
 
+    // The editor's zoom in percent (one of talvane::kZoomSteps): kept with the instance, so that a
+    // new editor view opens at the zoom last chosen.
+    int getEditorZoom() const { return editorZoom; }
+    // Ignores a zoom that is not a step.
+    void setEditorZoom(int percent);
+
     // EditController: an open editor view came, went or is being destroyed.
     void editorAttached(EditorView* editor) SMTG_OVERRIDE;
     void editorRemoved(EditorView* editor) SMTG_OVERRIDE;
@@ -62,6 +69,7 @@ protected:
     };
 
     float controllerValues[talvane::kNumParams] = {};
+    int editorZoom = talvane::kDefaultZoomPercent;
     std::vector<AttachedEditor> editorViews; // in order of attachment
 };
 

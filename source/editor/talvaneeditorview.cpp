@@ -1,6 +1,7 @@
 #include "source/editor/talvaneeditorview.h"
 
 #include "source/controller/talvanecontroller.h"
+#include "source/editor/editorzoom.h"
 #include "source/editor/switchercmoviebitmap.h"
 #include "source/editor/tlknob.h"
 #include "source/params/paramtable.h"
@@ -35,7 +36,7 @@ constexpr float kSwitcherValuePerPage = 0.5f;
 constexpr float kPitchBendCentre = 0.5f;
 // The destination lists show their 84 entries in columns of this many.
 constexpr int32_t kDestinationsPerColumn = 12;
-// The editor may be widened and heightened by up to this much.
+// The editor may be widened and heightened by up to this much (editor units).
 constexpr int32 kMaxGrowth = 50;
 
 // Labels take 8-bit text: at most this many bytes of a value text, plus the terminator.
@@ -159,10 +160,11 @@ bool isParameter(ParamID id)
 } // namespace
 
 TalvaneEditorView::TalvaneEditorView(TalvaneController* editController)
-    : VSTGUIEditor(editController, nullptr)
+    : VSTGUIEditor(editController, nullptr),
+      zoomPercent(editController ? editController->getEditorZoom() : talvane::kDefaultZoomPercent)
 {
-    ViewRect size(0, 0, talvane::kEditorWidth, talvane::kEditorHeight);
-    setRect(size);
+    setEditorSize(talvane::kEditorWidth, talvane::kEditorHeight);
+    setZoomFactor(talvane::zoomFactorOf(zoomPercent));
     setIdleRate(kIdleRate);
 }
 
@@ -499,13 +501,38 @@ tresult PLUGIN_API TalvaneEditorView::checkSizeConstraint(ViewRect* rect)
 {
     if (!rect)
         return kInvalidArgument;
-    const int32 width =
-        std::clamp(rect->getWidth(), talvane::kEditorWidth, talvane::kEditorWidth + kMaxGrowth);
-    const int32 height =
-        std::clamp(rect->getHeight(), talvane::kEditorHeight, talvane::kEditorHeight + kMaxGrowth);
+    const int32 width = std::clamp(rect->getWidth(), toDeviceSize(talvane::kEditorWidth),
+                                   toDeviceSize(talvane::kEditorWidth + kMaxGrowth));
+    const int32 height = std::clamp(rect->getHeight(), toDeviceSize(talvane::kEditorHeight),
+                                    toDeviceSize(talvane::kEditorHeight + kMaxGrowth));
     rect->right = rect->left + width;
     rect->bottom = rect->top + height;
     return kResultOk;
+}
+
+bool TalvaneEditorView::setZoom(int percent)
+{
+    if (!talvane::isZoomStep(percent))
+        return false;
+    if (percent == zoomPercent)
+        return true;
+    if (!setZoomFactor(talvane::zoomFactorOf(percent)))
+        return false;
+    zoomPercent = percent;
+    if (TalvaneController* editController = owner())
+        editController->setEditorZoom(percent);
+    return true;
+}
+
+bool TalvaneEditorView::onBackgroundMouseDown(const CPoint& where, const CButtonState& buttons)
+{
+    return frame && buttons.isRightButton() && zoomMenu.open(*frame, where, zoomPercent);
+}
+
+TalvaneController* TalvaneEditorView::owner() const
+{
+    // Made only by TalvaneController::createView.
+    return static_cast<TalvaneController*>(controller);
 }
 
 tresult PLUGIN_API TalvaneEditorView::findParameter(int32 /*xPos*/, int32 /*yPos*/, ParamID& /*resultTag*/)

@@ -3,10 +3,15 @@
 // LFOs, matrices). Only the controls of the page on show exist. The editor keeps no values of its
 // own: controls read the controller when they are created, every user change goes to the controller
 // and the host as one begin/perform/end edit, and the controller pushes every value back here.
+//
+// The window is shown at the host's content scale times the musician's zoom (a right-click on the
+// background offers the zoom steps); the layout stays that of 1066 x 544 at every scale. The zoom
+// chosen last is kept by the controller, and a new view opens at it.
 #pragma once
 
 #include "source/controller/parameterdisplay.h"
 #include "source/editor/editorlayout.h"
+#include "source/editor/zoommenu.h"
 #include "source/params/paramids.h"
 
 #include "sdk/vstguieditor.h"
@@ -48,8 +53,18 @@ public:
     // Shows modulation page 0, 1 or 2: creates its controls, then removes the other pages'.
     void switchPage(int32 page);
 
-    // IPlugView: the window may grow by up to 50 pixels each way, never shrink.
+    // IPlugView: the window may grow by up to 50 units each way, never shrink (in pixels at the
+    // view's scale).
     tresult PLUGIN_API checkSizeConstraint(ViewRect* rect) override;
+
+    // The zoom in percent, one of talvane::kZoomSteps. A new zoom resizes an open editor and is
+    // kept by the controller; false (nothing changed) for a zoom that is no step or a size the
+    // host refuses.
+    int getZoom() const { return zoomPercent; }
+    bool setZoom(int percent);
+
+    // VSTGUIEditorInterface: a right-click where no control takes it opens the zoom menu.
+    bool onBackgroundMouseDown(const VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
 
     // The frame's notifications of control edits: the editor sends a complete edit per change
     // (valueChanged) instead, so there is no gesture spanning a whole drag.
@@ -102,6 +117,7 @@ private:
     bool isShownControl(const VSTGUI::CControl* control, ParamID& id) const;
     float controllerValue(ParamID id) const;
     void showValueText(ParamID id);
+    TalvaneController* owner() const;
 
     int32 currentPage = talvane::kEnvelopePage;
     VSTGUI::CControl* controls[talvane::kNumParams] = {};
@@ -117,6 +133,9 @@ private:
     VSTGUI::CFontDesc* labelFont = nullptr;
     VSTGUI::CFontDesc* menuFont = nullptr;
     VSTGUI::CFontDesc* waveMenuFont = nullptr;
+
+    int zoomPercent;
+    ZoomMenu zoomMenu{[this](int percent) { setZoom(percent); }};
 };
 
 } // namespace Vst

@@ -20,6 +20,8 @@
 #include "gui/platform/offscreenframe.h"
 #include "gui/platform/platformparent.h"
 
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -104,7 +106,8 @@ int mismatches(const WindowPicture& actual, const WindowPicture& expected, RECT 
 class ReferenceEditor
 {
 public:
-    ReferenceEditor() : editor(plugin.createEditor()) {}
+    // `scale`: the host's content scale the window shows the editor at.
+    explicit ReferenceEditor(double scale = 1.0) : editor(plugin.createEditor()), scale(scale) {}
     ~ReferenceEditor() { editor->release(); }
     ReferenceEditor(const ReferenceEditor&) = delete;
     ReferenceEditor& operator=(const ReferenceEditor&) = delete;
@@ -118,8 +121,9 @@ public:
         if (!open())
             return picture;
         editor->getFrame()->idle();
-        picture.width = talvane::kEditorWidth;
-        picture.height = talvane::kEditorHeight;
+        const VSTGUI::CPoint size = editor->getFrame()->getDeviceSize();
+        picture.width = static_cast<int>(size.x);
+        picture.height = static_cast<int>(size.y);
         for (int y = 0; y < picture.height; ++y)
             for (int x = 0; x < picture.width; ++x)
             {
@@ -131,8 +135,8 @@ public:
         return picture;
     }
 
-    // The pop-up of list `id` as it opens: its area in editor coordinates and the centre of entry
-    // `index` in pop-up coordinates.
+    // The pop-up of list `id` as it opens: its area in the editor window's pixels and the centre of
+    // entry `index` in the pop-up's pixels.
     struct Popup
     {
         RECT area;
@@ -144,7 +148,7 @@ public:
         if (!open())
             return popup;
         const POINT list = centreOf(id);
-        screen()->click(VSTGUI::CPoint(list.x, list.y));
+        screen()->click(VSTGUI::CPoint(VSTGUI::toDevice(list.x, scale), VSTGUI::toDevice(list.y, scale)));
         EXPECT_TRUE(screen()->isPopupOpen());
         if (screen()->isPopupOpen())
         {
@@ -152,7 +156,8 @@ public:
             popup.area = RECT{static_cast<LONG>(area.left), static_cast<LONG>(area.top),
                               static_cast<LONG>(area.right), static_cast<LONG>(area.bottom)};
             const VSTGUI::CPoint centre = editor->getFrame()->getPopup()->entryRect(index).getCenter();
-            popup.entryCentre = POINT{static_cast<LONG>(centre.x), static_cast<LONG>(centre.y)};
+            popup.entryCentre = POINT{static_cast<LONG>(VSTGUI::toDevice(centre.x, scale)),
+                                      static_cast<LONG>(VSTGUI::toDevice(centre.y, scale))};
         }
         editor->close();
         return popup;
@@ -162,6 +167,7 @@ private:
     bool open()
     {
         VSTGUI::PlatformParent offscreen;
+        offscreen.scaleFactor = scale;
         EXPECT_TRUE(editor->open(&offscreen));
         if (!editor->getFrame())
             return false;
@@ -172,6 +178,7 @@ private:
 
     ControllerWithHost plugin;
     Vst::TalvaneEditorView* editor;
+    double scale;
     int shownPage = talvane::kLfoPage;
 };
 
@@ -629,6 +636,73 @@ TEST_F(ListPopupInAWindow, AClickElsewhereClosesThePopupWithoutAnEdit)
     EXPECT_TRUE(pluginPopups().empty()) << "a click beyond the window left the pop-up open";
     EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
     EXPECT_NE(openPopup(), nullptr);
+}
+
+// ---- the host's scale ---------------------------------------------------------------------------
+
+TEST_F(EditorInAWindow, AtTheHostsScaleItGrowsAndTakesInputAtTheScaledPlaces)
+{
+    // As a Windows host on a monitor at 200 %: told after attaching.
+    constexpr int kScale = 2;
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    ASSERT_EQ(
+        host.view()->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),
+        kResultOk);
+    ASSERT_EQ(scaling->setContentScaleFactor(static_cast<float>(kScale)), kResultTrue);
+    scaling->release();
+    loop->run(kRedraw);
+    EXPECT_EQ(host.lastResizeRequest().getWidth(), 2132);
+    EXPECT_EQ(host.lastResizeRequest().getHeight(), 1088);
+    RECT client{};
+    GetClientRect(editorWindow(), &client);
+    EXPECT_EQ(client.right, 2132);
+    EXPECT_EQ(client.bottom, 1088);
+    EXPECT_EQ(mismatches(onScreen(), ReferenceEditor(kScale).picture()), 0);
+
+    auto scaled = [](POINT layout) { return POINT{layout.x * kScale, layout.y * kScale}; };
+    const double on = controller()->getParamNormalized(talvane::kO1On);
+    clickAt(scaled(centreOf(talvane::kO1On)));
+    EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kO1On, on < 0.5 ? 1.0 : 0.0)));
+
+    // A drag keeps its feel: steps of 8 pixels at 200 % are 4 units of the layout, 0.01 each.
+    handler.edits.clear();
+    hostSets(talvane::kFCutoff, 0.5);
+    loop->run(kRedraw);
+    const POINT start = scaled(centreOf(talvane::kFCutoff));
+    pointAt(start);
+    press();
+    for (int step = 1; step <= 5; ++step)
+        pointAt(POINT{start.x, start.y - 8 * step});
+    release();
+    EXPECT_TRUE(
+        sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.51, 0.52, 0.53, 0.54, 0.55})));
+
+    // A wheel notch on the volume knob.
+    handler.edits.clear();
+    hostSets(talvane::kGlobalVolume, 0.8);
+    pointAt(scaled(centreOf(talvane::kGlobalVolume)));
+    wheel(1);
+    EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.8f + 0.001f)));
+
+    // A list's pop-up opens at the scaled place and takes the entry under the pointer.
+    handler.edits.clear();
+    const ReferenceEditor::Popup expected = ReferenceEditor(kScale).popupOf(talvane::kFType, 3);
+    clickAt(scaled(centreOf(talvane::kFType)));
+    const std::vector<HWND> popups = pluginPopups();
+    ASSERT_EQ(popups.size(), 1u) << "the list's pop-up did not open";
+    RECT area{};
+    GetWindowRect(popups.front(), &area);
+    MapWindowPoints(HWND_DESKTOP, editorWindow(), reinterpret_cast<POINT*>(&area), 2);
+    EXPECT_EQ(area.left, expected.area.left);
+    EXPECT_EQ(area.top, expected.area.top);
+    EXPECT_EQ(area.right, expected.area.right);
+    EXPECT_EQ(area.bottom, expected.area.bottom);
+    POINT choice = expected.entryCentre;
+    ClientToScreen(popups.front(), &choice);
+    moveTo(choice);
+    press();
+    release();
+    EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kFType, 0.75)));
 }
 
 // ---- the page switcher --------------------------------------------------------------------------

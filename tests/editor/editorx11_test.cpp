@@ -1,18 +1,133 @@
 // The editor as a host on X11 sees it: created by the controller's createView, attached to a real
-// parent window of a private X server, redrawn from the host's run-loop timer, and edited by a click
-// that goes through the X server.
+// parent window of a private X server, redrawn from the host's run-loop timer, and edited by clicks,
+// drags and the wheel that go through the X server, at 100 % and zoomed.
 #include "tests/editor/editortest.h"
 #include "tests/gui/guitest.h"
 #include "tests/gui/x11testhost.h"
+#include "tests/support/pixelgrid.h"
 
 #include "source/editor/editorlayout.h"
+#include "source/editor/tlknob.h"
 #include "source/params/paramtable.h"
+
+#include "gui/menupopup.h"
+
+#include <cairo.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
 
 using namespace Steinberg;
 using namespace VSTGUI;
 using namespace talvane::testing;
 
 namespace {
+
+// Pixels of a window as the X server shows them.
+PixelGrid windowPicture(Display* display, Window window, int left, int top, int width, int height)
+{
+    XImage* image = XGetImage(display, window, left, top, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    PixelGrid grid(width, height);
+    if (!image)
+        return grid;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const unsigned long value = XGetPixel(image, x, y);
+            grid.at(x, y) = MakeCColor((value >> 16) & 0xff, (value >> 8) & 0xff, value & 0xff);
+        }
+    XDestroyImage(image);
+    return grid;
+}
+
+bool savePicture(const PixelGrid& grid, const std::string& name)
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(TALVANE_SCREENSHOT_DIR, ignored);
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, grid.width, grid.height);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    for (int y = 0; y < grid.height; ++y)
+        for (int x = 0; x < grid.width; ++x)
+        {
+            const CColor c = grid.at(x, y);
+            reinterpret_cast<uint32_t*>(data + y * stride)[x] =
+                (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
+        }
+    cairo_surface_mark_dirty(image);
+    const bool written =
+        cairo_surface_write_to_png(image, (std::string(TALVANE_SCREENSHOT_DIR) + "/" + name).c_str()) ==
+        CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(image);
+    return written;
+}
+
+// The editor embedded in a host window of a private X server, at the controller's zoom.
+class EmbeddedEditor
+{
+public:
+    EmbeddedEditor(ControllerWithHost& plugin, Display* display, int width, int height) : display(display)
+    {
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                                     static_cast<unsigned>(height), 0, 0, 0);
+        XMapWindow(display, parent);
+        XSync(display, False);
+        view = plugin.createEditor();
+        view->setFrame(&host);
+        attached = view->attached(reinterpret_cast<void*>(parent),
+                                  Steinberg::kPlatformTypeX11EmbedWindowID) == kResultTrue;
+        Window rootReturn = 0, parentReturn = 0;
+        Window* children = nullptr;
+        unsigned childCount = 0;
+        XQueryTree(display, parent, &rootReturn, &parentReturn, &children, &childCount);
+        if (childCount == 1)
+            child = children[0];
+        if (children)
+            XFree(children);
+        host.runFor(std::chrono::milliseconds(300));
+    }
+    ~EmbeddedEditor()
+    {
+        view->removed();
+        view->release();
+        XDestroyWindow(display, parent);
+        XSync(display, False);
+    }
+    EmbeddedEditor(const EmbeddedEditor&) = delete;
+    EmbeddedEditor& operator=(const EmbeddedEditor&) = delete;
+
+    double scale() const { return view->getFrame()->getScaleFactor(); }
+    // A point of the layout in root coordinates, through the child window's scaled pixels.
+    std::pair<int, int> root(const CPoint& layout) const
+    {
+        return rootPosition(display, child, static_cast<int>(toDevice(layout.x, scale())),
+                            static_cast<int>(toDevice(layout.y, scale())));
+    }
+    std::pair<int, int> rootOf(Steinberg::Vst::ParamID id) const
+    {
+        return root(view->getControl(id)->getViewSize().getCenter());
+    }
+    void click(const std::pair<int, int>& at)
+    {
+        clickAt(display, at.first, at.second);
+        host.runFor(std::chrono::milliseconds(150));
+    }
+    PixelGrid picture(const CRect& layout) const
+    {
+        const CRect area = toDevice(layout, scale());
+        return windowPicture(display, child, static_cast<int>(area.left), static_cast<int>(area.top),
+                             static_cast<int>(area.getWidth()), static_cast<int>(area.getHeight()));
+    }
+
+    Display* display;
+    FakeHost host;
+    Window parent = 0;
+    Window child = 0;
+    Steinberg::Vst::TalvaneEditorView* view = nullptr;
+    bool attached = false;
+};
 
 TEST(EditorOnX11, AttachesToTheHostWindowRedrawsFromTheTimerAndEditsOnARealClick)
 {
@@ -80,6 +195,117 @@ TEST(EditorOnX11, AttachesToTheHostWindowRedrawsFromTheTimerAndEditsOnARealClick
     if (children)
         XFree(children);
     XDestroyWindow(hostDisplay, parent);
+}
+
+} // namespace
+
+namespace {
+
+TEST(EditorOnX11, ZoomedItTakesRealClicksDragsAndTheWheelAtTheScaledPlaces)
+{
+    Xvfb server("2600x1500x24");
+    if (!server.display)
+        GTEST_SKIP() << "no X server for this test: " << server.failure;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
+        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    ScopedDisplay display(server.name);
+    Display* x = server.display;
+
+    const CRect volumeArea(639, 70, 689, 129);
+    PixelGrid volumeAt100(1, 1);
+    for (const auto& [zoom, width, height] :
+         {std::tuple{100, 1066, 544}, {150, 1599, 816}, {200, 2132, 1088}})
+    {
+        SCOPED_TRACE(zoom);
+        ControllerWithHost plugin;
+        // The zoom is the controller's: the view opens at it.
+        plugin.controller->setEditorZoom(zoom);
+        EmbeddedEditor editor(plugin, x, width, height);
+        ASSERT_TRUE(editor.attached);
+        ASSERT_NE(editor.child, 0u);
+        EXPECT_EQ(editor.host.lastResize.getWidth(), width);
+        EXPECT_EQ(editor.host.lastResize.getHeight(), height);
+        XWindowAttributes attributes;
+        XGetWindowAttributes(x, editor.child, &attributes);
+        EXPECT_EQ(attributes.width, width);
+        EXPECT_EQ(attributes.height, height);
+
+        // The picture the X server shows, saved and checked: at 200 % the knob is drawn anew, with
+        // edges far steeper than those of the picture at 100 % stretched.
+        const PixelGrid whole = windowPicture(x, editor.child, 0, 0, width, height);
+        EXPECT_TRUE(savePicture(whole, "editor-x11-" + std::to_string(zoom) + ".png"));
+        if (zoom == 100)
+            volumeAt100 = editor.picture(volumeArea);
+        if (zoom == 200)
+        {
+            const PixelGrid volume = editor.picture(volumeArea);
+            EXPECT_GT(volume.edgeSteepness(), 1.3 * volumeAt100.stretched(2).edgeSteepness());
+            EXPECT_LT(volume.shrunk(2).meanDifference(volumeAt100), 12.0);
+        }
+
+        // A click on the first oscillator's switch.
+        const double on = plugin.controller->getParamNormalized(talvane::kO1On);
+        editor.click(editor.rootOf(talvane::kO1On));
+        EXPECT_EQ(plugin.handler.edits, editTriple(talvane::kO1On, on < 0.5 ? 1.0 : 0.0));
+
+        // A drag of 60 pixels up moves the cutoff by 60 / (400 x scale): the same turn for the
+        // same travel across the knob as at 100 %.
+        plugin.handler.edits.clear();
+        plugin.controller->setParamNormalized(talvane::kFCutoff, 0.5);
+        const auto [knobX, knobY] = editor.rootOf(talvane::kFCutoff);
+        moveTo(x, knobX, knobY);
+        pressButton(x, 1, true);
+        editor.host.runFor(std::chrono::milliseconds(50));
+        for (int step = 1; step <= 6; ++step)
+        {
+            moveTo(x, knobX, knobY - 10 * step);
+            editor.host.runFor(std::chrono::milliseconds(30));
+        }
+        pressButton(x, 1, false);
+        editor.host.runFor(std::chrono::milliseconds(100));
+        const std::vector<Steinberg::Vst::ParamValue> cutoff = plugin.handler.performed(talvane::kFCutoff);
+        ASSERT_FALSE(cutoff.empty());
+        EXPECT_NEAR(cutoff.back(), 0.5 + 60 / (400 * editor.scale()), 1e-6);
+        EXPECT_NEAR(plugin.controller->getParamNormalized(talvane::kFCutoff), cutoff.back(), 1e-7);
+
+        // One notch of the wheel on the volume knob.
+        plugin.handler.edits.clear();
+        plugin.controller->setParamNormalized(talvane::kGlobalVolume, 0.8);
+        const auto [volumeX, volumeY] = editor.rootOf(talvane::kGlobalVolume);
+        moveTo(x, volumeX, volumeY);
+        pressButton(x, 4, true);
+        pressButton(x, 4, false);
+        editor.host.runFor(std::chrono::milliseconds(100));
+        EXPECT_EQ(plugin.handler.performed(talvane::kGlobalVolume),
+                  std::vector<Steinberg::Vst::ParamValue>{0.8f + Steinberg::Vst::TLKnob::kWheelStep});
+
+        // A double-click resets the detune.
+        plugin.handler.edits.clear();
+        plugin.controller->setParamNormalized(talvane::kO1Detune, 0.8);
+        editor.host.runFor(std::chrono::milliseconds(60));
+        const auto detune = editor.rootOf(talvane::kO1Detune);
+        clickAt(x, detune.first, detune.second);
+        clickAt(x, detune.first, detune.second);
+        editor.host.runFor(std::chrono::milliseconds(100));
+        EXPECT_EQ(plugin.handler.performed(talvane::kO1Detune), std::vector<Steinberg::Vst::ParamValue>{0.5});
+
+        // The page switcher's matrix zone starts at x 947 of the layout.
+        editor.click(editor.root(CPoint(std::ceil(947 * editor.scale()) / editor.scale(), 150)));
+        EXPECT_EQ(editor.view->getCurrentPage(), talvane::kMatrixPage);
+
+        // A list's pop-up window opens at the scaled place and takes a click on an entry.
+        plugin.handler.edits.clear();
+        editor.click(editor.rootOf(talvane::kFType));
+        ASSERT_TRUE(editor.view->getFrame()->isPopupOpen());
+        const CRect box = editor.view->getControl(talvane::kFType)->getViewSize();
+        const CPoint entry = editor.view->getFrame()->getPopup()->entryRect(3).getCenter();
+        const auto [boxX, boxY] = editor.root(box.getTopLeft());
+        editor.click({boxX + static_cast<int>(toDevice(entry.x, editor.scale())),
+                      boxY + static_cast<int>(toDevice(entry.y, editor.scale()))});
+        EXPECT_FALSE(editor.view->getFrame()->isPopupOpen());
+        EXPECT_EQ(plugin.handler.edits, editTriple(talvane::kFType, 0.75));
+    }
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <map>
+#include <utility>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -36,7 +37,8 @@ using Clock = std::chrono::steady_clock;
 class Xvfb
 {
 public:
-    Xvfb()
+    // `geometry`: the screen's width x height x depth.
+    explicit Xvfb(std::string geometry = "1280x800x24") : screenGeometry(std::move(geometry))
     {
         for (int number = 91; number < 160 && !display && !spawnFailed; ++number)
         {
@@ -77,10 +79,11 @@ private:
         std::string displayArg = displayName;
         char screenFlag[] = "-screen";
         char screenNumber[] = "0";
-        char geometry[] = "1280x800x24";
+        std::string geometry = screenGeometry;
         char noTcp[] = "-nolisten";
         char tcp[] = "tcp";
-        char* argv[] = {program, displayArg.data(), screenFlag, screenNumber, geometry, noTcp, tcp, nullptr};
+        char* argv[] = {program, displayArg.data(), screenFlag, screenNumber, geometry.data(), noTcp, tcp,
+                        nullptr};
         const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0)
@@ -114,6 +117,7 @@ private:
         pid = -1;
     }
 
+    std::string screenGeometry;
     pid_t pid = -1;
     bool spawnFailed = false;
 };
@@ -257,6 +261,28 @@ inline void clickAt(Display* display, int rootX, int rootY)
     XTestFakeButtonEvent(display, 1, True, 0);
     XTestFakeButtonEvent(display, 1, False, 0);
     XFlush(display);
+}
+
+// The pointer to a root position, then `button` (1 left, 4 and 5 the wheel) pressed or released.
+inline void moveTo(Display* display, int rootX, int rootY)
+{
+    XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, 0);
+    XFlush(display);
+}
+
+inline void pressButton(Display* display, unsigned button, bool down)
+{
+    XTestFakeButtonEvent(display, button, down ? True : False, 0);
+    XFlush(display);
+}
+
+// A window position in root coordinates.
+inline std::pair<int, int> rootPosition(Display* display, Window window, int x, int y)
+{
+    int rootX = 0, rootY = 0;
+    Window unused = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &unused);
+    return {rootX, rootY};
 }
 
 } // namespace talvane::testing

@@ -4,6 +4,7 @@
 #include "gui/vstgui.h"
 
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ public:
 class TestEditor : public VSTGUIEditor
 {
 public:
-    explicit TestEditor(EditController* controller) : VSTGUIEditor(controller) {}
+    explicit TestEditor(EditController* controller) : VSTGUIEditor(controller) { setEditorSize(320, 200); }
 
     bool PLUGIN_API open(void* parent) override
     {
@@ -191,6 +192,59 @@ TEST_F(VSTGUIEditorTest, SizeRequestsAndFailures)
     plugFrame.withRunLoop = false;
     EXPECT_EQ(editor->attached(reinterpret_cast<void*>(0x1234), kPlatformTypeX11EmbedWindowID), kResultFalse);
     EXPECT_EQ(editor->attached(nullptr, kPlatformTypeHWND), kResultFalse);
+}
+
+TEST_F(VSTGUIEditorTest, TheHostsContentScaleAndTheZoomScaleTheViewAndItsFrame)
+{
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    ASSERT_EQ(editor->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),
+              kResultOk);
+    ViewRect size;
+    editor->getSize(&size);
+    EXPECT_EQ(size.getWidth(), 320);
+
+    // Before the view is attached the host learns the size from getSize alone.
+    EXPECT_EQ(scaling->setContentScaleFactor(2.f), kResultTrue);
+    editor->getSize(&size);
+    EXPECT_EQ(size.getWidth(), 640);
+    EXPECT_EQ(size.getHeight(), 400);
+    EXPECT_TRUE(plugFrame.resizes.empty());
+
+    ASSERT_EQ(editor->attached(nullptr, VSTGUI::kPlatformTypeOffscreen), kResultTrue);
+    ASSERT_EQ(plugFrame.resizes.size(), 1u);
+    EXPECT_EQ(plugFrame.resizes[0].getWidth(), 640);
+    EXPECT_EQ(editor->getFrame()->getScaleFactor(), 2.0);
+    EXPECT_EQ(editor->getFrame()->getViewSize().getWidth(), 320);
+
+    // The zoom multiplies the host's scale; the view asks for the size at once.
+    EXPECT_TRUE(editor->setZoomFactor(1.5));
+    EXPECT_EQ(editor->getScaleFactor(), 3.0);
+    ASSERT_EQ(plugFrame.resizes.size(), 2u);
+    EXPECT_EQ(plugFrame.resizes[1].getWidth(), 960);
+    EXPECT_EQ(plugFrame.resizes[1].getHeight(), 600);
+    EXPECT_EQ(editor->getFrame()->getDeviceSize(), VSTGUI::CPoint(960, 600));
+    editor->onIdleTimer();
+    EXPECT_EQ(VSTGUI::OffscreenFrame::of(editor->getFrame())->getPixel(959, 599), VSTGUI::kGreyCColor);
+
+    // The host's answer with the same pixels changes nothing; other pixels are a new size, which
+    // the frame keeps in its own units through the next change of scale.
+    ViewRect answer(0, 0, 960, 600);
+    EXPECT_EQ(editor->onSize(&answer), kResultTrue);
+    EXPECT_EQ(editor->getFrame()->getViewSize().getWidth(), 320);
+    ViewRect wider(0, 0, 1050, 600);
+    EXPECT_EQ(editor->onSize(&wider), kResultTrue);
+    EXPECT_EQ(editor->getFrame()->getViewSize().getWidth(), 350);
+    EXPECT_EQ(scaling->setContentScaleFactor(1.f), kResultTrue);
+    EXPECT_EQ(plugFrame.resizes.back().getWidth(), 525);
+    EXPECT_EQ(plugFrame.resizes.back().getHeight(), 300);
+
+    // Reopened, the editor has its own size at the scale it is at.
+    editor->removed();
+    ASSERT_EQ(editor->attached(nullptr, VSTGUI::kPlatformTypeOffscreen), kResultTrue);
+    EXPECT_EQ(editor->getFrame()->getDeviceSize(), VSTGUI::CPoint(480, 300));
+    EXPECT_EQ(editor->getFrame()->getViewSize().getWidth(), 320);
+    editor->removed();
+    scaling->release();
 }
 
 TEST_F(VSTGUIEditorTest, TheKnobModeIsTheHosts)

@@ -1,7 +1,7 @@
 // The editor's background: a dark panel with the logo and a titled area around each group of
 // controls. The areas are computed from the layout tables, so they follow the controls.
-#include "tools/artwork/artwork.h"
-#include "tools/artwork/painting.h"
+#include "source/editor/artwork/artwork.h"
+#include "source/editor/artwork/painting.h"
 
 #include "source/editor/editorlayout.h"
 
@@ -95,7 +95,7 @@ const ControlPlacement& placementOf(ParamId id)
     throw std::runtime_error("no such control");
 }
 
-void drawPanel(cairo_t* cr, const Box& panel, const std::string& title)
+void drawPanel(VectorPainter& p, const Box& panel, const std::string& title)
 {
     const double x = panel.left + 0.5;
     const double y = panel.top + 0.5;
@@ -103,82 +103,73 @@ void drawPanel(cairo_t* cr, const Box& panel, const std::string& title)
     const double h = panel.bottom - panel.top - 1;
 
     // Drop shadow.
-    roundedRect(cr, x + 1, y + 2, w, h, 6);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
-    cairo_fill(cr);
+    roundedRect(p, x + 1, y + 2, w, h, 6);
+    p.setColor({0, 0, 0, 0.35});
+    p.fill();
 
-    cairo_pattern_t* face = cairo_pattern_create_linear(0, y, 0, y + h);
     const Rgb top = hex(0x262a32);
     const Rgb bottom = palette::kPanel;
-    cairo_pattern_add_color_stop_rgb(face, 0, top.r, top.g, top.b);
-    cairo_pattern_add_color_stop_rgb(face, 1, bottom.r, bottom.g, bottom.b);
-    roundedRect(cr, x, y, w, h, 6);
-    cairo_set_source(cr, face);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(face);
-    setColor(cr, palette::kPanelEdge);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
+    p.setLinearGradient(0, y, 0, y + h, {{0, paintColor(top)}, {1, paintColor(bottom)}});
+    roundedRect(p, x, y, w, h, 6);
+    p.fillPreserve();
+    setColor(p, palette::kPanelEdge);
+    p.setLineWidth(1);
+    p.stroke();
 
     if (title.empty())
         return;
     // Header strip with the title and an accent tick.
-    setColor(cr, palette::kPanelHeader);
-    cairo_rectangle(cr, x + 6, y + kHeaderHeight - 1, w - 12, 1);
-    cairo_fill(cr);
-    setColor(cr, palette::kTitle);
-    cairo_rectangle(cr, x + 8, y + 7, 3, kHeaderHeight - 14);
-    cairo_fill(cr);
-    drawText(cr, title, x + 16, y + kHeaderHeight / 2, kTitleSize, true, Align::Left, palette::kTitle,
+    setColor(p, palette::kPanelHeader);
+    p.rectangle(x + 6, y + kHeaderHeight - 1, w - 12, 1);
+    p.fill();
+    setColor(p, palette::kTitle);
+    p.rectangle(x + 8, y + 7, 3, kHeaderHeight - 14);
+    p.fill();
+    drawText(p, title, x + 16, y + kHeaderHeight / 2, kTitleSize, true, Align::Left, palette::kTitle,
              kTitleTracking);
 }
 
-void drawArea(cairo_t* cr, const Box& area)
+void drawArea(VectorPainter& p, const Box& area)
 {
-    roundedRect(cr, area.left + 0.5, area.top + 0.5, area.right - area.left - 1, area.bottom - area.top - 1,
+    roundedRect(p, area.left + 0.5, area.top + 0.5, area.right - area.left - 1, area.bottom - area.top - 1,
                 4);
-    setColor(cr, palette::kArea);
-    cairo_fill_preserve(cr);
-    setColor(cr, hex(0x2e343d));
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
+    setColor(p, palette::kArea);
+    p.fillPreserve();
+    setColor(p, hex(0x2e343d));
+    p.setLineWidth(1);
+    p.stroke();
 }
 
-void drawNumber(cairo_t* cr, int number, double x, double y, double size)
+void drawNumber(VectorPainter& p, int number, double x, double y, double size)
 {
-    drawText(cr, std::to_string(number), x, y, size, true, Align::Centre, palette::kNumber);
+    drawText(p, std::to_string(number), x, y, size, true, Align::Centre, palette::kNumber);
 }
 
 // A small legend centred under a control that has no caption of its own.
-void legendBelow(cairo_t* cr, ParamId id, const std::string& text, double gap = 2)
+void legendBelow(VectorPainter& p, ParamId id, const std::string& text, double gap = 2)
 {
     const PixelRect r = controlRect(placementOf(id));
-    drawText(cr, text, (r.left + r.right) / 2.0, r.bottom + gap + kLegendSize / 2, kLegendSize, true,
+    drawText(p, text, (r.left + r.right) / 2.0, r.bottom + gap + kLegendSize / 2, kLegendSize, true,
              Align::Centre, palette::kLegend, 0.6);
 }
 
-void drawLogo(cairo_t* cr)
+void drawLogo(VectorPainter& p)
 {
     // The name, lit from above.
-    cairo_save(cr);
-    cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_ITALIC, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 50);
-    cairo_move_to(cr, 26, 92);
-    cairo_text_path(cr, "Talvane");
-    cairo_pattern_t* fill = cairo_pattern_create_linear(0, 52, 0, 96);
-    cairo_pattern_add_color_stop_rgb(fill, 0, 0.75, 0.99, 1.0);
-    cairo_pattern_add_color_stop_rgb(fill, 1, 0.18, 0.55, 0.95);
-    cairo_set_source(cr, fill);
-    cairo_fill(cr);
-    cairo_pattern_destroy(fill);
-    cairo_restore(cr);
-    drawText(cr, "POLYPHONIC WAVETABLE SYNTHESIZER", 29, 110, 9, true, Align::Left, palette::kLegend, 2.1);
+    p.save();
+    p.selectFont(kFontFamily, true, true, 50);
+    p.moveTo(26, 92);
+    p.textPath("Talvane");
+    p.setLinearGradient(0, 52, 0, 96, {{0, {0.75, 0.99, 1.0}}, {1, {0.18, 0.55, 0.95}}});
+    p.fill();
+    p.restore();
+    drawText(p, "POLYPHONIC WAVETABLE SYNTHESIZER", 29, 110, 9, true, Align::Left, palette::kLegend, 2.1);
 
     // A wavetable: one wave morphing from sine towards saw, row behind row.
     const double left = 300;
     const double width = 240;
     const int rows = 9;
-    cairo_set_line_width(cr, 1.1);
+    p.setLineWidth(1.1);
     for (int row = rows - 1; row >= 0; --row)
     {
         const double morph = static_cast<double>(row) / (rows - 1);
@@ -196,12 +187,12 @@ void drawLogo(cairo_t* cr)
             const double px = left + shift + phase * width * 0.78;
             const double py = baseY - v * 13;
             if (i == 0)
-                cairo_move_to(cr, px, py);
+                p.moveTo(px, py);
             else
-                cairo_line_to(cr, px, py);
+                p.lineTo(px, py);
         }
-        setColor(cr, palette::kBlue, 0.18 + 0.6 * (1.0 - morph));
-        cairo_stroke(cr);
+        setColor(p, palette::kBlue, 0.18 + 0.6 * (1.0 - morph));
+        p.stroke();
     }
 }
 
@@ -214,28 +205,20 @@ void checkInside(const Box& outer, const Box& inner, const char* what)
 
 } // namespace
 
-cairo_surface_t* drawBackground(int width, int height)
+void drawBackground(VectorPainter& p, int width, int height)
 {
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t* cr = cairo_create(image);
-
-    cairo_pattern_t* backdrop = cairo_pattern_create_linear(0, 0, 0, height);
-    cairo_pattern_add_color_stop_rgb(backdrop, 0, palette::kBackdropTop.r, palette::kBackdropTop.g,
-                                     palette::kBackdropTop.b);
-    cairo_pattern_add_color_stop_rgb(backdrop, 1, palette::kBackdropBottom.r, palette::kBackdropBottom.g,
-                                     palette::kBackdropBottom.b);
-    cairo_set_source(cr, backdrop);
-    cairo_paint(cr);
-    cairo_pattern_destroy(backdrop);
+    p.setLinearGradient(0, 0, 0, height,
+                        {{0, paintColor(palette::kBackdropTop)}, {1, paintColor(palette::kBackdropBottom)}});
+    p.paint();
     // Fine horizontal brushing.
     for (int y = 0; y < height; y += 2)
     {
-        cairo_set_source_rgba(cr, 1, 1, 1, (y % 6 == 0) ? 0.012 : 0.006);
-        cairo_rectangle(cr, 0, y, width, 1);
-        cairo_fill(cr);
+        p.setColor({1, 1, 1, (y % 6 == 0) ? 0.012 : 0.006});
+        p.rectangle(0, y, width, 1);
+        p.fill();
     }
 
-    drawLogo(cr);
+    drawLogo(p);
 
     // Groups of controls, as the layout places them.
     const Box common = boxOf(
@@ -277,12 +260,12 @@ cairo_surface_t* drawBackground(int width, int height)
     if (commonPanel.bottom >= modPanel.top || oscControlPanel.right >= modPanel.left)
         throw std::runtime_error("panels overlap");
 
-    drawPanel(cr, commonPanel, "COMMON");
-    drawPanel(cr, oscPanel, "OSCILLATORS");
-    drawPanel(cr, oscControlPanel, "OSC CONTROL");
-    drawPanel(cr, ampPanel, "AMPLIFIER");
-    drawPanel(cr, filterPanel, "FILTER");
-    drawPanel(cr, modPanel, "");
+    drawPanel(p, commonPanel, "COMMON");
+    drawPanel(p, oscPanel, "OSCILLATORS");
+    drawPanel(p, oscControlPanel, "OSC CONTROL");
+    drawPanel(p, ampPanel, "AMPLIFIER");
+    drawPanel(p, filterPanel, "FILTER");
+    drawPanel(p, modPanel, "");
 
     // Oscillator rows, numbered.
     const ParamId rowFirst[3] = {kO1On, kO2On, kO3On};
@@ -290,30 +273,26 @@ cairo_surface_t* drawBackground(int width, int height)
     for (int row = 0; row < 3; ++row)
     {
         const Box rowBox = boxOfRange(rowFirst[row], rowFirst[row] + stride - 1);
-        drawArea(cr, Box{leftEdge + 6, rowBox.top - 5, oscPanel.right - 6, rowBox.bottom + 4});
-        drawNumber(cr, row + 1, leftEdge + numberColumn / 2 + 2, (rowBox.top + rowBox.bottom) / 2, 26);
+        drawArea(p, Box{leftEdge + 6, rowBox.top - 5, oscPanel.right - 6, rowBox.bottom + 4});
+        drawNumber(p, row + 1, leftEdge + numberColumn / 2 + 2, (rowBox.top + rowBox.bottom) / 2, 26);
     }
-    legendBelow(cr, kO1Waveform, "WAVEFORM");
-    legendBelow(cr, kO2Waveform, "WAVEFORM");
-    legendBelow(cr, kO3Waveform, "WAVEFORM");
+    legendBelow(p, kO1Waveform, "WAVEFORM");
+    legendBelow(p, kO2Waveform, "WAVEFORM");
+    legendBelow(p, kO3Waveform, "WAVEFORM");
 
     // Filter legends for the controls without captions.
-    legendBelow(cr, kFOn, "ON");
-    legendBelow(cr, kFType, "TYPE");
-    legendBelow(cr, kRefNote, "NOTE");
-    legendBelow(cr, kRefOctave, "OCTAVE");
+    legendBelow(p, kFOn, "ON");
+    legendBelow(p, kFType, "TYPE");
+    legendBelow(p, kRefNote, "NOTE");
+    legendBelow(p, kRefOctave, "OCTAVE");
 
     // Modulation panel: the upper and lower areas, numbered 1 and 2.
     const Box upperArea{modPanel.left + 5, upper.top - 12, modPanel.right - 5, upper.bottom + 5};
     const Box lowerArea{modPanel.left + 5, lower.top - 12, modPanel.right - 5, lower.bottom + 5};
-    drawArea(cr, upperArea);
-    drawArea(cr, lowerArea);
-    drawNumber(cr, 1, 808, upperArea.top + 26, 30);
-    drawNumber(cr, 2, 808, lowerArea.top + 26, 30);
-
-    cairo_destroy(cr);
-    cairo_surface_flush(image);
-    return image;
+    drawArea(p, upperArea);
+    drawArea(p, lowerArea);
+    drawNumber(p, 1, 808, upperArea.top + 26, 30);
+    drawNumber(p, 2, 808, lowerArea.top + 26, 30);
 }
 
 } // namespace talvane::artwork

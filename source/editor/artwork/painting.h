@@ -1,11 +1,15 @@
 // Drawing helpers shared by the artwork: the palette, shapes and text.
 #pragma once
 
-#include <cairo.h>
+#include "gui/vectorpicture.h"
 
 #include <string>
 
 namespace talvane::artwork {
+
+using VSTGUI::ColorStop;
+using VSTGUI::PaintColor;
+using VSTGUI::VectorPainter;
 
 struct Rgb
 {
@@ -17,6 +21,11 @@ struct Rgb
 constexpr Rgb hex(unsigned value)
 {
     return {((value >> 16) & 0xff) / 255.0, ((value >> 8) & 0xff) / 255.0, (value & 0xff) / 255.0};
+}
+
+constexpr PaintColor paintColor(const Rgb& color, double alpha = 1.0)
+{
+    return {color.r, color.g, color.b, alpha};
 }
 
 namespace palette {
@@ -38,9 +47,12 @@ constexpr Rgb kPointer = hex(0xf2f4f7);
 } // namespace palette
 
 constexpr double kPi = 3.14159265358979323846;
+// The artwork's typeface: Arial's metrics, as fontconfig finds them on Linux; where the family is
+// missing (Windows), the painter falls back to Arial itself.
+constexpr const char* kFontFamily = "Liberation Sans";
 
-void setColor(cairo_t* cr, const Rgb& color, double alpha = 1.0);
-void roundedRect(cairo_t* cr, double x, double y, double width, double height, double radius);
+void setColor(VectorPainter& painter, const Rgb& color, double alpha = 1.0);
+void roundedRect(VectorPainter& painter, double x, double y, double width, double height, double radius);
 
 enum class Align
 {
@@ -50,7 +62,7 @@ enum class Align
 };
 
 // Text with its baseline centred vertically on `middleY`; `tracking` adds space between letters.
-void drawText(cairo_t* cr, const std::string& text, double x, double middleY, double size, bool bold,
-              Align align, const Rgb& color, double tracking = 0.0);
+void drawText(VectorPainter& painter, const std::string& text, double x, double middleY, double size,
+              bool bold, Align align, const Rgb& color, double tracking = 0.0);
 
 } // namespace talvane::artwork
