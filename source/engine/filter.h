@@ -76,6 +76,7 @@ public:
 private:
     const LookupTables* lookup = nullptr;
     float hostRateF = 0.0f;
+    bool belowTunedRate = false; // the cutoff and loop-gain limits apply (filter.cpp)
     const kernels::KernelSet* kernelSet = &kernels::bestKernels();
     // Working storage of renderVoices, kept with the stage so the audio thread never allocates.
     std::unique_ptr<kernels::LadderLanes> scratch = std::make_unique<kernels::LadderLanes>();
