@@ -8,7 +8,7 @@
 
 #include <hwy/highway.h>
 
-HWY_BEFORE_NAMESPACE();
+// Data only, so outside Highway's per-target attribute region.
 namespace talvane::kernels::HWY_NAMESPACE {
 
 // Constant-initialised, so it is ready before any other static object could ask for it.
@@ -24,7 +24,6 @@ constexpr KernelSet kKernels = {
 };
 
 } // namespace talvane::kernels::HWY_NAMESPACE
-HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace talvane::kernels {
@@ -36,7 +35,8 @@ static_assert(HWY_TARGETS == (HWY_SSSE3 | HWY_AVX2 | HWY_AVX3), "the kernels are
 namespace {
 
 // Whether the processor (and the operating system, for the wider registers' state) supports all
-// that Highway compiles a target with: its ISA string in hwy/ops/set_macros-inl.h.
+// that Highway compiles a target with: its ISA string in hwy/ops/set_macros-inl.h (less F16C, which
+// the build leaves out).
 bool hasBaseline() noexcept
 {
     __builtin_cpu_init();
@@ -47,7 +47,7 @@ bool hasAvx2() noexcept
     return hasBaseline() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
            __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes") &&
            __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c");
+           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma");
 }
 bool hasAvx512() noexcept
 {
