@@ -35,7 +35,7 @@ host::PluginModule& module()
 {
     static host::PluginModule* m = [] {
         auto* loaded = new host::PluginModule();
-        if (!loaded->load(TALVANE_MODULE_PATH))
+        if (!loaded->load(talvane::bench::modulePath()))
             std::fprintf(stderr, "%s\n", loaded->error().c_str());
         return loaded;
     }();
