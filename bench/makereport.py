@@ -190,7 +190,8 @@ def main(folder):
       "interleaved in random order, so a slow spell of a shared (virtual) machine spreads over them instead of "
       "falling on one; and since other work only ever adds time, the best run is the closest to the code's "
       "own cost. The sessions start their notes eight at a time (the engine keeps at most eight notes waiting "
-      "to start), so every voice counted plays.")
+      "to start) and let each batch start before sending the next, at every block size, so every voice "
+      "counted plays.")
     w(f"- Kernels: {kernels_target()}")
     w("")
 
@@ -253,6 +254,7 @@ def main(folder):
       f"{100.0 * (max(by_block) / min(by_block) - 1):.0f}% (target: flat). The engine works in sub-blocks of 16 "
       "host samples whatever the host's block, so only the per-call overhead of `process` differs.")
     w("")
+    against_build(w, folder)
     arithmetic_limit(w, heavy16_best, context, callgrind_folder)
     w("## Set-up and memory")
     w("")
@@ -294,6 +296,46 @@ def main(folder):
         w(f"| {stage} | {row[0]} | {row[1]} |")
     w("")
     sys.stdout.write("\n".join(out) + "\n")
+
+
+def repetitions(folder, who):
+    """name -> real-time factors of every repetition in the files against-`who`.N.json."""
+    runs = {}
+    for file in sorted(glob.glob(os.path.join(folder, f"against-{who}.*.json"))):
+        for b in load(file)["benchmarks"]:
+            if b.get("run_type") == "aggregate":
+                continue
+            runs.setdefault(b.get("run_name", b["name"]), []).append(b["realtime_x"])
+    return runs
+
+
+def against_build(w, folder):
+    """The host-driven renders of this build beside those of another build's module, when measured."""
+    path = os.path.join(folder, "against-module")
+    if not os.path.exists(path):
+        return
+    with open(path) as f:
+        module = f.read().strip()
+    commit = subprocess.run(["git", "-C", os.path.dirname(module), "log", "-1", "--format=%h of %cd",
+                             "--date=short"], capture_output=True, text=True).stdout.strip()
+    mine, other = repetitions(folder, "this"), repetitions(folder, "other")
+    w("## Against another build")
+    w("")
+    w(f"The same sessions on `{module}`" + (f", from a tree at {commit}" if commit else "") +
+      ": three rounds of three repetitions each, the two builds taking turns, so that the machine's other "
+      "work falls on both. Median real-time factor (best); the last column is this build's median against "
+      "the other's.")
+    w("")
+    w("| Render | This build | Other build | This / other |")
+    w("|---|---|---|---|")
+    for name in mine:
+        if name not in other:
+            continue
+        a, b = mine[name], other[name]
+        label = name.replace("/real_time", "").replace("BM_", "")
+        w(f"| {label} | {statistics.median(a):.0f}× ({max(a):.0f}×) | {statistics.median(b):.0f}× "
+          f"({max(b):.0f}×) | {statistics.median(a) / statistics.median(b):.2f} |")
+    w("")
 
 
 def arithmetic_limit(w, heavy16, context, callgrind_folder):
