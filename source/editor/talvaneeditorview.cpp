@@ -1,6 +1,7 @@
 #include "source/editor/talvaneeditorview.h"
 
 #include "source/controller/talvanecontroller.h"
+#include "source/editor/soundbar.h"
 #include "source/editor/editorzoom.h"
 #include "source/editor/switchercmoviebitmap.h"
 #include "source/editor/tlknob.h"
@@ -50,34 +51,13 @@ struct ListEntries
     int32_t perColumn; // -1: a single column
 };
 
+// Every list parameter without a name list of its own picks a modulation destination.
 ListEntries listEntriesOf(ParamID id)
 {
-    using namespace talvane;
-    switch (id)
-    {
-    case kFType:
-        return {kFilterTypeNames, kNumFilterTypes, -1};
-    case kO1Waveform:
-    case kO2Waveform:
-    case kO3Waveform:
-    case kLfo1Waveform:
-    case kLfo2Waveform:
-        return {kWaveformNames, kNumWaveforms, -1};
-    case kNoteMode:
-        return {kNoteModeNames, kNumNoteModes, -1};
-    case kRefOctave:
-        return {kOctaveNames, kNumOctaves, -1};
-    case kRefNote:
-        return {kNoteNames, kNumNoteNames, -1};
-    case kEnv1Type:
-    case kEnv2Type:
-        return {kEnvTypeNames, kNumEnvTypes, -1};
-    case kMatrix1Src:
-    case kMatrix2Src:
-        return {kModSourceNames, kNumModSources, -1};
-    default:
-        return {kModDestNames, kNumModDestinations, kDestinationsPerColumn};
-    }
+    const talvane::NameList list = talvane::nameListOf(id);
+    if (list.names == talvane::kModDestNames || list.count == 0)
+        return {talvane::kModDestNames, talvane::kNumModDestinations, kDestinationsPerColumn};
+    return {list.names, list.count, -1};
 }
 
 bool usesWaveMenuFont(ParamID id)
@@ -203,6 +183,8 @@ bool PLUGIN_API TalvaneEditorView::open(void* parent)
     currentPage = talvane::kEnvelopePage;
     switchPage(talvane::kLfoPage);
     addPlacedControls(talvane::alwaysPresentLayout());
+    if (auto* talvaneController = dynamic_cast<TalvaneController*>(controller))
+        soundBar = std::make_unique<SoundBar>(*talvaneController, *frame);
     return true;
 }
 
@@ -210,9 +192,10 @@ void PLUGIN_API TalvaneEditorView::close()
 {
     if (!frame)
         return;
-    // The frame releases every control and caption it holds.
+    // The frame releases every control and caption it holds, the sound bar's among them.
     frame->close();
     frame = nullptr;
+    soundBar.reset();
     std::fill(std::begin(controls), std::end(controls), nullptr);
     std::fill(std::begin(labels), std::end(labels), nullptr);
     pageSwitcher = nullptr;
@@ -496,6 +479,12 @@ void TalvaneEditorView::updateParameterDisplay(ParamID id, ParamValue value)
         control->setValue(static_cast<float>(value));
     }
     control->invalid();
+}
+
+void TalvaneEditorView::updateSoundDisplay()
+{
+    if (soundBar)
+        soundBar->updateSound();
 }
 
 namespace {

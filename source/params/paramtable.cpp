@@ -1,6 +1,7 @@
 #include "source/params/paramtable.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace talvane {
 
@@ -442,6 +443,69 @@ const char* const kModDestNames[kNumModDestinations] = {
 bool isDiscrete(ParamId id)
 {
     return id < kNumParams && kParamDefs[id].numValues > 0;
+}
+
+NameList nameListOf(ParamId id)
+{
+    switch (id)
+    {
+    case kFType:
+        return {kFilterTypeNames, kNumFilterTypes};
+    case kO1Waveform:
+    case kO2Waveform:
+    case kO3Waveform:
+    case kLfo1Waveform:
+    case kLfo2Waveform:
+        return {kWaveformNames, kNumWaveforms};
+    case kNoteMode:
+        return {kNoteModeNames, kNumNoteModes};
+    case kRefOctave:
+        return {kOctaveNames, kNumOctaves};
+    case kRefNote:
+        return {kNoteNames, kNumNoteNames};
+    case kEnv1Type:
+    case kEnv2Type:
+        return {kEnvTypeNames, kNumEnvTypes};
+    case kMatrix1Src:
+    case kMatrix2Src:
+        return {kModSourceNames, kNumModSources};
+    case kLfo1Dest1:
+    case kLfo1Dest2:
+    case kLfo1Dest3:
+    case kLfo1Dest4:
+    case kLfo2Dest1:
+    case kLfo2Dest2:
+    case kLfo2Dest3:
+    case kLfo2Dest4:
+    case kEnv1Dest1:
+    case kEnv1Dest2:
+    case kEnv1Dest3:
+    case kEnv1Dest4:
+    case kEnv2Dest1:
+    case kEnv2Dest2:
+    case kEnv2Dest3:
+    case kEnv2Dest4:
+    case kMatrix1Target1:
+    case kMatrix1Target2:
+    case kMatrix1Target3:
+    case kMatrix1Target4:
+    case kMatrix2Target1:
+    case kMatrix2Target2:
+    case kMatrix2Target3:
+    case kMatrix2Target4:
+        return {kModDestNames, kNumModDestinations};
+    default:
+        return {nullptr, 0};
+    }
+}
+
+int plainValueNamed(ParamId id, const char* name)
+{
+    const NameList list = nameListOf(id);
+    for (int i = 0; name && i < list.count; ++i)
+        if (std::strcmp(list.names[i], name) == 0)
+            return i;
+    return -1;
 }
 
 float normalizedFromIndex(ParamId id, int plain)

@@ -43,6 +43,16 @@ extern const char* const kModDestNames[kNumModDestinations];
 
 bool isDiscrete(ParamId id);
 
+// The names a list parameter's plain values select from; no names (count 0) for the others.
+struct NameList
+{
+    const char* const* names;
+    int count;
+};
+NameList nameListOf(ParamId id);
+// The plain value whose name in the parameter's list is `name`; -1 if the list has no such entry.
+int plainValueNamed(ParamId id, const char* name);
+
 // Discrete conversions, in single precision, identical wherever they are used.
 // Both require id < kNumParams and a discrete parameter.
 float normalizedFromIndex(ParamId id, int plain);
