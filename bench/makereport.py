@@ -328,7 +328,12 @@ def against_build(w, folder):
     w("")
     w("| Render | This build | Other build | This / other |")
     w("|---|---|---|---|")
-    for name in mine:
+    def order(name):
+        family, _, rest = name.partition("/")
+        arg = rest.split("/")[0]
+        return family, int(arg) if arg.isdigit() else 0
+
+    for name in sorted(mine, key=order):
         if name not in other:
             continue
         a, b = mine[name], other[name]
