@@ -1,6 +1,7 @@
 # Installation into the places Linux hosts scan for plug-ins. Without a prefix of its own the
-# install goes to the user's home: ~/.vst3/Talvane.vst3 and, for VST 2 hosts, the same module as
-# ~/.vst/Talvane.so. With another prefix (e.g. /usr/local) it uses lib/vst3 and lib/vst beneath it.
+# install goes to the user's home: ~/.vst3/Talvane.vst3, for VST 2 hosts the same module as
+# ~/.vst/Talvane.so, and the LV2 bundle as ~/.lv2/Talvane.lv2. With another prefix (e.g.
+# /usr/local) it uses lib/vst3, lib/vst and lib/lv2 beneath it.
 # The destinations are relative, so DESTDIR stages the same layout elsewhere.
 #
 # The Windows build installs the bundle alone, by default beneath "C:/Program Files/Common Files/VST3"
@@ -22,16 +23,19 @@ endif()
 if(DEFINED ENV{HOME} AND CMAKE_INSTALL_PREFIX STREQUAL "$ENV{HOME}")
     set(_vst3 ".vst3")
     set(_vst2 ".vst")
+    set(_lv2 ".lv2")
     set(_bin ".local/bin")
     set(_share ".local/share/talvane")
 else()
     set(_vst3 "lib/vst3")
     set(_vst2 "lib/vst")
+    set(_lv2 "lib/lv2")
     set(_bin "bin")
     set(_share "share/talvane")
 endif()
 set(TALVANE_VST3_INSTALL_DIR "${_vst3}" CACHE STRING "Where the VST 3 bundle goes, relative to the prefix")
 set(TALVANE_VST2_INSTALL_DIR "${_vst2}" CACHE STRING "Where the VST 2 module goes, relative to the prefix")
+set(TALVANE_LV2_INSTALL_DIR "${_lv2}" CACHE STRING "Where the LV2 bundle goes, relative to the prefix")
 set(TALVANE_BIN_INSTALL_DIR "${_bin}" CACHE STRING "Where the command-line tools go, relative to the prefix")
 set(TALVANE_DATA_INSTALL_DIR "${_share}" CACHE STRING "Where the factory presets go, relative to the prefix")
 
@@ -42,6 +46,8 @@ install(FILES "$<TARGET_FILE:Talvane>"
     DESTINATION "${TALVANE_VST2_INSTALL_DIR}"
     RENAME Talvane.so
     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+install(TARGETS TalvaneLv2 TalvaneLv2Ui LIBRARY DESTINATION "${TALVANE_LV2_INSTALL_DIR}/Talvane.lv2")
+install(FILES ${TALVANE_LV2_TURTLE_FILES} DESTINATION "${TALVANE_LV2_INSTALL_DIR}/Talvane.lv2")
 install(TARGETS talvane-render talvane-info RUNTIME DESTINATION "${TALVANE_BIN_INSTALL_DIR}")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/presets/" DESTINATION "${TALVANE_DATA_INSTALL_DIR}/presets"
     FILES_MATCHING PATTERN "*.talvane")

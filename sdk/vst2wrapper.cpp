@@ -2,8 +2,8 @@
 // thread's work are in vst2wrapperparameters.cpp and vst2wrapperprocess.cpp.
 #include "sdk/vst2wrapper.h"
 
+#include "sdk/componentstate.h"
 #include "sdk/nativewindowtype.h"
-#include "sdk/refcounting.h"
 
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/base/ustring.h"
@@ -94,65 +94,6 @@ VstInt32 versionNumber(const char* text)
     }
     return number;
 }
-
-// A read-only stream over a host's chunk that, unlike a lenient memory stream, fails any read that
-// would run past the chunk's end.
-class ChunkReader : public OwnerManaged<IBStream>
-{
-public:
-    ChunkReader(const void* data, int64 size) : bytes(static_cast<const char*>(data)), size(size) {}
-
-    bool readToEnd() const { return position == size; }
-
-    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
-    {
-        if (numBytesRead)
-            *numBytesRead = 0;
-        if (!buffer || numBytes < 0)
-            return kInvalidArgument;
-        if (numBytes > size - position)
-            return kResultFalse;
-        std::memcpy(buffer, bytes + position, static_cast<std::size_t>(numBytes));
-        position += numBytes;
-        if (numBytesRead)
-            *numBytesRead = numBytes;
-        return kResultOk;
-    }
-    tresult PLUGIN_API write(void*, int32, int32* numBytesWritten) override
-    {
-        if (numBytesWritten)
-            *numBytesWritten = 0;
-        return kResultFalse;
-    }
-    tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override
-    {
-        int64 target = pos;
-        if (mode == kIBSeekCur)
-            target = position + pos;
-        else if (mode == kIBSeekEnd)
-            target = size + pos;
-        else if (mode != kIBSeekSet)
-            return kInvalidArgument;
-        if (target < 0 || target > size)
-            return kResultFalse;
-        position = target;
-        if (result)
-            *result = position;
-        return kResultOk;
-    }
-    tresult PLUGIN_API tell(int64* pos) override
-    {
-        if (!pos)
-            return kInvalidArgument;
-        *pos = position;
-        return kResultOk;
-    }
-
-private:
-    const char* bytes;
-    int64 size;
-    int64 position = 0;
-};
 
 template <typename Interface>
 Interface* queryOf(FUnknown* object)
@@ -653,14 +594,8 @@ VstIntPtr Vst2Wrapper::getChunk(void** data)
     if (!data)
         return 0;
     *data = nullptr;
-    MemoryStream state;
-    if (component->getState(&state) != kResultOk)
+    if (!saveComponentState(*component, chunk))
         return 0;
-    int64 size = 0;
-    state.tell(&size);
-    if (size <= 0)
-        return 0;
-    chunk.assign(state.getData(), state.getData() + size);
     *data = chunk.data();
     return static_cast<VstIntPtr>(chunk.size());
 }
@@ -669,21 +604,8 @@ VstIntPtr Vst2Wrapper::setChunk(const void* data, VstIntPtr size)
 {
     if (!data || size <= 0 || size > kMaxChunkBytes)
         return 0;
-    // The processor may take part of a bad state before it notices; the state it had is put back.
-    MemoryStream previous;
-    const bool havePrevious = component->getState(&previous) == kResultOk;
-
-    ChunkReader reader(data, size);
-    const bool accepted = component->setState(&reader) == kResultOk && reader.readToEnd();
-    if (!accepted)
-    {
-        if (havePrevious)
-        {
-            previous.seek(0, IBStream::kIBSeekSet, nullptr);
-            component->setState(&previous);
-        }
+    if (!loadComponentState(*component, data, size))
         return 0;
-    }
     // Values the host set before the chunk are older than it.
     toProcessor->discard();
     toController->discard();

@@ -1,5 +1,6 @@
 #include "source/controller/talvanecontroller.h"
 
+#include "source/controller/midimapping.h"
 #include "source/controller/parameterdisplay.h"
 #include "source/controller/valuestrings.h"
 #include "source/editor/editorfactory.h"
@@ -19,8 +20,9 @@ namespace Vst {
 namespace {
 
 constexpr const char kEditorViewName[] = "editor";
-constexpr int32 kMappedBus = 0;
-constexpr int16 kMappedChannel = 0;
+
+static_assert(talvane::kModWheelController == kCtrlModWheel && talvane::kPitchWheelController == kPitchBend,
+              "the MIDI mapping counts controllers as the VST 3 interfaces do");
 
 bool isParameter(ParamID id)
 {
@@ -135,19 +137,11 @@ tresult PLUGIN_API TalvaneController::getMidiControllerAssignment(int32 busIndex
                                                                   CtrlNumber midiControllerNumber,
                                                                   ParamID& id)
 {
-    if (busIndex != kMappedBus || channel != kMappedChannel)
+    talvane::ParamId mapped = 0;
+    if (!talvane::midiMappedParameter(busIndex, channel, midiControllerNumber, mapped))
         return kResultFalse;
-    if (midiControllerNumber == kCtrlModWheel)
-    {
-        id = talvane::kModWheel;
-        return kResultTrue;
-    }
-    if (midiControllerNumber == kPitchBend)
-    {
-        id = talvane::kPitchBend;
-        return kResultTrue;
-    }
-    return kResultFalse;
+    id = mapped;
+    return kResultTrue;
 }
 
 void TalvaneController::editorAttached(EditorView* editor)

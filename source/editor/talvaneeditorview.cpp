@@ -51,32 +51,8 @@ struct ListEntries
 
 ListEntries listEntriesOf(ParamID id)
 {
-    using namespace talvane;
-    switch (id)
-    {
-    case kFType:
-        return {kFilterTypeNames, kNumFilterTypes, -1};
-    case kO1Waveform:
-    case kO2Waveform:
-    case kO3Waveform:
-    case kLfo1Waveform:
-    case kLfo2Waveform:
-        return {kWaveformNames, kNumWaveforms, -1};
-    case kNoteMode:
-        return {kNoteModeNames, kNumNoteModes, -1};
-    case kRefOctave:
-        return {kOctaveNames, kNumOctaves, -1};
-    case kRefNote:
-        return {kNoteNames, kNumNoteNames, -1};
-    case kEnv1Type:
-    case kEnv2Type:
-        return {kEnvTypeNames, kNumEnvTypes, -1};
-    case kMatrix1Src:
-    case kMatrix2Src:
-        return {kModSourceNames, kNumModSources, -1};
-    default:
-        return {kModDestNames, kNumModDestinations, kDestinationsPerColumn};
-    }
+    const talvane::NameList list = talvane::listNamesOf(static_cast<talvane::ParamId>(id));
+    return {list.names, list.count, list.names == talvane::kModDestNames ? kDestinationsPerColumn : -1};
 }
 
 bool usesWaveMenuFont(ParamID id)

@@ -444,6 +444,76 @@ bool isDiscrete(ParamId id)
     return id < kNumParams && kParamDefs[id].numValues > 0;
 }
 
+namespace {
+
+// Whether `id` is the parameter at `role` (0 destination, 1 amount) of one of the four
+// (destination, amount) routing slots of a block whose slots start at first + block * stride +
+// firstSlot.
+bool isSlotParameter(ParamId id, ParamId first, ParamId stride, ParamId firstSlot, ParamId role)
+{
+    for (ParamId block = 0; block < 2; ++block)
+    {
+        const ParamId slots = first + block * stride + firstSlot;
+        if (id >= slots && id < slots + kSlotsPerModulator * kSlotStride)
+            return (id - slots) % kSlotStride == role;
+    }
+    return false;
+}
+
+bool isAnySlotParameter(ParamId id, ParamId role)
+{
+    return isSlotParameter(id, lfo_param::kFirst, lfo_param::kStride, lfo_param::kFirstSlot, role) ||
+           isSlotParameter(id, env_param::kFirst, env_param::kStride, env_param::kFirstSlot, role) ||
+           isSlotParameter(id, matrix_param::kFirst, matrix_param::kStride, matrix_param::kFirstSlot, role);
+}
+
+constexpr ParamId kSlotDestinationRole = 0;
+constexpr ParamId kSlotAmountRole = 1;
+
+} // namespace
+
+bool isSlotDestination(ParamId id)
+{
+    return isAnySlotParameter(id, kSlotDestinationRole);
+}
+
+bool isSlotAmount(ParamId id)
+{
+    return isAnySlotParameter(id, kSlotAmountRole);
+}
+
+NameList listNamesOf(ParamId id)
+{
+    switch (id)
+    {
+    case kFType:
+        return {kFilterTypeNames, kNumFilterTypes};
+    case kO1Waveform:
+    case kO2Waveform:
+    case kO3Waveform:
+    case kLfo1Waveform:
+    case kLfo2Waveform:
+        return {kWaveformNames, kNumWaveforms};
+    case kNoteMode:
+        return {kNoteModeNames, kNumNoteModes};
+    case kRefOctave:
+        return {kOctaveNames, kNumOctaves};
+    case kRefNote:
+        return {kNoteNames, kNumNoteNames};
+    case kEnv1Type:
+    case kEnv2Type:
+        return {kEnvTypeNames, kNumEnvTypes};
+    case kMatrix1Src:
+    case kMatrix2Src:
+        return {kModSourceNames, kNumModSources};
+    default:
+        break;
+    }
+    if (isSlotDestination(id))
+        return {kModDestNames, kNumModDestinations};
+    return {nullptr, 0};
+}
+
 float normalizedFromIndex(ParamId id, int plain)
 {
     const ParamDef& def = kParamDefs[id];

@@ -43,6 +43,22 @@ extern const char* const kModDestNames[kNumModDestinations];
 
 bool isDiscrete(ParamId id);
 
+// The two parameters of each of the 24 routing slots of the LFO, envelope and matrix blocks: the
+// destination (a list of kModDestNames) and its amount.
+bool isSlotDestination(ParamId id);
+bool isSlotAmount(ParamId id);
+
+// The names a list parameter's plain values select (entry i names plain value minValue + i).
+struct NameList
+{
+    const char* const* names;
+    int count;
+};
+
+// The list a parameter selects from; {nullptr, 0} for a parameter that is not a list (continuous
+// parameters, toggles and numbers).
+NameList listNamesOf(ParamId id);
+
 // Discrete conversions, in single precision, identical wherever they are used.
 // Both require id < kNumParams and a discrete parameter.
 float normalizedFromIndex(ParamId id, int plain);

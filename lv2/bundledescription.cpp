@@ -1,0 +1,254 @@
+#include "lv2/bundledescription.h"
+
+#include "lv2/parameterports.h"
+#include "lv2/portlayout.h"
+#include "lv2/turtlewriter.h"
+#include "source/factory/classids.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace talvane::lv2 {
+
+namespace {
+
+constexpr const char* kLicenseUri = "https://spdx.org/licenses/GPL-3.0-or-later";
+
+void addPrefixes(TurtleWriter& out)
+{
+    out.prefix("atom", "http://lv2plug.in/ns/ext/atom#");
+    out.prefix("bufsz", "http://lv2plug.in/ns/ext/buf-size#");
+    out.prefix("doap", "http://usefulinc.com/ns/doap#");
+    out.prefix("foaf", "http://xmlns.com/foaf/0.1/");
+    out.prefix("lv2", "http://lv2plug.in/ns/lv2core#");
+    out.prefix("midi", "http://lv2plug.in/ns/ext/midi#");
+    out.prefix("opts", "http://lv2plug.in/ns/ext/options#");
+    out.prefix("pprops", "http://lv2plug.in/ns/ext/port-props#");
+    out.prefix("rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#");
+    out.prefix("rdfs", "http://www.w3.org/2000/01/rdf-schema#");
+    out.prefix("state", "http://lv2plug.in/ns/ext/state#");
+    out.prefix("time", "http://lv2plug.in/ns/ext/time#");
+    out.prefix("ui", "http://lv2plug.in/ns/extensions/ui#");
+    out.prefix("units", "http://lv2plug.in/ns/extensions/units#");
+    out.prefix("urid", "http://lv2plug.in/ns/ext/urid#");
+}
+
+// "0.87.0.0": the plug-in's minor and micro version as LV2 counts them (major.minor.micro).
+void pluginVersion(int& minor, int& micro)
+{
+    char* end = nullptr;
+    std::strtol(kPluginVersion, &end, 10);
+    minor = end && *end == '.' ? static_cast<int>(std::strtol(end + 1, &end, 10)) : 0;
+    micro = end && *end == '.' ? static_cast<int>(std::strtol(end + 1, &end, 10)) : 0;
+}
+
+void writeManifest(TurtleWriter& out)
+{
+    const Term plugin = out.uri(kPluginUri);
+    const Term ui = out.uri(kUiUri);
+    out.statement(plugin, out.name("rdf:type"), out.name("lv2:Plugin"));
+    out.statement(plugin, out.name("rdf:type"), out.name("lv2:InstrumentPlugin"));
+    out.statement(plugin, out.name("lv2:binary"), out.uri(kPluginBinary));
+    out.statement(plugin, out.name("rdfs:seeAlso"), out.uri(kPluginDataFile));
+    out.statement(ui, out.name("rdf:type"), out.name("ui:X11UI"));
+    out.statement(ui, out.name("lv2:binary"), out.uri(kUiBinary));
+    out.statement(ui, out.name("rdfs:seeAlso"), out.uri(kUiDataFile));
+}
+
+const char* unitName(PortUnit unit)
+{
+    switch (unit)
+    {
+    case PortUnit::Octaves:
+        return "units:oct";
+    case PortUnit::Semitones:
+        return "units:semitone12TET";
+    case PortUnit::None:
+        break;
+    }
+    return nullptr;
+}
+
+void writePortIdentity(TurtleWriter& out, const Term& port, std::uint32_t index, const char* symbol,
+                       const char* name)
+{
+    out.statement(port, out.name("lv2:index"), out.integer(index));
+    out.statement(port, out.name("lv2:symbol"), out.text(symbol));
+    out.statement(port, out.name("lv2:name"), out.text(name));
+}
+
+// A number as the port's kind writes it: a whole number for the stepped kinds.
+Term portNumber(TurtleWriter& out, const ParameterPort& description, float value)
+{
+    if (description.kind == PortKind::Continuous)
+        return out.decimal(value);
+    return out.integer(static_cast<long long>(value));
+}
+
+void writeParameterPort(TurtleWriter& out, const Term& plugin, ParamId id)
+{
+    const ParameterPort description = describeParameterPort(id);
+    const Term port = out.newBlank();
+    out.beginBlank(plugin, out.name("lv2:port"), port);
+    out.statement(port, out.name("rdf:type"), out.name("lv2:InputPort"));
+    out.statement(port, out.name("rdf:type"), out.name("lv2:ControlPort"));
+    writePortIdentity(out, port, id, description.symbol, description.name);
+    out.statement(port, out.name("lv2:default"), portNumber(out, description, description.defaultValue));
+    out.statement(port, out.name("lv2:minimum"), portNumber(out, description, description.minimum));
+    out.statement(port, out.name("lv2:maximum"), portNumber(out, description, description.maximum));
+    switch (description.kind)
+    {
+    case PortKind::Continuous:
+        break;
+    case PortKind::Toggle:
+        out.statement(port, out.name("lv2:portProperty"), out.name("lv2:toggled"));
+        out.statement(port, out.name("lv2:portProperty"), out.name("lv2:integer"));
+        break;
+    case PortKind::Integer:
+        out.statement(port, out.name("lv2:portProperty"), out.name("lv2:integer"));
+        break;
+    case PortKind::Enumeration:
+        out.statement(port, out.name("lv2:portProperty"), out.name("lv2:integer"));
+        out.statement(port, out.name("lv2:portProperty"), out.name("lv2:enumeration"));
+        break;
+    }
+    if (description.trigger)
+        out.statement(port, out.name("lv2:portProperty"), out.name("pprops:trigger"));
+    if (const char* unit = unitName(description.unit))
+        out.statement(port, out.name("units:unit"), out.name(unit));
+    for (int i = 0; i < description.scalePointCount; ++i)
+    {
+        const Term point = out.newBlank();
+        out.beginBlank(port, out.name("lv2:scalePoint"), point);
+        out.statement(point, out.name("rdfs:label"), out.text(description.scalePoints[i]));
+        out.statement(point, out.name("rdf:value"), out.integer(static_cast<long long>(description.minimum) + i));
+        out.end(point);
+    }
+    out.end(port);
+}
+
+void writeEventsPort(TurtleWriter& out, const Term& plugin)
+{
+    const Term port = out.newBlank();
+    out.beginBlank(plugin, out.name("lv2:port"), port);
+    out.statement(port, out.name("rdf:type"), out.name("lv2:InputPort"));
+    out.statement(port, out.name("rdf:type"), out.name("atom:AtomPort"));
+    writePortIdentity(out, port, kEventsIn.index, kEventsIn.symbol, kEventsIn.name);
+    out.statement(port, out.name("atom:bufferType"), out.name("atom:Sequence"));
+    out.statement(port, out.name("atom:supports"), out.name("midi:MidiEvent"));
+    out.statement(port, out.name("atom:supports"), out.name("time:Position"));
+    out.statement(port, out.name("lv2:designation"), out.name("lv2:control"));
+    out.end(port);
+}
+
+void writeAudioPort(TurtleWriter& out, const Term& plugin, const FixedPort& fixed)
+{
+    const Term port = out.newBlank();
+    out.beginBlank(plugin, out.name("lv2:port"), port);
+    out.statement(port, out.name("rdf:type"), out.name("lv2:OutputPort"));
+    out.statement(port, out.name("rdf:type"), out.name("lv2:AudioPort"));
+    writePortIdentity(out, port, fixed.index, fixed.symbol, fixed.name);
+    out.end(port);
+}
+
+void writeLatencyPort(TurtleWriter& out, const Term& plugin)
+{
+    const Term port = out.newBlank();
+    out.beginBlank(plugin, out.name("lv2:port"), port);
+    out.statement(port, out.name("rdf:type"), out.name("lv2:OutputPort"));
+    out.statement(port, out.name("rdf:type"), out.name("lv2:ControlPort"));
+    writePortIdentity(out, port, kLatency.index, kLatency.symbol, kLatency.name);
+    out.statement(port, out.name("lv2:designation"), out.name("lv2:latency"));
+    // Older hosts look for the property rather than the designation.
+    out.statement(port, out.name("lv2:portProperty"), out.name("lv2:reportsLatency"));
+    out.statement(port, out.name("lv2:portProperty"), out.name("lv2:integer"));
+    out.statement(port, out.name("lv2:portProperty"), out.name("pprops:notOnGUI"));
+    out.statement(port, out.name("units:unit"), out.name("units:frame"));
+    out.end(port);
+}
+
+void writePluginData(TurtleWriter& out)
+{
+    const Term plugin = out.uri(kPluginUri);
+    out.statement(plugin, out.name("rdf:type"), out.name("lv2:Plugin"));
+    out.statement(plugin, out.name("rdf:type"), out.name("lv2:InstrumentPlugin"));
+    // A project in DOAP's terms, which its name, licence and maintainer describe.
+    out.statement(plugin, out.name("rdf:type"), out.name("doap:Project"));
+    out.statement(plugin, out.name("doap:name"), out.text(kPluginName));
+    out.statement(plugin, out.name("doap:license"), out.uri(kLicenseUri));
+    const Term maintainer = out.newBlank();
+    out.beginBlank(plugin, out.name("doap:maintainer"), maintainer);
+    out.statement(maintainer, out.name("rdf:type"), out.name("foaf:Person"));
+    out.statement(maintainer, out.name("foaf:name"), out.text(kVendorName));
+    out.statement(maintainer, out.name("foaf:homepage"), out.uri(kVendorUrl));
+    out.statement(maintainer, out.name("foaf:mbox"), out.uri(kVendorEmail));
+    out.end(maintainer);
+    int minor = 0;
+    int micro = 0;
+    pluginVersion(minor, micro);
+    out.statement(plugin, out.name("lv2:minorVersion"), out.integer(minor));
+    out.statement(plugin, out.name("lv2:microVersion"), out.integer(micro));
+    out.statement(plugin, out.name("lv2:requiredFeature"), out.name("urid:map"));
+    out.statement(plugin, out.name("lv2:optionalFeature"), out.name("lv2:hardRTCapable"));
+    out.statement(plugin, out.name("lv2:optionalFeature"), out.name("opts:options"));
+    out.statement(plugin, out.name("opts:supportedOption"), out.name("bufsz:maxBlockLength"));
+    out.statement(plugin, out.name("lv2:extensionData"), out.name("state:interface"));
+    out.statement(plugin, out.name("ui:ui"), out.uri(kUiUri));
+
+    for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
+        writeParameterPort(out, plugin, id);
+    writeEventsPort(out, plugin);
+    writeAudioPort(out, plugin, kLeftOut);
+    writeAudioPort(out, plugin, kRightOut);
+    writeLatencyPort(out, plugin);
+}
+
+void writeUiData(TurtleWriter& out)
+{
+    const Term ui = out.uri(kUiUri);
+    out.statement(ui, out.name("rdf:type"), out.name("ui:X11UI"));
+    // The editor lives in the host's window and is driven by the host's idle calls.
+    out.statement(ui, out.name("lv2:requiredFeature"), out.name("ui:parent"));
+    out.statement(ui, out.name("lv2:requiredFeature"), out.name("ui:idleInterface"));
+    out.statement(ui, out.name("lv2:optionalFeature"), out.name("ui:resize"));
+    out.statement(ui, out.name("lv2:optionalFeature"), out.name("ui:touch"));
+    out.statement(ui, out.name("lv2:optionalFeature"), out.name("opts:options"));
+    out.statement(ui, out.name("opts:supportedOption"), out.name("ui:scaleFactor"));
+    out.statement(ui, out.name("lv2:extensionData"), out.name("ui:idleInterface"));
+    out.statement(ui, out.name("lv2:extensionData"), out.name("ui:resize"));
+}
+
+bool writeFile(const std::string& directory, const char* fileName, const std::function<void(TurtleWriter&)>& body,
+               std::string& error)
+{
+    const std::string path = directory + "/" + fileName;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+    {
+        error = "cannot write " + path;
+        return false;
+    }
+    bool written = false;
+    {
+        TurtleWriter out(file);
+        addPrefixes(out);
+        body(out);
+        written = out.finish();
+    }
+    written = std::fclose(file) == 0 && written;
+    if (!written)
+        error = "writing " + path + " failed";
+    return written;
+}
+
+} // namespace
+
+bool writeBundleDescription(const std::string& directory, std::string& error)
+{
+    return writeFile(directory, kManifestFile, writeManifest, error) &&
+           writeFile(directory, kPluginDataFile, writePluginData, error) &&
+           writeFile(directory, kUiDataFile, writeUiData, error);
+}
+
+} // namespace talvane::lv2
