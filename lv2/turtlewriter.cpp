@@ -1,12 +1,14 @@
 #include "lv2/turtlewriter.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace talvane::lv2 {
 
 namespace {
 
-constexpr int kMaxFloatDigits = 9; // enough for every float to read back exactly
+constexpr int kMaxFloatDigits = 9;  // significant digits enough for every float to read back exactly
+constexpr int kMaxFixedPlaces = 60; // places after the point enough for the smallest floats
 constexpr const char* kXsd = "http://www.w3.org/2001/XMLSchema#";
 
 const std::uint8_t* bytes(const std::string& text)
@@ -18,25 +20,24 @@ const std::uint8_t* bytes(const std::string& text)
 
 std::string decimalText(float value)
 {
-    char text[64];
+    char text[96];
     for (int digits = 1; digits <= kMaxFloatDigits; ++digits)
     {
         std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
         if (std::strtof(text, nullptr) == value)
             break;
     }
+    // A Turtle decimal has no exponent: then as many places after the point as reading back needs.
+    if (std::strpbrk(text, "eE"))
+        for (int places = 1; places <= kMaxFixedPlaces; ++places)
+        {
+            std::snprintf(text, sizeof text, "%.*f", places, static_cast<double>(value));
+            if (std::strtof(text, nullptr) == value)
+                break;
+        }
     std::string result = text;
-    // A Turtle decimal has a point and no exponent.
-    if (result.find_first_of("eE") != std::string::npos)
-    {
-        std::snprintf(text, sizeof text, "%.*f", kMaxFloatDigits + 30, static_cast<double>(value));
-        result = text;
-        result.erase(result.find_last_not_of('0') + 1);
-    }
     if (result.find('.') == std::string::npos)
         result += ".0";
-    else if (result.back() == '.')
-        result += '0';
     return result;
 }
 

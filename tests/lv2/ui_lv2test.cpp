@@ -1,0 +1,266 @@
+// The editor as an LV2 X11 UI, instantiated through Debian's suil as jalv or Ardour do, in a
+// window of a private Xvfb: it draws the editor in the host's window, follows the port values the
+// host sends, sends the musician's edits (clicks and wheel steps through XTEST) as port writes
+// inside touch notifications, and takes the sizes the host gives it.
+#include "lv2/lv2test.h"
+#include "gui/x11testhost.h"
+
+#include <lilv/lilv.h>
+#include <lv2/ui/ui.h>
+#include <suil/suil.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace talvane::testing;
+
+namespace {
+
+constexpr int kEditorWidth = 1066;
+constexpr int kEditorHeight = 544;
+
+struct Rect
+{
+    int left, top, right, bottom;
+};
+// Controls at their places in the editor (editor pixels at 100 %).
+constexpr Rect kCutoffKnob{314, 458, 364, 508};
+constexpr Rect kFilterTypeList{281, 494, 309, 510};
+constexpr int kOsc2OnX = 65, kOsc2OnY = 269;
+constexpr int kVolumeKnobX = 664, kVolumeKnobY = 95;
+
+struct HostCall
+{
+    std::string what; // "write", "grab", "release", "resize"
+    uint32_t port = 0;
+    float value = 0.0f;
+    int width = 0, height = 0;
+};
+
+class Lv2EditorUi : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        xvfb = std::make_unique<Xvfb>();
+        if (!xvfb->display)
+            GTEST_SKIP() << "no X server for the editor: " << xvfb->failure;
+        display = std::make_unique<ScopedDisplay>(xvfb->name);
+        Display* x = xvfb->display;
+        parent = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1200, 700, 0, 0, 0);
+        XMapWindow(x, parent);
+        XSync(x, False);
+
+        const LilvPlugin* plugin = lv2World().plugin(kLv2PluginUri);
+        ASSERT_NE(plugin, nullptr);
+        LilvUIs* uis = lilv_plugin_get_uis(plugin);
+        ASSERT_EQ(lilv_uis_size(uis), 1u);
+        const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+        char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+        char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(ui)), nullptr);
+        const std::string binaryPath = binary;
+        const std::string bundlePath = bundle;
+        lilv_free(binary);
+        lilv_free(bundle);
+        lilv_uis_free(uis);
+
+        host = suil_host_new(write, portIndex, nullptr, nullptr);
+        suil_host_set_touch_func(host, touch);
+        resizeFeatureData = {this, resize};
+        parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent)};
+        resizeFeature = {LV2_UI__resize, &resizeFeatureData};
+        idleFeature = {LV2_UI__idleInterface, nullptr};
+        const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &idleFeature, lv2Urids().mapFeature(),
+                                         nullptr};
+        instance = suil_instance_new(host, this, LV2_UI__X11UI, kLv2PluginUri, kLv2UiUri, LV2_UI__X11UI,
+                                     bundlePath.c_str(), binaryPath.c_str(), features);
+        ASSERT_NE(instance, nullptr) << "suil could not instantiate the editor";
+        idleInterface =
+            static_cast<const LV2UI_Idle_Interface*>(suil_instance_extension_data(instance, LV2_UI__idleInterface));
+        ASSERT_NE(idleInterface, nullptr);
+        widget = reinterpret_cast<Window>(suil_instance_get_widget(instance));
+        idleFor(std::chrono::milliseconds(300));
+    }
+
+    void TearDown() override
+    {
+        if (instance)
+            suil_instance_free(instance);
+        if (host)
+            suil_host_free(host);
+        if (parent)
+            XDestroyWindow(xvfb->display, parent);
+    }
+
+    static void write(SuilController controller, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer)
+    {
+        if (protocol != 0 || size != sizeof(float))
+            return;
+        HostCall call{"write", port};
+        std::memcpy(&call.value, buffer, sizeof(float));
+        static_cast<Lv2EditorUi*>(controller)->calls.push_back(call);
+    }
+    static uint32_t portIndex(SuilController /*controller*/, const char* /*symbol*/) { return LV2UI_INVALID_PORT_INDEX; }
+    static void touch(SuilController controller, uint32_t port, bool grabbed)
+    {
+        static_cast<Lv2EditorUi*>(controller)->calls.push_back({grabbed ? "grab" : "release", port});
+    }
+    static int resize(LV2UI_Feature_Handle handle, int width, int height)
+    {
+        static_cast<Lv2EditorUi*>(handle)->calls.push_back({"resize", 0, 0.0f, width, height});
+        return 0;
+    }
+
+    // The host's idle calls, about every 10 ms, for a while.
+    void idleFor(std::chrono::milliseconds span)
+    {
+        const auto end = std::chrono::steady_clock::now() + span;
+        while (std::chrono::steady_clock::now() < end)
+        {
+            ASSERT_EQ(idleInterface->idle(suil_instance_get_handle(instance)), 0);
+            XSync(xvfb->display, False);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    void portEvent(uint32_t port, float value)
+    {
+        suil_instance_port_event(instance, port, sizeof value, 0, &value);
+    }
+
+    std::vector<unsigned long> pixels(const Rect& r)
+    {
+        std::vector<unsigned long> result;
+        XImage* image = XGetImage(xvfb->display, widget, r.left, r.top, static_cast<unsigned>(r.right - r.left),
+                                  static_cast<unsigned>(r.bottom - r.top), AllPlanes, ZPixmap);
+        if (!image)
+            return result;
+        for (int y = 0; y < r.bottom - r.top; ++y)
+            for (int x = 0; x < r.right - r.left; ++x)
+                result.push_back(XGetPixel(image, x, y));
+        XDestroyImage(image);
+        return result;
+    }
+
+    std::vector<HostCall> callsNamed(const std::string& what) const
+    {
+        std::vector<HostCall> found;
+        for (const HostCall& c : calls)
+            if (c.what == what)
+                found.push_back(c);
+        return found;
+    }
+
+    std::unique_ptr<Xvfb> xvfb;
+    std::unique_ptr<ScopedDisplay> display;
+    Window parent = 0;
+    Window widget = 0;
+    SuilHost* host = nullptr;
+    SuilInstance* instance = nullptr;
+    const LV2UI_Idle_Interface* idleInterface = nullptr;
+    LV2UI_Resize resizeFeatureData{};
+    LV2_Feature parentFeature{}, resizeFeature{}, idleFeature{};
+    std::vector<HostCall> calls;
+};
+
+} // namespace
+
+TEST_F(Lv2EditorUi, DrawsTheEditorInTheHostsWindow)
+{
+    ASSERT_NE(widget, 0u) << "the UI gave no widget";
+    Window root = 0, parentOfWidget = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(xvfb->display, widget, &root, &parentOfWidget, &children, &count));
+    if (children)
+        XFree(children);
+    EXPECT_EQ(parentOfWidget, parent);
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(xvfb->display, widget, &attributes));
+    EXPECT_EQ(attributes.width, kEditorWidth);
+    EXPECT_EQ(attributes.height, kEditorHeight);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+
+    const std::vector<HostCall> resizes = callsNamed("resize");
+    ASSERT_FALSE(resizes.empty()) << "the UI never told the host its size";
+    EXPECT_EQ(resizes.back().width, kEditorWidth);
+    EXPECT_EQ(resizes.back().height, kEditorHeight);
+
+    // The picture, not an empty window: the artwork has many colours.
+    const std::vector<unsigned long> all = pixels({0, 0, kEditorWidth, kEditorHeight});
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(kEditorWidth * kEditorHeight));
+    std::vector<unsigned long> colours(all.begin(), all.end());
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    EXPECT_GT(colours.size(), 200u);
+    EXPECT_TRUE(callsNamed("write").empty()) << "opening the editor changed a parameter";
+}
+
+TEST_F(Lv2EditorUi, FollowsThePortValuesTheHostSends)
+{
+    const std::vector<unsigned long> openKnob = pixels(kCutoffKnob);
+    const std::vector<unsigned long> openList = pixels(kFilterTypeList);
+    ASSERT_FALSE(openKnob.empty());
+
+    portEvent(7, 0.0f);  // F_Cutoff all the way down
+    portEvent(9, 4.0f);  // F_Type: Notch
+    idleFor(std::chrono::milliseconds(200));
+    EXPECT_NE(pixels(kCutoffKnob), openKnob);
+    EXPECT_NE(pixels(kFilterTypeList), openList);
+
+    portEvent(7, 1.0f);
+    portEvent(9, 0.0f);
+    idleFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(pixels(kCutoffKnob), openKnob);
+    EXPECT_EQ(pixels(kFilterTypeList), openList);
+    // What the host sent is not sent back.
+    EXPECT_TRUE(callsNamed("write").empty());
+}
+
+TEST_F(Lv2EditorUi, SendsTheMusiciansEditsAsTouchedPortWrites)
+{
+    const auto [x, y] = rootPosition(xvfb->display, widget, kOsc2OnX, kOsc2OnY);
+    clickAt(xvfb->display, x, y);
+    idleFor(std::chrono::milliseconds(300));
+    std::vector<HostCall> writes = callsNamed("write");
+    ASSERT_EQ(writes.size(), 1u) << "a click on the second oscillator's switch";
+    EXPECT_EQ(writes[0].port, 26u);
+    EXPECT_EQ(writes[0].value, 1.0f);
+    // The write lies inside a touch of the same port.
+    std::vector<std::string> sequence;
+    for (const HostCall& c : calls)
+        if (c.what != "resize")
+            sequence.push_back(c.what + " " + std::to_string(c.port));
+    EXPECT_EQ(sequence, (std::vector<std::string>{"grab 26", "write 26", "release 26"}));
+
+    // One wheel notch up on the volume knob: 0.8 + 0.001.
+    calls.clear();
+    const auto [vx, vy] = rootPosition(xvfb->display, widget, kVolumeKnobX, kVolumeKnobY);
+    moveTo(xvfb->display, vx, vy);
+    idleFor(std::chrono::milliseconds(100));
+    pressButton(xvfb->display, 4, true);
+    pressButton(xvfb->display, 4, false);
+    idleFor(std::chrono::milliseconds(300));
+    writes = callsNamed("write");
+    ASSERT_FALSE(writes.empty()) << "a wheel notch on the volume knob";
+    EXPECT_EQ(writes.back().port, 0u);
+    EXPECT_FLOAT_EQ(writes.back().value, 0.8f + 0.001f);
+}
+
+TEST_F(Lv2EditorUi, TakesTheSizeTheHostGives)
+{
+    const auto* resizeInterface =
+        static_cast<const LV2UI_Resize*>(suil_instance_extension_data(instance, LV2_UI__resize));
+    ASSERT_NE(resizeInterface, nullptr);
+    EXPECT_EQ(resizeInterface->ui_resize(suil_instance_get_handle(instance), 1100, 560), 0);
+    idleFor(std::chrono::milliseconds(200));
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(xvfb->display, widget, &attributes));
+    EXPECT_EQ(attributes.width, 1100);
+    EXPECT_EQ(attributes.height, 560);
+}
