@@ -120,13 +120,14 @@ TEST(Lv2Render, ModWheelAndPitchBendActAtTheirFramesThroughTheControllersMapping
         {0, 61, 7.0f, 7.0 / 36.0},  // PB_Up
         {0, 62, 12.0f, 12.0 / 36.0} // PB_Down
     };
+    // At the last frame of a 16-frame span, where a change one frame late would act a span later.
     performance.controllers = {
-        {3000, {kControlChange, 1, 100}, kModWheelId, 100.0 / 127.0},
-        {9001, {kControlChange, 1, 20}, kModWheelId, 20.0 / 127.0},
-        {15000, {kPitchWheel, 0x7F, 0x7F}, kPitchBendId, 1.0},
-        {21000, {kPitchWheel, 0x00, 0x00}, kPitchBendId, 0.0},
-        {27000, {kPitchWheel, 0x00, 0x40}, kPitchBendId, 0.5},
-        {30011, {kPitchWheel, 0x00, 0x20}, kPitchBendId, 0.25},
+        {3007, {kControlChange, 1, 100}, kModWheelId, 100.0 / 127.0},
+        {9215, {kControlChange, 1, 20}, kModWheelId, 20.0 / 127.0},
+        {15359, {kPitchWheel, 0x7F, 0x7F}, kPitchBendId, 1.0},
+        {20991, {kPitchWheel, 0x00, 0x00}, kPitchBendId, 0.0},
+        {27135, {kPitchWheel, 0x00, 0x40}, kPitchBendId, 0.5},
+        {30015, {kPitchWheel, 0x00, 0x20}, kPitchBendId, 0.25},
         // Only the first channel is mapped, and only the wheel among the controllers.
         {33000, {kControlChange | 2, 1, 127}, Performance::kUnmapped, 0.0},
         {33500, {kPitchWheel | 5, 0x7F, 0x7F}, Performance::kUnmapped, 0.0},
