@@ -13,6 +13,8 @@ if(WIN32)
             "Install prefix: the folder of the VST 3 bundles" FORCE)
     endif()
     install(TARGETS Talvane LIBRARY DESTINATION "Talvane.vst3/Contents/x86_64-win")
+    install(FILES "${TALVANE_BUNDLE_PATH}/Contents/Resources/moduleinfo.json"
+        DESTINATION "Talvane.vst3/Contents/Resources")
     return()
 endif()
 
@@ -41,6 +43,8 @@ set(TALVANE_DATA_INSTALL_DIR "${_share}" CACHE STRING "Where the factory presets
 
 install(TARGETS Talvane
     LIBRARY DESTINATION "${TALVANE_VST3_INSTALL_DIR}/Talvane.vst3/Contents/x86_64-linux")
+install(FILES "${TALVANE_BUNDLE_PATH}/Contents/Resources/moduleinfo.json"
+    DESTINATION "${TALVANE_VST3_INSTALL_DIR}/Talvane.vst3/Contents/Resources")
 # VST 2 hosts load the same module: it carries both entry points.
 install(FILES "$<TARGET_FILE:Talvane>"
     DESTINATION "${TALVANE_VST2_INSTALL_DIR}"

@@ -4,8 +4,11 @@
 #                         (lib/libfftw3.a, include/fftw3.h, lib/pkgconfig/fftw3.pc)
 #   TALVANE_ARTWORK_TOOL  the build machine's talvane-artwork, which draws the editor's bitmaps
 #                         (only needed when cross compiling)
+#   TALVANE_MODULEINFO_TOOL  the build machine's talvane-moduleinfo, which writes the bundle's
+#                         moduleinfo.json (only needed when cross compiling)
 set(TALVANE_WINDOWS_DEPS "" CACHE PATH "Prefix of the libraries built for Windows (FFTW)")
 set(TALVANE_ARTWORK_TOOL "" CACHE FILEPATH "The build machine's talvane-artwork program")
+set(TALVANE_MODULEINFO_TOOL "" CACHE FILEPATH "The build machine's talvane-moduleinfo program")
 
 if(NOT TALVANE_WINDOWS_DEPS OR NOT EXISTS "${TALVANE_WINDOWS_DEPS}/lib/pkgconfig/fftw3.pc")
     message(FATAL_ERROR "FFTW for Windows not found (TALVANE_WINDOWS_DEPS='${TALVANE_WINDOWS_DEPS}').\n"
@@ -18,6 +21,10 @@ list(APPEND CMAKE_FIND_ROOT_PATH "${TALVANE_WINDOWS_DEPS}")
 
 if(CMAKE_CROSSCOMPILING AND NOT EXISTS "${TALVANE_ARTWORK_TOOL}")
     message(FATAL_ERROR "TALVANE_ARTWORK_TOOL must name the build machine's talvane-artwork "
+        "(tools/build-windows builds it).")
+endif()
+if(CMAKE_CROSSCOMPILING AND NOT EXISTS "${TALVANE_MODULEINFO_TOOL}")
+    message(FATAL_ERROR "TALVANE_MODULEINFO_TOOL must name the build machine's talvane-moduleinfo "
         "(tools/build-windows builds it).")
 endif()
 

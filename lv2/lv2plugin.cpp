@@ -27,8 +27,6 @@ using namespace Steinberg::Vst;
 namespace {
 
 constexpr int32 kMidiChannels = 16;
-constexpr double kMinSampleRate = 1.0;
-constexpr double kMaxSampleRate = 1.0e6;
 constexpr double kSecondsPerMinute = 60.0;
 
 template <typename Interface>
@@ -73,7 +71,7 @@ bool Lv2Plugin::setUp(IComponent* created, double sampleRate, const LV2_Feature*
     if (!component)
         return false;
     auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
-    if (!map || !(sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate))
+    if (!map)
         return false;
     mapUrids(*map);
     readOptions(features);

@@ -54,7 +54,7 @@ public:
 
     // Takes over `component` (one reference), initialises it and sets it up for `sampleRate` and
     // the host's largest block (buf-size's maxBlockLength, when the host passes options). Null when
-    // the host lacks urid:map, the rate is not one the processor takes, or the component refuses.
+    // the host lacks urid:map or the component refuses (a sample rate it cannot run at, say).
     static Lv2Plugin* create(Steinberg::Vst::IComponent* component, double sampleRate,
                              const LV2_Feature* const* features);
     ~Lv2Plugin();

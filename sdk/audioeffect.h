@@ -1,6 +1,7 @@
 // Stand-in for the VST 3 SDK's AudioEffect base class, which Debian's SDK subset lacks.
-// Same name, same public behaviour: a Component that also implements IAudioProcessor, keeps
-// its buses in the Component's lists and stores the last accepted ProcessSetup.
+// Same name, same public behaviour: a Component that also implements IAudioProcessor and
+// IProcessContextRequirements, keeps its buses in the Component's lists and stores the last
+// accepted ProcessSetup.
 #pragma once
 
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -9,7 +10,7 @@
 namespace Steinberg {
 namespace Vst {
 
-class AudioEffect : public Component, public IAudioProcessor
+class AudioEffect : public Component, public IAudioProcessor, public IProcessContextRequirements
 {
 public:
     AudioEffect();
@@ -40,14 +41,19 @@ public:
     tresult PLUGIN_API process(ProcessData& /*data*/) SMTG_OVERRIDE { return kNotImplemented; }
     uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE { return kNoTail; }
 
+    // IProcessContextRequirements: the IProcessContextRequirements::Flags a derived class sets.
+    uint32 PLUGIN_API getProcessContextRequirements() SMTG_OVERRIDE { return processContextRequirements; }
+
     OBJ_METHODS(AudioEffect, Component)
     DEFINE_INTERFACES
     DEF_INTERFACE(IAudioProcessor)
+    DEF_INTERFACE(IProcessContextRequirements)
     END_DEFINE_INTERFACES(Component)
     REFCOUNT_METHODS(Component)
 
 protected:
     ProcessSetup processSetup;
+    uint32 processContextRequirements = 0;
 };
 
 } // namespace Vst

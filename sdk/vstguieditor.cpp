@@ -5,7 +5,9 @@
 
 #include "pluginterfaces/gui/iplugview.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace Steinberg {
 namespace Vst {
@@ -171,6 +173,16 @@ tresult PLUGIN_API VSTGUIEditor::removed()
     return EditorView::removed();
 }
 
+namespace {
+// The distance of two edges a host passes, computed wide (it may not fit an int32) and held to
+// 0 .. the largest int32.
+int32 spanBetween(int32 low, int32 high)
+{
+    const int64 span = static_cast<int64>(high) - low;
+    return static_cast<int32>(std::min<int64>(std::max<int64>(span, 0), std::numeric_limits<int32>::max()));
+}
+} // namespace
+
 tresult PLUGIN_API VSTGUIEditor::onSize(ViewRect* newSize)
 {
     if (!newSize)
@@ -178,9 +190,11 @@ tresult PLUGIN_API VSTGUIEditor::onSize(ViewRect* newSize)
     // The frame keeps its size in editor units unless the host gave it other pixels than that.
     if (frame)
     {
+        const int32 width = spanBetween(newSize->left, newSize->right);
+        const int32 height = spanBetween(newSize->top, newSize->bottom);
         const VSTGUI::CPoint deviceSize = frame->getDeviceSize();
-        if (deviceSize.x != newSize->getWidth() || deviceSize.y != newSize->getHeight())
-            frame->setSize(newSize->getWidth() / getScaleFactor(), newSize->getHeight() / getScaleFactor());
+        if (deviceSize.x != width || deviceSize.y != height)
+            frame->setSize(width / getScaleFactor(), height / getScaleFactor());
     }
     return EditorView::onSize(newSize);
 }

@@ -16,9 +16,12 @@ add_subdirectory("${TALVANE_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCL
 set(WINDOWS_MODULE_TEST_SOURCES
     controller/controller_moduletest.cpp
     editor/editor_moduletest.cpp
+    factory/boundary_moduletest.cpp
     engine/renderhash_moduletest.cpp
     engine/sound_moduletest.cpp
     factory/factory_moduletest.cpp
+    factory/moduleinfo_moduletest.cpp
+    processor/hostinput_moduletest.cpp
     processor/processor_moduletest.cpp
     processor/state_moduletest.cpp
     vst2/vst2_moduletest.cpp)
@@ -26,6 +29,15 @@ add_executable(talvane_module_tests ${WINDOWS_MODULE_TEST_SOURCES})
 target_link_libraries(talvane_module_tests PRIVATE talvane_host GTest::gtest_main GTest::gmock talvane_warnings)
 target_include_directories(talvane_module_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
 target_compile_definitions(talvane_module_tests PRIVATE TALVANE_MODULE_PATH="${TALVANE_MODULE_PATH}")
+# The JSON library is header-only and in the build machine's /usr/include, whose C library headers
+# the cross compiler must never see: a directory of our own holds only a link to it.
+find_path(TALVANE_JSON_INCLUDE_DIR NAMES nlohmann/json.hpp NO_CMAKE_FIND_ROOT_PATH)
+if(NOT TALVANE_JSON_INCLUDE_DIR)
+    message(FATAL_ERROR "nlohmann/json.hpp not found (Debian package nlohmann-json3-dev)")
+endif()
+file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/json-include")
+file(CREATE_LINK "${TALVANE_JSON_INCLUDE_DIR}/nlohmann" "${CMAKE_BINARY_DIR}/json-include/nlohmann" SYMBOLIC)
+target_include_directories(talvane_module_tests SYSTEM PRIVATE "${CMAKE_BINARY_DIR}/json-include")
 add_dependencies(talvane_module_tests Talvane)
 # Each test starts a Wine process; the first ones also wait for the Wine prefix to be made.
 gtest_discover_tests(talvane_module_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
@@ -58,3 +70,10 @@ target_compile_definitions(talvane_windows_editor_tests PRIVATE TALVANE_MODULE_P
 add_dependencies(talvane_windows_editor_tests Talvane)
 gtest_discover_tests(talvane_windows_editor_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES LABELS window RESOURCE_LOCK display TIMEOUT 300)
+
+# The validator's Windows build on the DLL's bundle, under Wine. The validator takes the bundle by
+# its Windows path: Wine maps the file system's root to drive Z:.
+include(${PROJECT_SOURCE_DIR}/cmake/Validator.cmake)
+string(REPLACE "/" "\\" _bundle_windows_path "Z:${TALVANE_BUNDLE_PATH}")
+add_validator_test(module_passes_the_vst3_validator validator-win64.exe "${_bundle_windows_path}"
+    ${CMAKE_CROSSCOMPILING_EMULATOR})

@@ -11,6 +11,7 @@
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -108,8 +109,10 @@ ParamValue PLUGIN_API TalvaneController::getParamNormalized(ParamID id)
 
 tresult PLUGIN_API TalvaneController::setParamNormalized(ParamID id, ParamValue value)
 {
-    if (!isParameter(id))
+    // As the processor takes changes: a NaN is refused, anything else held to 0..1.
+    if (!isParameter(id) || std::isnan(value))
         return kInvalidArgument;
+    value = std::min(std::max(value, 0.0), 1.0);
     const tresult result = EditControllerEx1::setParamNormalized(id, value);
     controllerValues[id] = static_cast<float>(value);
     // By index: a display may attach or remove an editor while it is being told.
@@ -117,6 +120,30 @@ tresult PLUGIN_API TalvaneController::setParamNormalized(ParamID id, ParamValue 
         if (ParameterDisplay* display = editorViews[i].display)
             display->updateParameterDisplay(id, value);
     return result;
+}
+
+tresult PLUGIN_API TalvaneController::getParameterInfo(int32 paramIndex, ParameterInfo& info)
+{
+    // The base class reads its list with a checked access, which throws for an index beyond it.
+    if (paramIndex < 0 || paramIndex >= getParameterCount())
+        return kInvalidArgument;
+    return EditControllerEx1::getParameterInfo(paramIndex, info);
+}
+
+tresult PLUGIN_API TalvaneController::getParamValueByString(ParamID id, TChar* string,
+                                                            ParamValue& valueNormalized)
+{
+    if (!string)
+        return kInvalidArgument;
+    return EditControllerEx1::getParamValueByString(id, string, valueNormalized);
+}
+
+tresult PLUGIN_API TalvaneController::getUnitInfo(int32 unitIndex, UnitInfo& info)
+{
+    // As getParameterInfo: the base class's checked access throws for an index beyond its list.
+    if (unitIndex < 0 || unitIndex >= getUnitCount())
+        return kInvalidArgument;
+    return EditControllerEx1::getUnitInfo(unitIndex, info);
 }
 
 void TalvaneController::setEditorZoom(int percent)

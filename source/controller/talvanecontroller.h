@@ -37,6 +37,12 @@ public:
     ParamValue PLUGIN_API getParamNormalized(ParamID id) SMTG_OVERRIDE;
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
     IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
+    // The base class's own, made safe for any index or text a host passes.
+    tresult PLUGIN_API getParameterInfo(int32 paramIndex, ParameterInfo& info) SMTG_OVERRIDE;
+    tresult PLUGIN_API getParamValueByString(ParamID id, TChar* string, ParamValue& valueNormalized) SMTG_OVERRIDE;
+
+    // IUnitInfo: the base class's, made safe for any index.
+    tresult PLUGIN_API getUnitInfo(int32 unitIndex, UnitInfo& info) SMTG_OVERRIDE;
 
     // IMidiMapping
     tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, int16 channel,

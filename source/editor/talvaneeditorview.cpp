@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace Steinberg {
 namespace Vst {
@@ -473,16 +474,25 @@ void TalvaneEditorView::updateParameterDisplay(ParamID id, ParamValue value)
     control->invalid();
 }
 
+namespace {
+// One side of a proposed rect held to [least, most]. Computed wide, since a host may pass edges whose
+// distance, or whose far edge after the change, does not fit an int32: then the near edge moves.
+void constrainSpan(int32& low, int32& high, int32 least, int32 most)
+{
+    const int64 span = std::clamp<int64>(static_cast<int64>(high) - low, least, most);
+    low = static_cast<int32>(std::min<int64>(low, std::numeric_limits<int32>::max() - span));
+    high = static_cast<int32>(low + span);
+}
+} // namespace
+
 tresult PLUGIN_API TalvaneEditorView::checkSizeConstraint(ViewRect* rect)
 {
     if (!rect)
         return kInvalidArgument;
-    const int32 width = std::clamp(rect->getWidth(), toDeviceSize(talvane::kEditorWidth),
-                                   toDeviceSize(talvane::kEditorWidth + kMaxGrowth));
-    const int32 height = std::clamp(rect->getHeight(), toDeviceSize(talvane::kEditorHeight),
-                                    toDeviceSize(talvane::kEditorHeight + kMaxGrowth));
-    rect->right = rect->left + width;
-    rect->bottom = rect->top + height;
+    constrainSpan(rect->left, rect->right, toDeviceSize(talvane::kEditorWidth),
+                  toDeviceSize(talvane::kEditorWidth + kMaxGrowth));
+    constrainSpan(rect->top, rect->bottom, toDeviceSize(talvane::kEditorHeight),
+                  toDeviceSize(talvane::kEditorHeight + kMaxGrowth));
     return kResultOk;
 }
 

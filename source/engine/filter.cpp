@@ -1,5 +1,6 @@
 #include "source/engine/filter.h"
 
+#include "source/engine/laddertuning.h"
 #include "source/engine/lookuptables.h"
 #include "source/engine/avx2math.h"
 #include "source/params/paramcurves.h"
@@ -23,11 +24,17 @@ inline float clamp01(float x)
     return std::min(std::max(x, 0.0f), 1.0f);
 }
 
-// The ladder's stage coefficient for a cutoff d relative to half the internal rate.
-inline float tuning(float d)
-{
-    return (1.8f - 0.8f * d) * d;
-}
+// The ladder's tuning and its resonance compensation were made at 44.1 kHz, where the cutoff range
+// ends at 46 % of half the internal rate and the loop gain stays below 92 % of the critical gain.
+// Below that rate the same cutoffs lie higher relative to the rate: the stage coefficient leaves its
+// stable range as the cutoff nears half the internal rate (and the band-pass type's two last stages
+// then amplify that frequency ever more), and the compensation no longer keeps the loop below the
+// critical gain. There the relative cutoff is held at 0.8 and the loop gain at 92 % of the critical
+// gain, so that only settings that would ring without limit, or far louder than anything at 44.1 kHz,
+// change. At and above 44.1 kHz neither limit is ever reached, and neither is applied.
+constexpr float kTunedHostRate = 44100.0f;
+constexpr float kHighestRelativeCutoff = LookupTables::kCriticalGainHighestCutoff;
+constexpr float kLoopGainMargin = 0.92f;
 
 template <FilterType type>
 TALVANE_KERNEL_BODY void runLanesBody(FilterLanes& L, VoiceLanes::Row* samples, int lanes)
@@ -312,6 +319,7 @@ void FilterStage::setSources(const LookupTables* lookupIn, float hostRate)
 {
     lookup = lookupIn;
     hostRateF = hostRate;
+    belowTunedRate = hostRate < kTunedHostRate;
 }
 
 FilterCoefficients FilterStage::coefficients(const FilterVoiceState& state, const ModBus& bus,
@@ -322,23 +330,31 @@ FilterCoefficients FilterStage::coefficients(const FilterVoiceState& state, cons
                             (s.envAmount + bus.value[mod_dest::kFilterAmount][0]) * filterEnvFirstValue +
                             s.keyFollow * state.keyValue);
     const float fc = cutoffHz(c);
-    const float b = clamp01(fc / kHighestCutoffHz);
+    // The compensation's position (clamped, and 0 for a NaN) reads inside its table whatever the
+    // modulation adds up to.
+    const float b = fc / kHighestCutoffHz;
     // The filter runs at twice the host rate, so fc / hostRate is the cutoff relative to half
     // the internal rate.
-    const float d = fc / hostRateF;
+    float d = fc / hostRateF;
+    if (belowTunedRate)
+        d = std::min(d, kHighestRelativeCutoff);
     FilterCoefficients out;
-    out.p = tuning(d);
+    out.p = ladderTuning(d);
     out.f = 2.0f * out.p - 1.0f;
     // The band-pass type tunes its two last stages' delayed inputs an octave lower.
-    out.p2 = s.type == FilterType::BandPass ? tuning(d / 2.0f) : out.p;
+    const bool bandPass = s.type == FilterType::BandPass;
+    out.p2 = bandPass ? ladderTuning(d / 2.0f) : out.p;
     float r = clamp01(s.resonance + bus.value[mod_dest::kFilterQ][0]);
     if (s.type == FilterType::Notch)
         r = 0.5f - 0.5f * r;
     out.k = kMaxFeedback * r;
-    const int entries = LookupTables::kResonanceCompLength;
-    out.comp =
-        lookup
-            ->resonanceCompTable()[std::min(static_cast<int>(b * static_cast<float>(entries)), entries - 1)];
+    out.comp = lookup->resonanceComp(b);
+    if (belowTunedRate)
+    {
+        const float loopGainLimit = kLoopGainMargin * lookup->criticalLoopGain(bandPass, d);
+        if (out.k * out.comp > loopGainLimit)
+            out.comp = loopGainLimit / out.k;
+    }
     return out;
 }
 

@@ -100,6 +100,7 @@ public:
 private:
     const LookupTables* lookup = nullptr;
     float hostRateF = 0.0f;
+    bool belowTunedRate = false; // the cutoff and loop-gain limits apply (filter.cpp)
     // Working storage of renderVoices, kept with the stage so the audio thread never allocates.
     std::unique_ptr<FilterLanes> scratch = std::make_unique<FilterLanes>();
 };

@@ -1,8 +1,9 @@
-// Lookup tables the engine reads while rendering: note number to frequency, and the filter's
-// resonance compensation over its cutoff.
+// Lookup tables the engine reads while rendering: note number to frequency, the filter's resonance
+// compensation over its cutoff, and the ladder's critical loop gain over its relative cutoff.
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace talvane {
@@ -15,6 +16,9 @@ public:
     static constexpr int kNoteFrequencyLength = 65536;
     static constexpr int kStepsPerSemitone = 512;
     static constexpr int kResonanceCompLength = 2048;
+    static constexpr int kCriticalGainLength = 512;
+    // The critical-gain table covers relative cutoffs (cutoff over half the internal rate) 0 .. this.
+    static constexpr float kCriticalGainHighestCutoff = 0.8f;
 
     // The process's tables, built on first use (thread-safe).
     static const LookupTables& shared();
@@ -44,6 +48,18 @@ public:
                                               kResonanceCompLength - 1)];
     }
 
+    // The ladder's critical loop gain (feedback × compensation) at the relative cutoff d: the gain at
+    // which its feedback loop stops decaying and grows without limit. `bandPass` selects the tuning of
+    // the band-pass type, whose two last stages sit an octave lower. The entry at or above d is read,
+    // so between entries the answer errs on the low (stable) side; d is clamped to the table's range.
+    float criticalLoopGain(bool bandPass, float d) const
+    {
+        const float position = d > 0.0f ? std::min(d, kCriticalGainHighestCutoff) : 0.0f;
+        const auto index = static_cast<int>(std::ceil(position * kCriticalGainSteps));
+        const float* table = bandPass ? criticalGainBandPass : criticalGainLadder;
+        return table[std::min(index, kCriticalGainLength - 1)];
+    }
+
     // Entry i = 440 × 2^((i/512 − 69)/12) Hz: 512 steps per semitone from note 0 up to note 128.
     const float* noteFrequencyTable() const { return noteFrequency; }
     // Entry j = (2.4723 − 1.355x)·x² − 1.8967x + 1.0162 with x = j/2048: falling from 1.0162 to about 0.237.
@@ -57,6 +73,10 @@ private:
 
     float noteFrequency[kNoteFrequencyLength];
     float resonanceCompensation[kResonanceCompLength];
+    static constexpr float kCriticalGainSteps =
+        static_cast<float>(kCriticalGainLength - 1) / kCriticalGainHighestCutoff;
+    float criticalGainLadder[kCriticalGainLength];
+    float criticalGainBandPass[kCriticalGainLength];
 };
 
 } // namespace talvane

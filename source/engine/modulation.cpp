@@ -320,7 +320,8 @@ float ModulationStage::rateIncrement(int l, const float* prevMod) const
         const int group = division / kSyncKinds;
         const float wholeNotes =
             kSyncFactor[division % kSyncKinds] * kLongestDivisionWholeNotes / static_cast<float>(1 << group);
-        return inputs.tempo / (wholeNotes * kSecondsPerMinuteTimesBeatsPerWhole * hostRateF);
+        // At most a whole cycle per host sample, as the free rate: any tempo keeps the phase in range.
+        return std::min(inputs.tempo / (wholeNotes * kSecondsPerMinuteTimesBeatsPerWhole * hostRateF), 1.0f);
     }
     return clamp01((std::pow(kLfoRateBase, s.freq + 0.5f * freqMod) - kLfoRateOffset) / hostRateF);
 }

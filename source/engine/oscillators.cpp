@@ -26,6 +26,8 @@ constexpr int kNoiseWrap = 524256;
 constexpr float kPitchModRange = 48.0f;
 constexpr double kNotesPerUnit = 128.0;
 constexpr int kHighestNote = 127;
+// Eight times the note range: about 3e26 Hz, finite in float even after the FM's largest factor.
+constexpr double kHighestPitchValue = 8.0;
 // Stretch 0.5 reads the table once per period: index = stretch * phase * 2 * 4096.
 constexpr float kStretchIndexScale = 2.0f * 4096.0f;
 constexpr int kTableMask = 4095;
@@ -814,9 +816,12 @@ void OscillatorStage::readTable(int i, const OscillatorVoice* voices, int count,
         const float pitch = common.pitchBendOffset + s.octave + s.fineTune + s.detune + voice.currentPitch +
                             kPitchModRange * voice.bus->value[mod_dest::osc(i, mod_dest::kOscPitch)][0] +
                             kPitchModRange * voice.bus->value[mod_dest::kPitch][0];
+        // Held between note 0 and a pitch whose frequency, even raised by FM, stays far inside the
+        // float range; a NaN counts as note 0. So the table chosen always exists.
         double pitchValue = static_cast<double>(pitch) / kNotesPerUnit;
-        if (pitchValue < 0.0)
+        if (!(pitchValue >= 0.0))
             pitchValue = 0.0;
+        pitchValue = std::min(pitchValue, kHighestPitchValue);
         // At and above note 128 the frequency is computed directly and the top table is used.
         L.freq[v] = lookup->noteToHz(pitchValue);
         const int note = pitchValue >= 1.0 ? kHighestNote : static_cast<int>(kNotesPerUnit * pitchValue);

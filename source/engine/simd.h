@@ -20,7 +20,8 @@ inline bool hasAvx2()
 {
     return useAvx2;
 }
-#define TALVANE_TARGET_AVX2 __attribute__((target("avx2")))
+// In the standard attribute form, which GCC and clang both take before other attributes.
+#define TALVANE_TARGET_AVX2 [[gnu::target("avx2")]]
 #define TALVANE_HAS_AVX2_PATH 1
 
 // AVX-512 (foundation, doubleword/quadword and vector-length extensions) for the kernels that
@@ -36,7 +37,7 @@ inline bool hasAvx512()
 {
     return useAvx512 && useAvx2;
 }
-#define TALVANE_TARGET_AVX512 __attribute__((target("avx2,avx512f,avx512dq,avx512vl")))
+#define TALVANE_TARGET_AVX512 [[gnu::target("avx2,avx512f,avx512dq,avx512vl")]]
 #else
 inline bool useAvx2 = false;
 inline bool useAvx512 = false;

@@ -2,11 +2,8 @@
 // the classes in that order.
 #include "sdk/pluginfactory.h"
 #include "source/controller/talvanecontroller.h"
-#include "source/factory/classids.h"
+#include "source/factory/classinfos.h"
 #include "source/processor/talvane.h"
-
-#include "pluginterfaces/vst/ivstaudioprocessor.h"
-#include "pluginterfaces/vst/ivsteditcontroller.h"
 
 using namespace Steinberg;
 
@@ -14,20 +11,14 @@ namespace {
 
 CPluginFactory* buildFactory()
 {
-    const PFactoryInfo factoryInfo(talvane::kVendorName, talvane::kVendorUrl, talvane::kVendorEmail,
-                                   PFactoryInfo::kUnicode);
-    auto* factory = new CPluginFactory(factoryInfo);
-
-    const PClassInfo2 processorInfo(talvane::kProcessorClassId.toTUID(), PClassInfo::kManyInstances,
-                                    kVstAudioEffectClass, talvane::kProcessorClassName, Vst::kDistributable,
-                                    talvane::kInstrumentSubCategories, "", talvane::kPluginVersion,
-                                    talvane::kSdkVersionString);
-    factory->registerClass(&processorInfo, &Vst::Talvane::createInstance);
-
-    const PClassInfo2 controllerInfo(talvane::kControllerClassId.toTUID(), PClassInfo::kManyInstances,
-                                     kVstComponentControllerClass, talvane::kControllerClassName, 0, "", "",
-                                     talvane::kPluginVersion, talvane::kSdkVersionString);
-    factory->registerClass(&controllerInfo, &Vst::TalvaneController::createInstance);
+    auto* factory = new CPluginFactory(talvane::factoryInfo());
+    const CPluginFactory::CreateFunction create[talvane::kNumClasses] = {&Vst::Talvane::createInstance,
+                                                                        &Vst::TalvaneController::createInstance};
+    for (int index = 0; index < talvane::kNumClasses; ++index)
+    {
+        const PClassInfo2 info = talvane::classInfo(index);
+        factory->registerClass(&info, create[index]);
+    }
     return factory;
 }
 

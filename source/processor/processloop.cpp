@@ -15,23 +15,45 @@ namespace Steinberg {
 namespace Vst {
 
 namespace {
-constexpr double kMaxSampleRate = 1.0e6;
 constexpr int32 kSubBlock = talvane::kSubBlockSamples;
 
 int32 clampOffset(int32 offset, int32 numSamples)
 {
     return std::min(std::max(offset, 0), std::max(numSamples - 1, 0));
 }
+
+bool hasStereoOutput(const ProcessData& data)
+{
+    if (!data.outputs || data.numOutputs < 1)
+        return false;
+    const AudioBusBuffers& out = data.outputs[0];
+    return out.numChannels >= 2 && out.channelBuffers32 && out.channelBuffers32[0] && out.channelBuffers32[1];
+}
+
+// What a host's note event may carry, made safe before the engine sees it. The tuning (cents) is
+// held within the whole note range up or down, +-12,700 cents, and NaN counts as 0: every pitch
+// computed from it stays finite. The velocity is held to 0..1, as the interfaces define it, and
+// NaN counts as 0 (the softest note).
+constexpr float kWidestTuningCents = 12700.0f;
+
+float sanitizedTuning(float cents)
+{
+    return std::isnan(cents) ? 0.0f : std::min(std::max(cents, -kWidestTuningCents), kWidestTuningCents);
+}
+
+float sanitizedVelocity(float velocity)
+{
+    return std::isnan(velocity) ? 0.0f : std::min(std::max(velocity, 0.0f), 1.0f);
+}
 } // namespace
 
 bool Talvane::isProcessDataUsable(ProcessData& data) const
 {
-    if (talvane::isNullReference(data) || !data.outputs || data.numOutputs < 1)
+    if (talvane::isNullReference(data) || data.numSamples < 0 || data.numSamples > processSetup.maxSamplesPerBlock)
         return false;
-    const AudioBusBuffers& out = data.outputs[0];
-    if (out.numChannels < 2 || !out.channelBuffers32 || !out.channelBuffers32[0] || !out.channelBuffers32[1])
-        return false;
-    return data.numSamples >= 0 && data.numSamples <= processSetup.maxSamplesPerBlock;
+    // A call without samples only delivers parameter changes (hosts send them so while the
+    // transport stands still): it needs no outputs, and writes none.
+    return data.numSamples == 0 || hasStereoOutput(data);
 }
 
 tresult PLUGIN_API Talvane::process(ProcessData& data)
@@ -43,7 +65,24 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
     talvane::DenormalGuard denormalGuard;
     applyPendingState(); // a state loaded while active reaches the engine before any sub-block
 
+    // A block longer than the buffers is rendered in pieces, each a whole number of sub-blocks
+    // except the last; each piece takes the parameter changes and notes that fall in it.
     const int32 n = data.numSamples;
+    for (int32 first = 0;; first += renderCapacity)
+    {
+        const int32 length = std::min(n - first, renderCapacity);
+        const bool isLast = length == n - first;
+        renderPiece(data, {first, length, n, first == 0, isLast});
+        if (isLast)
+            break;
+    }
+    publishParameterValues(); // what getState saves while the processor is active
+    return kResultOk;
+}
+
+void Talvane::renderPiece(ProcessData& data, const BlockPiece& piece)
+{
+    const int32 n = piece.length;
     const int32 h = carryIn;
     // Whole-length clears are only needed after a set-up; otherwise the part a block uses suffices,
     // since nothing beyond it is ever written.
@@ -63,10 +102,10 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
         std::copy(carryR, carryR + talvane::kOversampling * h, engine.mixRight());
     }
     if (data.inputParameterChanges)
-        takeParameterChanges(*data.inputParameterChanges, n);
+        takeParameterChanges(*data.inputParameterChanges, piece);
     if (data.inputEvents)
-        takeNoteEvents(*data.inputEvents, n);
-    if (data.processContext)
+        takeNoteEvents(*data.inputEvents, piece);
+    if (data.processContext && piece.isFirst)
         readProcessContext(*data.processContext);
     engine.beginBlock(talvane::kOversampling * h);
 
@@ -91,10 +130,10 @@ tresult PLUGIN_API Talvane::process(ProcessData& data)
               engine.mixRight() + talvane::kOversampling * n + carriedInternal, carryR);
     requeueUnappliedEvents();
 
-    engine.decimate(data.outputs[0].channelBuffers32[0], data.outputs[0].channelBuffers32[1], n);
+    if (n > 0)
+        engine.decimate(data.outputs[0].channelBuffers32[0] + piece.first,
+                        data.outputs[0].channelBuffers32[1] + piece.first, n);
     carryIn = carryOut;
-    publishParameterValues(); // what getState saves while the processor is active
-    return kResultOk;
 }
 
 void Talvane::requeueUnappliedEvents()
@@ -108,7 +147,7 @@ void Talvane::requeueUnappliedEvents()
     eventFlags[carryOut] = 1;
 }
 
-void Talvane::takeParameterChanges(IParameterChanges& changes, int32 numSamples)
+void Talvane::takeParameterChanges(IParameterChanges& changes, const BlockPiece& piece)
 {
     const int32 count = changes.getParameterCount();
     if (count <= 0)
@@ -130,7 +169,7 @@ void Talvane::takeParameterChanges(IParameterChanges& changes, int32 numSamples)
         {
             int32 offset = 0;
             ParamValue value = 0.0;
-            if (queue->getPoint(j, offset, value) != kResultOk)
+            if (queue->getPoint(j, offset, value) != kResultOk || !piece.holds(offset))
                 continue;
             // Only values a saved state can hold get in: NaN is dropped, the rest clamped.
             if (std::isnan(value))
@@ -141,7 +180,7 @@ void Talvane::takeParameterChanges(IParameterChanges& changes, int32 numSamples)
                 engine.resetAllVoices();
                 continue;
             }
-            offset = clampOffset(offset, numSamples);
+            offset = clampOffset(piece.local(offset), piece.length);
             const int32 position = carryIn + offset;
             eventFlags[position] = 1;
             const ParamEvent event{static_cast<float>(value), static_cast<int32>(id), position};
@@ -206,24 +245,24 @@ void Talvane::dispatchEventsAt(int32 position)
     eventQueue.erase(std::remove_if(eventQueue.begin(), eventQueue.end(), due), eventQueue.end());
 }
 
-void Talvane::takeNoteEvents(IEventList& events, int32 numSamples)
+void Talvane::takeNoteEvents(IEventList& events, const BlockPiece& piece)
 {
     const int32 count = events.getEventCount();
     for (int32 i = 0; i < count; ++i)
     {
         Event e{};
-        if (events.getEvent(i, e) != kResultOk)
+        if (events.getEvent(i, e) != kResultOk || !piece.holds(e.sampleOffset))
             continue;
         talvane::NoteEvent note;
         note.busIndex = e.busIndex;
-        note.sampleOffset = e.sampleOffset;
+        note.sampleOffset = piece.local(e.sampleOffset);
         if (e.type == Event::kNoteOnEvent)
         {
             note.on = true;
             note.channel = e.noteOn.channel;
             note.pitch = e.noteOn.pitch;
-            note.tuning = e.noteOn.tuning;
-            note.velocity = e.noteOn.velocity;
+            note.tuning = sanitizedTuning(e.noteOn.tuning);
+            note.velocity = sanitizedVelocity(e.noteOn.velocity);
             note.length = e.noteOn.length;
             note.noteId = e.noteOn.noteId;
         }
@@ -232,22 +271,23 @@ void Talvane::takeNoteEvents(IEventList& events, int32 numSamples)
             note.on = false;
             note.channel = e.noteOff.channel;
             note.pitch = e.noteOff.pitch;
-            note.tuning = e.noteOff.tuning;
-            note.velocity = e.noteOff.velocity;
+            note.tuning = sanitizedTuning(e.noteOff.tuning);
+            note.velocity = sanitizedVelocity(e.noteOff.velocity);
             note.noteId = e.noteOff.noteId;
         }
         else
         {
             continue;
         }
-        engine.noteIntake(note, carryIn, numSamples);
+        // A note near the end of the host's block is placed as in the whole block, not the piece.
+        engine.noteIntake(note, carryIn, piece.remaining());
     }
 }
 
 void Talvane::readProcessContext(const ProcessContext& context)
 {
-    // A rate the engine cannot run at is ignored rather than taken.
-    const bool usableRate = context.sampleRate >= 1.0 && context.sampleRate <= kMaxSampleRate;
+    // A rate outside the accepted range is ignored rather than taken.
+    const bool usableRate = context.sampleRate >= kLowestSampleRate && context.sampleRate <= kHighestSampleRate;
     if (usableRate && context.sampleRate != static_cast<double>(hostRateF))
         updateSampleRate(context.sampleRate);
     if ((context.state & ProcessContext::kTempoValid) && std::isfinite(context.tempo) && context.tempo > 0.0)

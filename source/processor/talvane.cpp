@@ -2,9 +2,12 @@
 
 #include "source/factory/classids.h"
 #include "source/params/parameterapplication.h"
+#include "source/params/paramcurves.h"
 #include "source/params/paramtable.h"
 #include "source/processor/referenceguard.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <new>
@@ -13,11 +16,9 @@ namespace Steinberg {
 namespace Vst {
 
 namespace {
-// Largest sample rate we accept; the integer rate and twice it must fit the engine's 32-bit fields.
-constexpr double kMaxSampleRate = 1.0e6;
 // Queued parameter changes an ordinary block may bring without the queue growing on the audio thread.
 constexpr std::size_t kReservedParamEvents = 4096;
-// Timeline positions run to maxSamplesPerBlock + 16 inclusive: a block of 0 samples carries its
+// Timeline positions run to the render capacity + 16 inclusive: a block of 0 samples carries its
 // changes at position carryIn, which is 16 even when the maximum block is 0.
 constexpr int32 kFlagGuardEntries = 1;
 
@@ -32,6 +33,9 @@ constexpr talvane::ParamId kTimeParameters[] = {
 Talvane::Talvane()
 {
     setControllerClass(talvane::kControllerClassId);
+    // The process context is read for its tempo (tempo-synced LFOs) and its sample rate, which
+    // every context carries.
+    processContextRequirements = IProcessContextRequirements::kNeedTempo;
     // Noise tables and random start phases draw from the C runtime's generator.
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
@@ -89,11 +93,35 @@ uint32 PLUGIN_API Talvane::getLatencySamples()
     return kLatencySamples;
 }
 
+uint32 PLUGIN_API Talvane::getTailSamples()
+{
+    float values[talvane::kNumParams];
+    currentParameterValues(values);
+    // In Legato a note-off leaves the note sounding: it ends only when the next note takes its voice
+    // or by a panic, so nothing bounds how long the instrument sounds after its input ends.
+    if (talvane::indexFromNormalized(talvane::kNoteMode, values[talvane::kNoteMode]) ==
+        static_cast<int>(talvane::NoteMode::Legato))
+        return kInfiniteTail;
+    // Otherwise the amplitude envelope's release is the longest a voice sounds after its note-off;
+    // with any modulator aimed at that release time it may run to the longest release there is.
+    float release = values[talvane::kARelease];
+    for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
+        if (talvane::kParamDefs[id].numValues == talvane::kNumModDestinations &&
+            talvane::indexFromNormalized(id, values[id]) == talvane::mod_dest::kAmpRelease)
+            release = 1.0f;
+    // A release starts at the sub-block after its note-off and leaves the output a sub-block and
+    // the decimation filter's half length later.
+    constexpr double kReachSamples = 2 * talvane::kSubBlockSamples + talvane::Decimator::kTaps / 2;
+    const double samples = std::ceil(talvane::releaseSeconds(release) * processSetup.sampleRate) + kReachSamples;
+    return static_cast<uint32>(std::min(samples, static_cast<double>(kInfiniteTail - 1)));
+}
+
 tresult PLUGIN_API Talvane::setupProcessing(ProcessSetup& setup)
 {
     if (talvane::isNullReference(setup))
         return kInvalidArgument;
-    if (setup.maxSamplesPerBlock < 0 || !(setup.sampleRate >= 1.0 && setup.sampleRate <= kMaxSampleRate))
+    if (setup.maxSamplesPerBlock < 0 ||
+        !(setup.sampleRate >= kLowestSampleRate && setup.sampleRate <= kHighestSampleRate))
         return kInvalidArgument;
     // Refused before anything changes, so the stored setup and the block buffers always agree.
     if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue)
@@ -110,15 +138,18 @@ tresult PLUGIN_API Talvane::setupProcessing(ProcessSetup& setup)
         setUp = false;
         return kOutOfMemory;
     }
-    const bool allocated = engine.allocateBuffers(setup.maxSamplesPerBlock) &&
-                           eventFlags.allocate(static_cast<std::size_t>(
-                               setup.maxSamplesPerBlock + talvane::kRenderAheadSamples + kFlagGuardEntries));
+    // However long the blocks, the buffers hold one piece; process renders longer blocks piecewise.
+    const int32 capacity = std::min(setup.maxSamplesPerBlock, kLongestRenderPiece);
+    const bool allocated =
+        engine.allocateBuffers(capacity) &&
+        eventFlags.allocate(static_cast<std::size_t>(capacity + talvane::kRenderAheadSamples + kFlagGuardEntries));
     if (!allocated)
     {
         setUp = false;
         return kOutOfMemory;
     }
     eventQueue.reserve(kReservedParamEvents);
+    renderCapacity = capacity;
     buffersDirty = true;
     setUp = true;
     return AudioEffect::setupProcessing(setup);

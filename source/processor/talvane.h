@@ -4,6 +4,7 @@
 #include "sdk/audioeffect.h"
 #include "source/engine/alignedbuffer.h"
 #include "source/engine/engineconstants.h"
+#include "source/engine/outputbound.h"
 #include "source/engine/synthengine.h"
 #include "source/params/paramids.h"
 #include "source/processor/parameterhandover.h"
@@ -52,6 +53,7 @@ public:
     uint32 PLUGIN_API getLatencySamples() SMTG_OVERRIDE;
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;
     tresult PLUGIN_API process(ProcessData& data) SMTG_OVERRIDE;
+    uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE;
 
     // The single road by which a parameter value reaches the engine.
     void applyParameter(const ParamEvent& event);
@@ -65,11 +67,42 @@ public:
 
     static constexpr int32 kLatencySamples = talvane::kRenderAheadSamples;
 
+    // The sample rates setupProcessing accepts, in Hz: from far below telephone rates to far above the
+    // highest studio rates. Through the whole range the output stays finite and within
+    // kOutputBound.
+    static constexpr double kLowestSampleRate = 1000.0;
+    static constexpr double kHighestSampleRate = 2000000.0;
+    // The longest stretch of a block rendered at once. The block buffers hold this much whatever
+    // maxSamplesPerBlock a host asks for; longer blocks are rendered in pieces of this length (a
+    // whole number of sub-blocks), which come out exactly as the same samples in shorter host blocks.
+    static constexpr int32 kLongestRenderPiece = 8192;
+
 protected:
+    // A stretch of the host's block rendered in one go: [first, first + length). The first piece
+    // also takes events before the block, the last those after it.
+    struct BlockPiece
+    {
+        int32 first;
+        int32 length;
+        int32 blockLength; // the host's whole block
+        bool isFirst;
+        bool isLast;
+
+        bool holds(int32 offset) const
+        {
+            return (isFirst || offset >= first) && (isLast || offset < first + length);
+        }
+        // An offset of the host's block as one of this piece (before it counts as its start).
+        int32 local(int32 offset) const { return offset < first ? 0 : offset - first; }
+        // The host's block from this piece's start on: what the note intake measures against.
+        int32 remaining() const { return blockLength - first; }
+    };
+
     void updateSampleRate(double rate);
     bool isProcessDataUsable(ProcessData& data) const;
-    void takeParameterChanges(IParameterChanges& changes, int32 numSamples);
-    void takeNoteEvents(IEventList& events, int32 numSamples);
+    void renderPiece(ProcessData& data, const BlockPiece& piece);
+    void takeParameterChanges(IParameterChanges& changes, const BlockPiece& piece);
+    void takeNoteEvents(IEventList& events, const BlockPiece& piece);
     void dispatchEventsAt(int32 position);
     void readProcessContext(const ProcessContext& context);
     void trimVoicesAfterModeChange(bool wasLegato);
@@ -98,6 +131,7 @@ protected:
     int32 blockPos = 0;
     int32 writeIndex = 0;
 
+    int32 renderCapacity = 0; // host samples the block buffers hold: the longest piece rendered at once
     bool buffersDirty = false;
     bool setUp = false; // a setupProcessing has succeeded: the block buffers exist
 
@@ -105,6 +139,8 @@ protected:
     // is active and processing, so loaded values then reach the engine through the hand-over, on
     // the audio thread, and states are saved from the values the audio thread publishes.
     void deliverLoadedState(const float* values, int count);
+    // The parameter values as the host last saw them take effect (any thread).
+    void currentParameterValues(float (&values)[talvane::kNumParams]);
     void applyPendingState();      // audio thread: at the start of process, before the first sub-block
     void publishParameterValues(); // audio thread: at the end of process
 

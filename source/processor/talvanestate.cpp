@@ -45,11 +45,16 @@ tresult PLUGIN_API Talvane::getState(IBStream* state)
     if (!state)
         return kInvalidArgument;
     float values[talvane::kNumParams];
+    currentParameterValues(values);
+    return talvane::writeState(state, values);
+}
+
+void Talvane::currentParameterValues(float (&values)[talvane::kNumParams])
+{
     if (processingActive)
         stateHandOver.newestValues(values);
     else
         std::copy(std::begin(paramValues), std::end(paramValues), values);
-    return talvane::writeState(state, values);
 }
 
 void Talvane::deliverLoadedState(const float* values, int count)

@@ -7,6 +7,7 @@
 #include "pluginterfaces/vst/ivstunits.h"
 
 #include <cmath>
+#include <limits>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -233,4 +234,25 @@ TEST_F(ControllerModule, ShowsValueTextsAndAnswersUnknownIdsSafely)
     EXPECT_EQ(controller()->setParamNormalized(talvane::kNumParams, 0.5), kInvalidArgument);
     EXPECT_EQ(controller()->createView("editorx"), nullptr);
     EXPECT_EQ(controller()->createView(nullptr), nullptr);
+}
+
+TEST_F(ControllerModule, RefusesNaNAndHoldsValuesToTheNormalizedRange)
+{
+    IEditController* controller = plugin.controller();
+    const ParamID cutoff = 7;
+    ASSERT_EQ(controller->setParamNormalized(cutoff, 0.25), kResultOk);
+    EXPECT_EQ(controller->setParamNormalized(cutoff, std::numeric_limits<double>::quiet_NaN()), kInvalidArgument);
+    EXPECT_EQ(controller->getParamNormalized(cutoff), 0.25) << "a refused NaN leaves the value as it was";
+    struct Case
+    {
+        double given, kept;
+    };
+    for (const Case& c : {Case{-1.0, 0.0}, Case{2.0, 1.0}, Case{std::numeric_limits<double>::infinity(), 1.0},
+                          Case{-std::numeric_limits<double>::infinity(), 0.0}, Case{1.0e300, 1.0}})
+    {
+        EXPECT_EQ(controller->setParamNormalized(cutoff, c.given), kResultOk) << c.given;
+        EXPECT_EQ(controller->getParamNormalized(cutoff), c.kept) << c.given;
+        // The parameter object the host reads agrees.
+        EXPECT_EQ(controller->normalizedParamToPlain(cutoff, controller->getParamNormalized(cutoff)), c.kept);
+    }
 }

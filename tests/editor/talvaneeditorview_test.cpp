@@ -333,7 +333,11 @@ TEST_F(EditorView, ListBoxesShowTheEntryOfTheValueAndSendTheEntrysValue)
     EXPECT_EQ(shownEntry(talvane::kRefNote), "C");
     hostSets(talvane::kRefNote, 7.0);
     EXPECT_EQ(shownEntry(talvane::kRefNote), "B");
+    // The controller refuses a NaN, so the list box keeps its entry; told one directly, the editor
+    // still shows an entry of the list.
     hostSets(talvane::kRefNote, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(shownEntry(talvane::kRefNote), "B");
+    editor->updateParameterDisplay(talvane::kRefNote, std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(shownEntry(talvane::kRefNote), "C");
 
     screen->click(centreOf(talvane::kRefNote));

@@ -74,3 +74,34 @@ TEST(LookupTables, SharedTablesAreBuiltOnceForAllThreads)
     EXPECT_EQ(seen[0], seen[1]);
     EXPECT_EQ(seen[0], &LookupTables::shared());
 }
+
+TEST(CriticalLoopGain, MatchesTheLadderLoopsWorkedFigures)
+{
+    // Figures from the Schur-Cohn test of the loop's characteristic polynomial
+    // z (z + f)^4 + K p^2 (z + 1)^2 (p z + p2)^2, found by bisection on K.
+    const LookupTables& tables = LookupTables::shared();
+    struct Figure
+    {
+        float d;
+        double ladder, bandPass;
+    };
+    for (const Figure& figure : {Figure{0.1f, 2.91209, 5.54152}, Figure{0.3f, 1.85613, 3.55471},
+                                 Figure{0.5f, 1.38408, 2.43616}, Figure{0.7f, 1.14632, 1.48447}})
+    {
+        // The entry at or above d is read, so the answer lies just below the figure.
+        EXPECT_LE(tables.criticalLoopGain(false, figure.d), figure.ladder + 1e-4) << figure.d;
+        EXPECT_GT(tables.criticalLoopGain(false, figure.d), figure.ladder * 0.995) << figure.d;
+        EXPECT_LE(tables.criticalLoopGain(true, figure.d), figure.bandPass + 1e-4) << figure.d;
+        EXPECT_GT(tables.criticalLoopGain(true, figure.d), figure.bandPass * 0.99) << figure.d;
+    }
+    // Low cutoffs approach the analogue ladder's gain of 4 (the first entry above 0 is read).
+    EXPECT_NEAR(tables.criticalLoopGain(false, 1.0e-4f), 4.0, 0.03);
+    EXPECT_LT(tables.criticalLoopGain(false, 1.0e-4f), 4.0);
+    // Outside the table's range the answer is its edge, never a read beyond it.
+    EXPECT_EQ(tables.criticalLoopGain(false, 5.0f), tables.criticalLoopGain(false, 0.8f));
+    EXPECT_EQ(tables.criticalLoopGain(true, std::numeric_limits<float>::quiet_NaN()),
+              tables.criticalLoopGain(true, 0.0f));
+    for (int i = 1; i < 100; ++i)
+        EXPECT_LE(tables.criticalLoopGain(false, 0.008f * i), tables.criticalLoopGain(false, 0.008f * (i - 1)))
+            << "the gain falls as the cutoff rises";
+}
