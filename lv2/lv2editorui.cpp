@@ -128,7 +128,8 @@ bool Lv2EditorUi::open(void* parentWindow, double scale, LV2UI_Widget* widget)
     const auto parent = reinterpret_cast<Window>(parentWindow);
     Display* display = XOpenDisplay(nullptr);
     const std::vector<Window> before = childWindows(display, parent);
-    if (view->attached(parentWindow, kPlatformTypeX11EmbedWindowID) != kResultOk)
+    attachedToHost = view->attached(parentWindow, kPlatformTypeX11EmbedWindowID) == kResultOk;
+    if (!attachedToHost)
     {
         if (display)
             XCloseDisplay(display);
@@ -148,7 +149,8 @@ Lv2EditorUi::~Lv2EditorUi()
 {
     if (view)
     {
-        view->removed();
+        if (attachedToHost)
+            view->removed();
         view->setFrame(nullptr);
         view->release();
     }

@@ -63,6 +63,7 @@ private:
     const LV2UI_Resize* hostResize;
     Steinberg::Vst::EditorFrame frame;
     Steinberg::IPlugView* view = nullptr;
+    bool attachedToHost = false;
 };
 
 } // namespace talvane::lv2

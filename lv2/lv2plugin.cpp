@@ -189,6 +189,10 @@ void Lv2Plugin::activate()
 {
     if (active)
         return;
+    // LV2 wants an activated instance to start afresh; the processor keeps its voices over a
+    // deactivation, so they are silenced in the first run (the first activation has none).
+    historyToForget = everActive;
+    everActive = true;
     component->setActive(true);
     processor->setProcessing(true); // kNotImplemented is a fine answer
     active = true;
@@ -219,6 +223,11 @@ void Lv2Plugin::run(uint32_t sampleCount)
     runFrames = frames;
     inputChanges->clear();
     takePortChanges();
+    if (historyToForget)
+    {
+        inputChanges->add(static_cast<int32>(kPanic), kPanic, 0, 1.0);
+        historyToForget = false;
+    }
     readTransport();
     // A run longer than the set-up block goes to the processor in pieces; a run of no frames still
     // delivers its changes.

@@ -118,6 +118,8 @@ private:
     Steinberg::Vst::IAudioProcessor* processor = nullptr;
     bool initialized = false;
     bool active = false;
+    bool everActive = false;
+    bool historyToForget = false; // reactivated: the next run silences what played before
     uint32_t latency = 0;
 
     ParameterPorts parameterPorts;

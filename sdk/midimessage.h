@@ -29,7 +29,7 @@ struct MidiMessage
 
     // Decodes three MIDI bytes. A note-on with velocity 0 is a note-off, as MIDI defines it.
     static MidiMessage decode(uint8 status, uint8 data1, uint8 data2);
-    // The length in bytes of the message a status byte begins (1 to 3), or 0 for a status this
+    // The length in bytes of the message a status byte begins (2 or 3), or 0 for a status this
     // decodes nothing from (system messages).
     static int32 lengthOf(uint8 status);
 

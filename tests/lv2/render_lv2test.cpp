@@ -5,6 +5,7 @@
 #include "lv2/lv2test.h"
 
 #include <dirent.h>
+#include <lilv/lilv.h>
 
 #include <cmath>
 #include <string>
@@ -205,5 +206,32 @@ TEST(Lv2Render, FactorySoundsLoadedThroughTheStateExtension)
         performance.notes = phrase();
         performance.tempos = {{0, 128.0}};
         expectIdentical(performance, name.c_str());
+    }
+}
+
+TEST(Lv2Render, AReactivatedInstanceStartsFromSilence)
+{
+    // A held note sounds on through runs; deactivated and activated again, the instance starts
+    // afresh: after the decimator's short memory, nothing of the note is left.
+    talvane::host::Lv2Instance instance(lv2World(), lv2Urids());
+    ASSERT_TRUE(instance.create(kLv2PluginUri, 44100.0, 512)) << instance.error();
+    instance.noteOn(0, 60, 100);
+    for (int i = 0; i < 10; ++i)
+        instance.run(512);
+    const std::vector<float> heldTail(instance.renderedLeft.end() - 512, instance.renderedLeft.end());
+    ASSERT_GT(energy(heldTail), 1.0);
+
+    lilv_instance_deactivate(instance.instance());
+    lilv_instance_activate(instance.instance());
+    instance.renderedLeft.clear();
+    instance.renderedRight.clear();
+    for (int i = 0; i < 4; ++i)
+        instance.run(512);
+    constexpr std::size_t kDecimatorMemory = 64;
+    ASSERT_EQ(instance.renderedLeft.size(), 4u * 512u);
+    for (std::size_t i = kDecimatorMemory; i < instance.renderedLeft.size(); ++i)
+    {
+        ASSERT_EQ(instance.renderedLeft[i], 0.0f) << "sample " << i << " after reactivation";
+        ASSERT_EQ(instance.renderedRight[i], 0.0f) << "sample " << i << " after reactivation";
     }
 }

@@ -6,6 +6,8 @@
 #include "gui/x11testhost.h"
 
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <suil/suil.h>
 
@@ -69,16 +71,35 @@ protected:
         lilv_free(bundle);
         lilv_uis_free(uis);
 
+        uiBinary = binaryPath;
+        uiBundle = bundlePath;
         host = suil_host_new(write, portIndex, nullptr, nullptr);
         suil_host_set_touch_func(host, touch);
+        instantiate(0.0f);
+    }
+
+    // The UI as a host makes it, with the host's content scale when `scale` is not 0.
+    void instantiate(float scale)
+    {
+        if (instance)
+            suil_instance_free(instance);
+        calls.clear();
         resizeFeatureData = {this, resize};
         parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent)};
         resizeFeature = {LV2_UI__resize, &resizeFeatureData};
         idleFeature = {LV2_UI__idleInterface, nullptr};
-        const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &idleFeature, lv2Urids().mapFeature(),
-                                         nullptr};
+        scaleFactor = scale;
+        options[0] = {LV2_OPTIONS_INSTANCE, 0, lv2Urids().map(LV2_UI__scaleFactor), sizeof(float),
+                      lv2Urids().map(LV2_ATOM__Float), &scaleFactor};
+        options[1] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
+        optionsFeature = {LV2_OPTIONS__options, options};
+        std::vector<const LV2_Feature*> features = {&parentFeature, &resizeFeature, &idleFeature,
+                                                    lv2Urids().mapFeature()};
+        if (scale != 0.0f)
+            features.push_back(&optionsFeature);
+        features.push_back(nullptr);
         instance = suil_instance_new(host, this, LV2_UI__X11UI, kLv2PluginUri, kLv2UiUri, LV2_UI__X11UI,
-                                     bundlePath.c_str(), binaryPath.c_str(), features);
+                                     uiBundle.c_str(), uiBinary.c_str(), features.data());
         ASSERT_NE(instance, nullptr) << "suil could not instantiate the editor";
         idleInterface =
             static_cast<const LV2UI_Idle_Interface*>(suil_instance_extension_data(instance, LV2_UI__idleInterface));
@@ -163,8 +184,11 @@ protected:
     SuilHost* host = nullptr;
     SuilInstance* instance = nullptr;
     const LV2UI_Idle_Interface* idleInterface = nullptr;
+    std::string uiBinary, uiBundle;
     LV2UI_Resize resizeFeatureData{};
-    LV2_Feature parentFeature{}, resizeFeature{}, idleFeature{};
+    float scaleFactor = 0.0f;
+    LV2_Options_Option options[2]{};
+    LV2_Feature parentFeature{}, resizeFeature{}, idleFeature{}, optionsFeature{};
     std::vector<HostCall> calls;
 };
 
@@ -263,4 +287,18 @@ TEST_F(Lv2EditorUi, TakesTheSizeTheHostGives)
     ASSERT_TRUE(XGetWindowAttributes(xvfb->display, widget, &attributes));
     EXPECT_EQ(attributes.width, 1100);
     EXPECT_EQ(attributes.height, 560);
+}
+
+TEST_F(Lv2EditorUi, OpensAtTheHostsScale)
+{
+    instantiate(2.0f);
+    ASSERT_FALSE(HasFatalFailure());
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(xvfb->display, widget, &attributes));
+    EXPECT_EQ(attributes.width, 2 * kEditorWidth);
+    EXPECT_EQ(attributes.height, 2 * kEditorHeight);
+    const std::vector<HostCall> resizes = callsNamed("resize");
+    ASSERT_FALSE(resizes.empty());
+    EXPECT_EQ(resizes.back().width, 2 * kEditorWidth);
+    EXPECT_EQ(resizes.back().height, 2 * kEditorHeight);
 }
