@@ -70,12 +70,19 @@ const char* unitName(PortUnit unit)
     return nullptr;
 }
 
-void writePortIdentity(TurtleWriter& out, const Term& port, std::uint32_t index, const char* symbol,
-                       const char* name)
+// Opens the description of a port of the plug-in: its direction and type, index, symbol and name.
+// The caller adds what else it says and ends it with out.end(port).
+Term beginPort(TurtleWriter& out, const Term& plugin, const char* direction, const char* type,
+               std::uint32_t index, const char* symbol, const char* name)
 {
+    const Term port = out.newBlank();
+    out.beginBlank(plugin, out.name("lv2:port"), port);
+    out.statement(port, out.name("rdf:type"), out.name(direction));
+    out.statement(port, out.name("rdf:type"), out.name(type));
     out.statement(port, out.name("lv2:index"), out.integer(index));
     out.statement(port, out.name("lv2:symbol"), out.text(symbol));
     out.statement(port, out.name("lv2:name"), out.text(name));
+    return port;
 }
 
 // A number as the port's kind writes it: a whole number for the stepped kinds.
@@ -89,11 +96,8 @@ Term portNumber(TurtleWriter& out, const ParameterPort& description, float value
 void writeParameterPort(TurtleWriter& out, const Term& plugin, ParamId id)
 {
     const ParameterPort description = describeParameterPort(id);
-    const Term port = out.newBlank();
-    out.beginBlank(plugin, out.name("lv2:port"), port);
-    out.statement(port, out.name("rdf:type"), out.name("lv2:InputPort"));
-    out.statement(port, out.name("rdf:type"), out.name("lv2:ControlPort"));
-    writePortIdentity(out, port, id, description.symbol, description.name);
+    const Term port =
+        beginPort(out, plugin, "lv2:InputPort", "lv2:ControlPort", id, description.symbol, description.name);
     out.statement(port, out.name("lv2:default"), portNumber(out, description, description.defaultValue));
     out.statement(port, out.name("lv2:minimum"), portNumber(out, description, description.minimum));
     out.statement(port, out.name("lv2:maximum"), portNumber(out, description, description.maximum));
@@ -130,11 +134,8 @@ void writeParameterPort(TurtleWriter& out, const Term& plugin, ParamId id)
 
 void writeEventsPort(TurtleWriter& out, const Term& plugin)
 {
-    const Term port = out.newBlank();
-    out.beginBlank(plugin, out.name("lv2:port"), port);
-    out.statement(port, out.name("rdf:type"), out.name("lv2:InputPort"));
-    out.statement(port, out.name("rdf:type"), out.name("atom:AtomPort"));
-    writePortIdentity(out, port, kEventsIn.index, kEventsIn.symbol, kEventsIn.name);
+    const Term port =
+        beginPort(out, plugin, "lv2:InputPort", "atom:AtomPort", kEventsIn.index, kEventsIn.symbol, kEventsIn.name);
     out.statement(port, out.name("atom:bufferType"), out.name("atom:Sequence"));
     out.statement(port, out.name("atom:supports"), out.name("midi:MidiEvent"));
     out.statement(port, out.name("atom:supports"), out.name("time:Position"));
@@ -144,21 +145,15 @@ void writeEventsPort(TurtleWriter& out, const Term& plugin)
 
 void writeAudioPort(TurtleWriter& out, const Term& plugin, const FixedPort& fixed)
 {
-    const Term port = out.newBlank();
-    out.beginBlank(plugin, out.name("lv2:port"), port);
-    out.statement(port, out.name("rdf:type"), out.name("lv2:OutputPort"));
-    out.statement(port, out.name("rdf:type"), out.name("lv2:AudioPort"));
-    writePortIdentity(out, port, fixed.index, fixed.symbol, fixed.name);
+    const Term port =
+        beginPort(out, plugin, "lv2:OutputPort", "lv2:AudioPort", fixed.index, fixed.symbol, fixed.name);
     out.end(port);
 }
 
 void writeLatencyPort(TurtleWriter& out, const Term& plugin)
 {
-    const Term port = out.newBlank();
-    out.beginBlank(plugin, out.name("lv2:port"), port);
-    out.statement(port, out.name("rdf:type"), out.name("lv2:OutputPort"));
-    out.statement(port, out.name("rdf:type"), out.name("lv2:ControlPort"));
-    writePortIdentity(out, port, kLatency.index, kLatency.symbol, kLatency.name);
+    const Term port =
+        beginPort(out, plugin, "lv2:OutputPort", "lv2:ControlPort", kLatency.index, kLatency.symbol, kLatency.name);
     out.statement(port, out.name("lv2:designation"), out.name("lv2:latency"));
     // Older hosts look for the property rather than the designation.
     out.statement(port, out.name("lv2:portProperty"), out.name("lv2:reportsLatency"));

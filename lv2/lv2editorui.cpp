@@ -1,5 +1,7 @@
 #include "lv2/lv2editorui.h"
 
+#include "lv2/features.h"
+
 #include "lv2/portlayout.h"
 
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
@@ -25,14 +27,6 @@ namespace {
 
 constexpr const char kEditorViewName[] = "editor";
 constexpr uint32_t kFloatProtocol = 0;
-
-const void* findFeature(const LV2_Feature* const* features, const char* uri)
-{
-    for (const LV2_Feature* const* f = features; f && *f; ++f)
-        if (std::strcmp((*f)->URI, uri) == 0)
-            return (*f)->data;
-    return nullptr;
-}
 
 // The host's scale for the UI (ui:scaleFactor), 1 if it gives none.
 double hostScale(const LV2_Feature* const* features)
@@ -81,7 +75,7 @@ Lv2EditorUi* Lv2EditorUi::create(IEditController* controller, LV2UI_Write_Functi
         controller->release();
         return nullptr;
     }
-    void* parent = const_cast<void*>(findFeature(features, LV2_UI__parent));
+    void* parent = findFeature(features, LV2_UI__parent);
     if (!ui->open(parent, hostScale(features), widget))
     {
         delete ui;

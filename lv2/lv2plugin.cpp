@@ -1,5 +1,7 @@
 #include "lv2/lv2plugin.h"
 
+#include "lv2/features.h"
+
 #include "sdk/componentstate.h"
 #include "sdk/midimessage.h"
 #include "source/controller/midimapping.h"
@@ -29,23 +31,6 @@ namespace {
 constexpr int32 kMidiChannels = 16;
 constexpr double kSecondsPerMinute = 60.0;
 
-template <typename Interface>
-Interface* queryOf(FUnknown* object)
-{
-    Interface* result = nullptr;
-    if (object && object->queryInterface(Interface::iid, reinterpret_cast<void**>(&result)) != kResultOk)
-        result = nullptr;
-    return result;
-}
-
-const void* findFeature(const LV2_Feature* const* features, const char* uri)
-{
-    for (const LV2_Feature* const* f = features; f && *f; ++f)
-        if (std::strcmp((*f)->URI, uri) == 0)
-            return (*f)->data;
-    return nullptr;
-}
-
 } // namespace
 
 Lv2Plugin* Lv2Plugin::create(IComponent* component, double sampleRate, const LV2_Feature* const* features)
@@ -67,10 +52,10 @@ Lv2Plugin* Lv2Plugin::create(IComponent* component, double sampleRate, const LV2
 
 bool Lv2Plugin::setUp(IComponent* created, double sampleRate, const LV2_Feature* const* features)
 {
-    component = created;
+    component = owned(created);
     if (!component)
         return false;
-    auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
+    auto* map = static_cast<LV2_URID_Map*>(findFeature(features, LV2_URID__map));
     if (!map)
         return false;
     mapUrids(*map);
@@ -81,7 +66,7 @@ bool Lv2Plugin::setUp(IComponent* created, double sampleRate, const LV2_Feature*
     if (component->initialize(hostContext.get()) != kResultOk)
         return false;
     initialized = true;
-    processor = queryOf<IAudioProcessor>(component);
+    processor = FUnknownPtr<IAudioProcessor>(component.get());
     if (!processor || processor->canProcessSampleSize(kSample32) != kResultTrue)
         return false;
     component->activateBus(kAudio, kOutput, 0, true);
@@ -112,14 +97,8 @@ bool Lv2Plugin::setUp(IComponent* created, double sampleRate, const LV2_Feature*
 Lv2Plugin::~Lv2Plugin()
 {
     deactivate();
-    if (processor)
-        processor->release();
-    if (component)
-    {
-        if (initialized)
-            component->terminate();
-        component->release();
-    }
+    if (initialized)
+        component->terminate();
 }
 
 void Lv2Plugin::mapUrids(LV2_URID_Map& map)

@@ -20,6 +20,7 @@
 #include "lv2/portlayout.h"
 #include "sdk/fixedprocessdata.h"
 
+#include "pluginterfaces/base/smartpointer.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
@@ -114,8 +115,8 @@ private:
     Steinberg::int32 maxBlock = kDefaultBlockSize;
 
     std::unique_ptr<Steinberg::Vst::HostApplication> hostContext;
-    Steinberg::Vst::IComponent* component = nullptr;
-    Steinberg::Vst::IAudioProcessor* processor = nullptr;
+    Steinberg::IPtr<Steinberg::Vst::IComponent> component;
+    Steinberg::IPtr<Steinberg::Vst::IAudioProcessor> processor; // the same object's processing side
     bool initialized = false;
     bool active = false;
     bool everActive = false;
