@@ -74,11 +74,11 @@ void loadBundle(LilvWorld* world, std::string path)
 
 } // namespace
 
-Lv2World::Lv2World(const std::string& bundlePath, const std::vector<std::string>& specificationBundles)
+Lv2World::Lv2World(const std::string& bundlePath, const std::vector<std::string>& ontologyBundles)
 {
     lilvWorld = lilv_world_new();
-    for (const std::string& specification : specificationBundles)
-        loadBundle(lilvWorld, specification);
+    for (const std::string& ontology : ontologyBundles)
+        loadBundle(lilvWorld, ontology);
     lilv_world_load_specifications(lilvWorld);
     lilv_world_load_plugin_classes(lilvWorld);
     loadBundle(lilvWorld, bundlePath);

@@ -43,12 +43,12 @@ private:
     LV2_Feature unmapFeatureEntry{};
 };
 
-// A lilv world that has loaded one plug-in bundle, after the specification bundles its data refers
-// to (as a host has them from its LV2 path; core.lv2 tells the plug-in classes).
+// A lilv world that has loaded one plug-in bundle, after the bundles of the LV2 vocabularies its data
+// uses (as a host has them from its LV2 path; core.lv2 names the plug-in classes).
 class Lv2World
 {
 public:
-    Lv2World(const std::string& bundlePath, const std::vector<std::string>& specificationBundles);
+    Lv2World(const std::string& bundlePath, const std::vector<std::string>& ontologyBundles);
     ~Lv2World();
     Lv2World(const Lv2World&) = delete;
     Lv2World& operator=(const Lv2World&) = delete;

@@ -136,8 +136,8 @@ private:
     SerdEnv* env;
 };
 
-// The Turtle files of the LV2 specifications Debian installs.
-std::vector<std::string> specificationFiles(const std::string& directory)
+// The Turtle files of the LV2 vocabularies Debian installs (lv2-dev).
+std::vector<std::string> ontologyFiles(const std::string& directory)
 {
     std::vector<std::string> files;
     DIR* dir = opendir(directory.c_str());
@@ -153,7 +153,7 @@ std::vector<std::string> specificationFiles(const std::string& directory)
             files.push_back(path);
         else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lv2") == 0)
         {
-            const std::vector<std::string> inner = specificationFiles(path);
+            const std::vector<std::string> inner = ontologyFiles(path);
             files.insert(files.end(), inner.begin(), inner.end());
         }
     }
@@ -281,15 +281,15 @@ TEST(Lv2BundleTurtle, IsValidTurtleDescribingEveryPort)
     EXPECT_EQ(model.count(kLv2UiUri, LILV_NS_RDF "type", LV2_UI__X11UI), 1u);
 }
 
-TEST(Lv2BundleTurtle, IsValidAgainstTheLv2Specifications)
+TEST(Lv2BundleTurtle, IsValidAgainstTheLv2Vocabularies)
 {
     if (!onPath("sord_validate"))
         GTEST_SKIP() << "sord_validate is not installed (Debian's sordi; tools/install-deps installs it)";
     std::vector<std::string> arguments = {"sord_validate"};
-    const std::vector<std::string> specifications = specificationFiles(TALVANE_LV2_SPEC_DIR);
-    if (specifications.empty())
-        GTEST_SKIP() << "no LV2 specifications in " << TALVANE_LV2_SPEC_DIR << " (Debian's lv2-dev)";
-    arguments.insert(arguments.end(), specifications.begin(), specifications.end());
+    const std::vector<std::string> ontologies = ontologyFiles(TALVANE_LV2_ONTOLOGY_DIR);
+    if (ontologies.empty())
+        GTEST_SKIP() << "no LV2 vocabularies in " << TALVANE_LV2_ONTOLOGY_DIR << " (Debian's lv2-dev)";
+    arguments.insert(arguments.end(), ontologies.begin(), ontologies.end());
     for (const char* file : kTurtleFiles)
         arguments.push_back(bundleFile(file));
     std::string output;

@@ -37,7 +37,7 @@ inline const std::string& lv2BundlePath()
 // One world and one URID map for the whole program, as a host keeps them.
 inline host::Lv2World& lv2World()
 {
-    static auto* world = new host::Lv2World(lv2BundlePath(), {std::string(TALVANE_LV2_SPEC_DIR) + "/core.lv2"});
+    static auto* world = new host::Lv2World(lv2BundlePath(), {std::string(TALVANE_LV2_ONTOLOGY_DIR) + "/core.lv2"});
     return *world;
 }
 
