@@ -42,7 +42,8 @@ add_library(vst3sdk STATIC
     ${_sdk}/public.sdk/source/vst/vstcomponentbase.cpp
     ${_sdk}/public.sdk/source/vst/vsteditcontroller.cpp
     ${_sdk}/public.sdk/source/vst/vstinitiids.cpp
-    ${_sdk}/public.sdk/source/vst/vstparameters.cpp)
+    ${_sdk}/public.sdk/source/vst/vstparameters.cpp
+    ${_sdk}/public.sdk/source/vst/vstpresetfile.cpp)
 target_include_directories(vst3sdk SYSTEM PUBLIC "${_sdk}")
 # fdebug.h refuses to compile unless exactly one of DEVELOPMENT / RELEASE is defined.
 target_compile_definitions(vst3sdk PUBLIC

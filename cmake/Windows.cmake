@@ -6,9 +6,12 @@
 #                         (only needed when cross compiling)
 #   TALVANE_MODULEINFO_TOOL  the build machine's talvane-moduleinfo, which writes the bundle's
 #                         moduleinfo.json (only needed when cross compiling)
+#   TALVANE_PRESET_WRITER_TOOL  the build machine's talvane-write-vstpresets, which writes the
+#                         factory sounds as preset files (only needed when cross compiling)
 set(TALVANE_WINDOWS_DEPS "" CACHE PATH "Prefix of the libraries built for Windows (FFTW)")
 set(TALVANE_ARTWORK_TOOL "" CACHE FILEPATH "The build machine's talvane-artwork program")
 set(TALVANE_MODULEINFO_TOOL "" CACHE FILEPATH "The build machine's talvane-moduleinfo program")
+set(TALVANE_PRESET_WRITER_TOOL "" CACHE FILEPATH "The build machine's talvane-write-vstpresets program")
 
 if(NOT TALVANE_WINDOWS_DEPS OR NOT EXISTS "${TALVANE_WINDOWS_DEPS}/lib/pkgconfig/fftw3.pc")
     message(FATAL_ERROR "FFTW for Windows not found (TALVANE_WINDOWS_DEPS='${TALVANE_WINDOWS_DEPS}').\n"
@@ -25,6 +28,10 @@ if(CMAKE_CROSSCOMPILING AND NOT EXISTS "${TALVANE_ARTWORK_TOOL}")
 endif()
 if(CMAKE_CROSSCOMPILING AND NOT EXISTS "${TALVANE_MODULEINFO_TOOL}")
     message(FATAL_ERROR "TALVANE_MODULEINFO_TOOL must name the build machine's talvane-moduleinfo "
+        "(tools/build-windows builds it).")
+endif()
+if(CMAKE_CROSSCOMPILING AND NOT EXISTS "${TALVANE_PRESET_WRITER_TOOL}")
+    message(FATAL_ERROR "TALVANE_PRESET_WRITER_TOOL must name the build machine's talvane-write-vstpresets "
         "(tools/build-windows builds it).")
 endif()
 

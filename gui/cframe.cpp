@@ -139,6 +139,8 @@ std::vector<CView*> CFrame::viewsTopDown() const
 
 void CFrame::forgetPointerTargets(const CView* view)
 {
+    if (focusView == view)
+        focusView = nullptr;
     if (mouseDownView == view)
         mouseDownView = nullptr;
     if (mouseOverView == view)
@@ -287,6 +289,34 @@ void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
     context->popClipRect();
 }
 
+void CFrame::setFocusView(CView* view)
+{
+    if (view == focusView || (view && !isChild(view)))
+        return;
+    CView* previous = focusView;
+    focusView = view;
+    if (previous)
+        previous->onFocusLost();
+    // The old view's handler may have moved the focus on already.
+    if (view && focusView == view)
+    {
+        if (platform)
+            platform->takeKeyboardFocus();
+        view->onFocusGained();
+    }
+}
+
+bool CFrame::onKeyDown(const CKeyEvent& key)
+{
+    if (!focusView)
+        return false;
+    CView* target = focusView;
+    target->remember();
+    const bool used = target->onKeyDown(key);
+    target->forget();
+    return used;
+}
+
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons)
 {
     const CMouseEventResult result = dispatchMouseDown(where, buttons);
@@ -300,6 +330,9 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
 CMouseEventResult CFrame::dispatchMouseDown(CPoint& where, const CButtonState& buttons)
 {
     cancelPopup();
+    // A click away from the focus view ends its hold on the keyboard.
+    if (focusView && !focusView->getViewSize().pointInside(where))
+        setFocusView(nullptr);
     // A press ends the hovering: the view under the pointer hears that the mouse left it.
     if (CView* hovered = mouseOverView)
     {
@@ -402,7 +435,7 @@ bool CFrame::openPopupAt(COptionMenu* menu, const CPoint& where)
     return menu && showPopup(menu, where);
 }
 
-bool CFrame::showPopup(COptionMenu* menu, const CPoint& origin)
+bool CFrame::showPopup(COptionMenu* menu, const CPoint& corner)
 {
     if (!platform || popup)
         return false;
@@ -410,6 +443,9 @@ bool CFrame::showPopup(COptionMenu* menu, const CPoint& origin)
     // The pop-up's pixels start at the device position of its corner and are drawn from its own
     // (0, 0), so its size is scaled on its own.
     const CPoint popupSize = popup->getSize();
+    CPoint origin = corner;
+    if ((menu->getStyle() & kPopupInFrameStyle) && popupSize.x <= size.getWidth())
+        origin.x = std::min(origin.x, size.getWidth() - popupSize.x);
     const CRect area(CPoint(toDevice(origin.x, scaleFactor), toDevice(origin.y, scaleFactor)),
                      CPoint(toDevice(popupSize.x, scaleFactor), toDevice(popupSize.y, scaleFactor)));
     if (!platform->openPopup(area))

@@ -104,7 +104,15 @@ public:
     CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
 
-    // The pop-up of a list. The menu is held until the pop-up closes.
+    // Keyboard: the view keys go to (null: none). A new focus view tells the old one it lost the
+    // focus and asks the window for the keyboard; a click elsewhere, or removing it, ends it.
+    void setFocusView(CView* view);
+    CView* getFocusView() const { return focusView; }
+    // A key from the platform, for the focus view; false if nothing used it.
+    bool onKeyDown(const CKeyEvent& key);
+
+    // The pop-up of a list. The menu is held until the pop-up closes. It opens at the menu's
+    // top-left corner (kPopupStyle) or below it (see also kPopupInFrameStyle).
     bool openPopup(COptionMenu* menu);
     // The pop-up of a menu that is not one of the frame's views (a context menu), its top-left
     // corner at `where`.
@@ -136,6 +144,7 @@ private:
     std::unique_ptr<MenuPopup> popup;
     CView* mouseDownView = nullptr;
     CView* mouseOverView = nullptr;
+    CView* focusView = nullptr;
     CColor backgroundColor = kGreyCColor;
     double scaleFactor;
 };

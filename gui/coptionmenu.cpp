@@ -87,7 +87,7 @@ bool COptionMenu::setCurrent(int32_t index, bool countSeparator)
         return false;
     }
     const CMenuItem* item = getEntry(index);
-    if (!item || item->isSeparator())
+    if (!item || !item->isSelectable())
         return false;
     currentIndex = index;
     setDirty();

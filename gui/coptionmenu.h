@@ -16,7 +16,10 @@ public:
     enum Flags : int32_t
     {
         kNoFlags = 0,
+        kDisabled = 1 << 0,
+        kTitle = 1 << 2, // a heading over the entries that follow it; never chosen
         kSeparator = 1 << 3,
+        kColumnBreak = 1 << 4, // the entry starts a new column of the pop-up
     };
 
     CMenuItem(UTF8StringPtr title, int32_t flags);
@@ -24,6 +27,10 @@ public:
     const std::string& getTitle() const { return title; }
     int32_t getFlags() const { return flags; }
     bool isSeparator() const { return (flags & kSeparator) != 0; }
+    bool isTitle() const { return (flags & kTitle) != 0; }
+    bool startsColumn() const { return (flags & kColumnBreak) != 0; }
+    // Separators, titles and disabled entries cannot be chosen or made current.
+    bool isSelectable() const { return (flags & (kSeparator | kTitle | kDisabled)) == 0; }
 
 private:
     std::string title;
@@ -37,6 +44,8 @@ enum COptionMenuStyle : int32_t
     kPopupStyle = 1 << 0,
     // The pop-up marks the current entry with a check.
     kCheckStyle = 1 << 10,
+    // The pop-up moves left as far as it takes to stay inside the frame, if it is not wider.
+    kPopupInFrameStyle = 1 << 11,
 };
 
 class COptionMenu : public CParamDisplay
@@ -52,12 +61,14 @@ public:
     int32_t getNbEntries() const { return static_cast<int32_t>(entries.size()); }
     CMenuItem* getEntry(int32_t index) const;
 
-    // The entry shown in the box and checked in the pop-up. Separators cannot be current.
+    // The entry shown in the box and checked in the pop-up. Entries that cannot be chosen cannot be
+    // current either.
     bool setCurrent(int32_t index, bool countSeparator = true);
     int32_t getCurrentIndex() const { return currentIndex; }
     CMenuItem* getCurrent() const { return getEntry(currentIndex); }
 
-    // Entries per pop-up column; -1 puts them all in one column.
+    // Entries per pop-up column; -1 puts them all in one column. An entry flagged kColumnBreak
+    // starts a new column as well.
     void setNbItemsPerColumn(int32_t count) { itemsPerColumn = count; }
     int32_t getNbItemsPerColumn() const { return itemsPerColumn; }
 

@@ -50,6 +50,11 @@ bool CView::onWheel(const CPoint& /*where*/, const float& /*distance*/, const CB
     return false;
 }
 
+bool CView::onKeyDown(const CKeyEvent& /*key*/)
+{
+    return false;
+}
+
 bool CView::hitTest(const CPoint& where, const CButtonState& /*buttons*/)
 {
     return size.pointInside(where);

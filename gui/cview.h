@@ -1,5 +1,5 @@
 // The base of everything shown in a frame: a rectangle in frame coordinates that draws itself,
-// takes mouse events and marks itself for redrawing.
+// takes mouse and key events and marks itself for redrawing.
 #pragma once
 
 #include "gui/cgeometry.h"
@@ -29,6 +29,12 @@ public:
     // distance: +1 for one wheel notch away from the user, -1 towards.
     virtual bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons);
     virtual bool hitTest(const CPoint& where, const CButtonState& buttons);
+
+    // Keys reach the frame's focus view; true if the view used the key.
+    virtual bool onKeyDown(const CKeyEvent& key);
+    // The view became the frame's focus view, or stopped being it.
+    virtual void onFocusGained() {}
+    virtual void onFocusLost() {}
 
     // A dirty view is redrawn at the frame's next idle time.
     virtual void setDirty(bool state = true) { dirty = state; }

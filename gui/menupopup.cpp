@@ -26,11 +26,15 @@ constexpr CColor kPopupHoverColor = MakeCColor(46, 104, 150);
 constexpr CColor kPopupSeparatorColor = MakeCColor(70, 76, 86);
 constexpr CColor kPopupCheckColor = MakeCColor(156, 251, 255);
 constexpr CColor kPopupColumnRuleColor = MakeCColor(52, 57, 66);
+constexpr CColor kPopupTitleColor = MakeCColor(120, 190, 230);
+constexpr CColor kPopupDisabledColor = MakeCColor(110, 116, 126);
+constexpr CCoord kTitleIndent = 6;
 
 } // namespace
 
 MenuPopup::MenuPopup(COptionMenu* popupMenu, double popupScale)
-    : menu(popupMenu), font(new CFontDesc("Arial", kPopupFontSize)), scale(popupScale)
+    : menu(popupMenu), font(new CFontDesc("Arial", kPopupFontSize)),
+      titleFont(new CFontDesc("Arial", kPopupFontSize, kBoldFace)), scale(popupScale)
 {
     menu->remember();
     layout();
@@ -38,6 +42,7 @@ MenuPopup::MenuPopup(COptionMenu* popupMenu, double popupScale)
 
 MenuPopup::~MenuPopup()
 {
+    titleFont->forget();
     font->forget();
     menu->forget();
 }
@@ -45,58 +50,64 @@ MenuPopup::~MenuPopup()
 void MenuPopup::layout()
 {
     const int32_t count = menu->getNbEntries();
-    perColumn = menu->getNbItemsPerColumn() > 0 ? menu->getNbItemsPerColumn() : std::max(1, count);
-    const int32_t columns = std::max(1, (count + perColumn - 1) / perColumn);
+    const int32_t perColumn =
+        menu->getNbItemsPerColumn() > 0 ? menu->getNbItemsPerColumn() : std::max(1, count);
 
+    // Entries go down a column until it holds perColumn of them or one asks for a new column.
+    std::vector<int32_t> columnStarts;
+    for (int32_t index = 0; index < count; ++index)
+    {
+        const bool full = !columnStarts.empty() && index - columnStarts.back() == perColumn;
+        if (columnStarts.empty() || full ||
+            (menu->getEntry(index)->startsColumn() && index > columnStarts.back()))
+            columnStarts.push_back(index);
+    }
+    if (columnStarts.empty())
+        columnStarts.push_back(0);
+
+    entryRects.assign(static_cast<size_t>(count), CRect());
     CCoord left = kBorder;
     CCoord height = 0;
-    for (int32_t column = 0; column < columns; ++column)
+    for (size_t column = 0; column < columnStarts.size(); ++column)
     {
+        const int32_t first = columnStarts[column];
+        const int32_t last = column + 1 < columnStarts.size() ? columnStarts[column + 1] : count;
         CCoord width = 0;
-        CCoord columnHeight = 0;
-        for (int32_t row = 0; row < perColumn; ++row)
+        for (int32_t index = first; index < last; ++index)
         {
-            const CMenuItem* item = menu->getEntry(column * perColumn + row);
-            if (!item)
-                break;
-            columnHeight += item->isSeparator() ? kSeparatorHeight : kEntryHeight;
+            const CMenuItem* item = menu->getEntry(index);
             if (!item->isSeparator())
-                width = std::max(width, std::ceil(measureStringWidth(font, item->getTitle().c_str(), scale)));
+                width = std::max(width, std::ceil(measureStringWidth(item->isTitle() ? titleFont : font,
+                                                                     item->getTitle().c_str(), scale)));
         }
         width += kCheckWidth + kRightPadding;
+        CCoord top = kBorder;
+        for (int32_t index = first; index < last; ++index)
+        {
+            const CCoord entryHeight = menu->getEntry(index)->isSeparator() ? kSeparatorHeight : kEntryHeight;
+            entryRects[static_cast<size_t>(index)] = CRect(left, top, left + width, top + entryHeight);
+            top += entryHeight;
+        }
         columnLefts.push_back(left);
-        columnWidths.push_back(width);
         left += width;
-        height = std::max(height, columnHeight);
+        height = std::max(height, top - kBorder);
     }
     popupSize = CPoint(left + kBorder, std::max(height, kEntryHeight) + 2 * kBorder);
 }
 
 CRect MenuPopup::entryRect(int32_t index) const
 {
-    if (index < 0 || index >= menu->getNbEntries())
+    if (index < 0 || index >= static_cast<int32_t>(entryRects.size()))
         return CRect();
-    const int32_t column = index / perColumn;
-    CCoord top = kBorder;
-    for (int32_t i = column * perColumn; i < index; ++i)
-        top += menu->getEntry(i)->isSeparator() ? kSeparatorHeight : kEntryHeight;
-    const CCoord height = menu->getEntry(index)->isSeparator() ? kSeparatorHeight : kEntryHeight;
-    const CCoord left = columnLefts[static_cast<size_t>(column)];
-    return CRect(left, top, left + columnWidths[static_cast<size_t>(column)], top + height);
+    return entryRects[static_cast<size_t>(index)];
 }
 
 int32_t MenuPopup::entryAt(const CPoint& where) const
 {
-    for (size_t column = 0; column < columnLefts.size(); ++column)
-    {
-        if (where.x < columnLefts[column] || where.x >= columnLefts[column] + columnWidths[column])
-            continue;
-        const int32_t first = static_cast<int32_t>(column) * perColumn;
-        const int32_t last = std::min(first + perColumn, menu->getNbEntries());
-        for (int32_t index = first; index < last; ++index)
-            if (entryRect(index).pointInside(where))
-                return menu->getEntry(index)->isSeparator() ? -1 : index;
-    }
+    for (size_t index = 0; index < entryRects.size(); ++index)
+        if (entryRects[index].pointInside(where))
+            return menu->getEntry(static_cast<int32_t>(index))->isSelectable() ? static_cast<int32_t>(index)
+                                                                               : -1;
     return -1;
 }
 
@@ -122,7 +133,6 @@ void MenuPopup::draw(CDrawContext& context) const
                          kDrawFilled);
     }
 
-    context.setFont(font);
     const bool checkCurrent = (menu->getStyle() & kCheckStyle) != 0;
     for (int32_t index = 0; index < menu->getNbEntries(); ++index)
     {
@@ -149,8 +159,13 @@ void MenuPopup::draw(CDrawContext& context) const
             context.setFrameColor(kPopupCheckColor);
             context.drawPolyline(tick, 3, kCheckStroke);
         }
-        context.setFontColor(kPopupTextColor);
-        CRect textRect(rect.left + kCheckWidth, rect.top, rect.right - kRightPadding / 2, rect.bottom);
+        context.setFont(item->isTitle() ? titleFont : font);
+        context.setFontColor(item->isTitle()        ? kPopupTitleColor
+                             : item->isSelectable() ? kPopupTextColor
+                                                    : kPopupDisabledColor);
+        // Titles stand out to the left of the entries they head.
+        const CCoord textLeft = item->isTitle() ? rect.left + kTitleIndent : rect.left + kCheckWidth;
+        CRect textRect(textLeft, rect.top, rect.right - kRightPadding / 2, rect.bottom);
         context.drawString(item->getTitle().c_str(), textRect, kLeftText, true);
     }
 }

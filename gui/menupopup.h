@@ -1,6 +1,7 @@
-// The pop-up of an option menu: its entries laid out in columns, drawn through a CDrawContext, and
-// the entry under a point. Platform code only shows the surface and forwards the mouse. The layout
-// is in frame units, with the text measured as it is set at the frame's scale.
+// The pop-up of an option menu: its entries laid out in columns (titles over their groups), drawn
+// through a CDrawContext, and the entry under a point. Platform code only shows the surface and
+// forwards the mouse. The layout is in frame units, with the text measured as it is set at the
+// frame's scale.
 #pragma once
 
 #include "gui/cgeometry.h"
@@ -28,7 +29,7 @@ public:
 
     // Pop-up coordinates; empty for an index out of range.
     CRect entryRect(int32_t index) const;
-    // The selectable entry at `where`, or -1 (outside every entry, or a separator).
+    // The selectable entry at `where`, or -1 (outside every entry, or one that cannot be chosen).
     int32_t entryAt(const CPoint& where) const;
     // True if the highlighted entry changed.
     bool setHovered(int32_t index);
@@ -42,10 +43,10 @@ private:
 
     COptionMenu* menu;
     CFontDesc* font;
+    CFontDesc* titleFont;
     double scale;
-    int32_t perColumn = 1;
+    std::vector<CRect> entryRects; // one per entry, pop-up coordinates
     std::vector<CCoord> columnLefts;
-    std::vector<CCoord> columnWidths;
     CPoint popupSize;
     int32_t hovered = -1;
 };

@@ -11,6 +11,8 @@
 #include "gui/cgeometry.h"
 #include "gui/cmoviebitmap.h"
 #include "gui/coptionmenu.h"
+#include "gui/ctextbutton.h"
+#include "gui/ctextedit.h"
 #include "gui/ctextlabel.h"
 #include "gui/cview.h"
 #include "gui/platform/platformparent.h"

@@ -1,5 +1,5 @@
 // Basic types shared by every part of the GUI layer: coordinates, reference counting, mouse button
-// states, mouse event results and knob modes. The names and numeric values are those the editor
+// states, mouse event results, keys and knob modes. The names and numeric values are those the editor
 // code is written against.
 #pragma once
 
@@ -85,6 +85,29 @@ enum CMouseEventResult : int32_t
     kMouseEventNotHandled = 2,
     kMouseDownEventHandledButDontNeedMovedOrUpEvents = 3,
     kMouseMoveEventHandledButDontNeedMoreEvents = 4,
+};
+
+// A key the user pressed: the character it types (0 for none) or one of the editing keys, with the
+// modifiers held (CButton bits). Window systems deliver them to the frame's focus view.
+enum CVirtualKey : int32_t
+{
+    kVirtualKeyNone = 0,
+    kVirtualKeyBack,
+    kVirtualKeyDelete,
+    kVirtualKeyReturn,
+    kVirtualKeyEscape,
+    kVirtualKeyLeft,
+    kVirtualKeyRight,
+    kVirtualKeyHome,
+    kVirtualKeyEnd,
+    kVirtualKeyTab,
+};
+
+struct CKeyEvent
+{
+    char32_t character = 0;
+    int32_t virtualKey = kVirtualKeyNone;
+    int32_t modifiers = 0;
 };
 
 // How a knob follows the mouse (the host may choose; the same numbers as the VST 3 knob modes).

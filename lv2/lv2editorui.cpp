@@ -3,8 +3,10 @@
 #include "lv2/features.h"
 
 #include "lv2/portlayout.h"
+#include "source/processor/stateformat.h"
 
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+#include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 
 #include <lv2/atom/atom.h>
@@ -170,13 +172,31 @@ void Lv2EditorUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format,
         return;
     double normalized = 0.0;
     if (normalizedFromPortValue(ports[id], id, value, normalized))
+    {
         controller->setParamNormalized(id, normalized);
+        hostValuesArrived = true;
+    }
 }
 
 int Lv2EditorUi::idle()
 {
+    if (hostValuesArrived)
+        passHostValuesAsState();
     frame.idle();
     return 0;
+}
+
+void Lv2EditorUi::passHostValuesAsState()
+{
+    hostValuesArrived = false;
+    float values[kNumParams];
+    for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
+        values[id] = static_cast<float>(controller->getParamNormalized(id));
+    MemoryStream state;
+    if (writeState(&state, values) != kResultOk)
+        return;
+    state.seek(0, IBStream::kIBSeekSet, nullptr);
+    controller->setComponentState(&state);
 }
 
 int Lv2EditorUi::resize(int width, int height)

@@ -2,7 +2,9 @@
 // embedded in the host's window (ui:parent) and driven by the host's idle calls.
 //
 // The controller is the editor's model, as in a VST 3 host: the host's port values reach it as
-// parameter values (port_event), which it shows in the editor; the musician's edits leave it
+// parameter values (port_event), which it shows in the editor, and once a batch of them has come,
+// as the state they make, as a VST 3 host restores a project: so the controller knows a factory
+// sound by its values and the sound bar names it; the musician's edits leave it
 // through an EditForwarder, as port writes and touch notifications. The view's timers and window
 // events run from the host's idle calls (ui:idleInterface) through an EditorFrame, which also
 // passes the view's size requests to the host (ui:resize); the host's own resizing reaches the view
@@ -54,6 +56,7 @@ private:
                 LV2UI_Controller hostController, const LV2UI_Touch* touch, const LV2UI_Resize* hostResize);
     bool open(void* parentWindow, double scale, LV2UI_Widget* widget);
     bool passResizeToHost(Steinberg::IPlugView* resized, const Steinberg::ViewRect& size);
+    void passHostValuesAsState();
 
     ParameterPorts ports;
     std::unique_ptr<Steinberg::Vst::HostApplication> hostContext;
@@ -64,6 +67,7 @@ private:
     Steinberg::Vst::EditorFrame frame;
     Steinberg::IPlugView* view = nullptr;
     bool attachedToHost = false;
+    bool hostValuesArrived = false; // since the last idle call
 };
 
 } // namespace talvane::lv2

@@ -61,7 +61,7 @@ ParameterPort describeParameterPort(ParamId id)
         port.defaultValue = def.defaultValue;
         return port;
     }
-    const NameList list = listNamesOf(id);
+    const NameList list = nameListOf(id);
     port.kind = list.count > 0                   ? PortKind::Enumeration
                 : def.numValues == kToggleSteps ? PortKind::Toggle
                                                  : PortKind::Integer;

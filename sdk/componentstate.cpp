@@ -1,7 +1,5 @@
 #include "sdk/componentstate.h"
 
-#include "public.sdk/source/common/memorystream.h"
-
 #include <cstring>
 
 namespace Steinberg {
@@ -54,6 +52,18 @@ tresult PLUGIN_API ChunkReader::tell(int64* pos)
     return kResultOk;
 }
 
+ComponentStateBackup::ComponentStateBackup(IComponent& owner)
+    : component(owner), haveSaved(owner.getState(&saved) == kResultOk)
+{}
+
+void ComponentStateBackup::restore()
+{
+    if (!haveSaved)
+        return;
+    saved.seek(0, IBStream::kIBSeekSet, nullptr);
+    component.setState(&saved);
+}
+
 bool saveComponentState(IComponent& component, std::vector<char>& bytes)
 {
     bytes.clear();
@@ -72,17 +82,11 @@ bool loadComponentState(IComponent& component, const void* data, int64 size)
 {
     if (!data || size <= 0)
         return false;
-    MemoryStream previous;
-    const bool havePrevious = component.getState(&previous) == kResultOk;
-
+    ComponentStateBackup previous(component);
     ChunkReader reader(data, size);
     if (component.setState(&reader) == kResultOk && reader.readToEnd())
         return true;
-    if (havePrevious)
-    {
-        previous.seek(0, IBStream::kIBSeekSet, nullptr);
-        component.setState(&previous);
-    }
+    previous.restore();
     return false;
 }
 

@@ -7,6 +7,7 @@
 
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
+#include "public.sdk/source/common/memorystream.h"
 
 #include <vector>
 
@@ -31,6 +32,23 @@ private:
     const char* bytes;
     int64 size;
     int64 position = 0;
+};
+
+// The component's state as it is, kept to be put back when a new one turns out bad: the component
+// may have taken part of a bad state before noticing.
+class ComponentStateBackup
+{
+public:
+    explicit ComponentStateBackup(IComponent& component);
+    ComponentStateBackup(const ComponentStateBackup&) = delete;
+    ComponentStateBackup& operator=(const ComponentStateBackup&) = delete;
+
+    void restore();
+
+private:
+    IComponent& component;
+    MemoryStream saved;
+    bool haveSaved;
 };
 
 // The component's state (getState) as bytes; false, and `bytes` empty, if it gives none.

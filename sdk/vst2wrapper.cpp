@@ -53,8 +53,6 @@ constexpr int32 kMidiChannels = 16;
 // VST 2 text limits, terminator included: hosts' buffers are at least this large.
 constexpr std::size_t kEffectNameBytes = 32;
 constexpr std::size_t kVendorTextBytes = 64;
-constexpr std::size_t kProgramNameBytes = 24;
-constexpr const char kProgramName[] = "Default";
 constexpr const char kEditorViewName[] = "editor";
 constexpr const char kClassNameSuffix[] = " VST3";
 constexpr const char kInstrumentCategory[] = "Instrument";
@@ -333,7 +331,7 @@ void Vst2Wrapper::fillEffect(VstInt32 vst2ID)
     effect.getParameter = &Vst2Wrapper::getParameterProc;
     effect.processReplacing = &Vst2Wrapper::processReplacingProc;
     effect.processDoubleReplacing = nullptr;
-    effect.numPrograms = 1;
+    effect.numPrograms = programCount;
     effect.numParams = static_cast<VstInt32>(parameterIds.size());
     effect.numInputs = inputChannels;
     effect.numOutputs = outputChannels;
@@ -444,20 +442,17 @@ VstIntPtr Vst2Wrapper::dispatch(int32 opcode, int32 index, VstIntPtr value, void
     case effOpen:
         return 0;
     case effGetProgram:
-        return 0;
+        return currentProgram();
     case effSetProgram:
+        if (value >= 0 && value < programCount)
+            setProgram(static_cast<int32>(value));
+        return 0;
     case effSetProgramName:
-        return 0; // one program, the current sound, which has no name of its own
+        return 0; // the programs are the plug-in's, named by it
     case effGetProgramName:
-        if (!ptr)
-            return 0;
-        copyText(static_cast<char*>(ptr), kProgramName, kProgramNameBytes);
-        return 1;
+        return copyProgramName(currentProgram(), static_cast<char*>(ptr));
     case effGetProgramNameIndexed:
-        if (!ptr || index != 0)
-            return 0;
-        copyText(static_cast<char*>(ptr), kProgramName, kProgramNameBytes);
-        return 1;
+        return copyProgramName(index, static_cast<char*>(ptr));
     case effGetParamName:
         return copyParameterName(index, static_cast<char*>(ptr));
     case effGetParamLabel:
@@ -587,8 +582,76 @@ void Vst2Wrapper::setBlockSize(VstIntPtr size)
         resume();
 }
 
+// ---- programs ------------------------------------------------------------------------------
+
+void Vst2Wrapper::findProgramList(const ParameterInfo& programParameter)
+{
+    // The program list is the one of the parameter's unit; the parameter's steps are its programs.
+    auto* units = queryOf<IUnitInfo>(controller);
+    if (!units)
+        return;
+    for (int32 i = 0; i < units->getUnitCount(); ++i)
+    {
+        UnitInfo unit{};
+        if (units->getUnitInfo(i, unit) != kResultOk || unit.id != programParameter.unitId)
+            continue;
+        for (int32 l = 0; l < units->getProgramListCount(); ++l)
+        {
+            ProgramListInfo list{};
+            if (units->getProgramListInfo(l, list) == kResultOk && list.id == unit.programListId &&
+                list.programCount == programParameter.stepCount + 1 && list.programCount > 0)
+            {
+                programParameterId = programParameter.id;
+                programListId = list.id;
+                programCount = list.programCount;
+            }
+        }
+    }
+    units->release();
+}
+
+int32 Vst2Wrapper::currentProgram() const
+{
+    if (programParameterId == kNoParamId)
+        return 0;
+    // The parameter's steps, as the SDK's list parameters divide the range.
+    const ParamValue value = controller->getParamNormalized(programParameterId);
+    const auto step = static_cast<int32>(std::fmin(std::fmax(value, 0.0), 1.0) * programCount);
+    return std::min(step, programCount - 1);
+}
+
+void Vst2Wrapper::setProgram(int32 index)
+{
+    // Selecting the program that is selected keeps the sound as it is: hosts select the saved
+    // program again after restoring a chunk, whose sound may have been edited since.
+    if (programParameterId == kNoParamId || index < 0 || index >= programCount || index == currentProgram())
+        return;
+    auto* programData = queryOf<IProgramListData>(component);
+    MemoryStream data;
+    const bool haveData = programData && programData->programDataSupported(programListId) == kResultTrue &&
+                          programData->getProgramData(programListId, index, &data) == kResultOk;
+    if (programData)
+        programData->release();
+    if (!haveData)
+        return;
+    int64 size = 0;
+    data.tell(&size);
+    // The processor takes the program as a state, at once, whether processing or not; the
+    // controller follows as a host's program change moves it.
+    if (!loadComponentState(*component, data.getData(), size))
+        return;
+    toProcessor->discard();
+    toController->discard();
+    ChunkReader controllerReader(data.getData(), size);
+    controller->setComponentState(&controllerReader);
+    controller->setParamNormalized(programParameterId, static_cast<ParamValue>(index) / (programCount - 1));
+    refreshHostValuesFromController();
+}
+
 // ---- chunks ----------------------------------------------------------------------------------
 
+// A chunk is the processor's state followed by the controller's. A chunk saved before the
+// controller had a state of its own is the processor's state alone.
 VstIntPtr Vst2Wrapper::getChunk(void** data)
 {
     if (!data)
@@ -596,6 +659,14 @@ VstIntPtr Vst2Wrapper::getChunk(void** data)
     *data = nullptr;
     if (!saveComponentState(*component, chunk))
         return 0;
+    // A controller that fails to save leaves the processor's state alone in the chunk.
+    MemoryStream controllerState;
+    if (controller->getState(&controllerState) == kResultOk)
+    {
+        int64 size = 0;
+        controllerState.tell(&size);
+        chunk.insert(chunk.end(), controllerState.getData(), controllerState.getData() + size);
+    }
     *data = chunk.data();
     return static_cast<VstIntPtr>(chunk.size());
 }
@@ -604,13 +675,39 @@ VstIntPtr Vst2Wrapper::setChunk(const void* data, VstIntPtr size)
 {
     if (!data || size <= 0 || size > kMaxChunkBytes)
         return 0;
-    if (!loadComponentState(*component, data, size))
+    ComponentStateBackup previous(*component);
+    ChunkReader reader(data, size);
+    if (component->setState(&reader) != kResultOk)
+    {
+        previous.restore();
         return 0;
+    }
+    int64 componentSize = 0;
+    reader.tell(&componentSize);
+    const auto* controllerBytes = static_cast<const char*>(data) + componentSize;
+    const int64 controllerSize = size - componentSize;
+    // Whatever follows the processor's state is the controller's, which must take it for the chunk
+    // to count. It is given once more after the processor's state, which names a sound by its
+    // values alone, so that the name it keeps has the last word.
+    if (controllerSize > 0)
+    {
+        ChunkReader controllerReader(controllerBytes, controllerSize);
+        if (controller->setState(&controllerReader) != kResultOk)
+        {
+            previous.restore();
+            return 0;
+        }
+    }
     // Values the host set before the chunk are older than it.
     toProcessor->discard();
     toController->discard();
-    ChunkReader controllerReader(data, size);
-    controller->setComponentState(&controllerReader);
+    ChunkReader componentReader(data, componentSize);
+    controller->setComponentState(&componentReader);
+    if (controllerSize > 0)
+    {
+        ChunkReader controllerReader(controllerBytes, controllerSize);
+        controller->setState(&controllerReader);
+    }
     refreshHostValuesFromController();
     return 1;
 }

@@ -10,7 +10,10 @@
 //  - MIDI events into note events and, through the controller's MIDI mapping, parameter changes;
 //  - the host's parameter calls into the controller and the processor's parameter changes, and the
 //    controller's edits (it is the controller's IComponentHandler) into host automation;
-//  - chunks into the processor's state, and the editor opcodes into the controller's "editor" view.
+//  - a program-change parameter and its program list into VST 2 programs (names, selection; the
+//    program's data comes from the component's IProgramListData);
+//  - chunks into the processor's state followed by the controller's, and the editor opcodes into
+//    the controller's "editor" view.
 //
 // Threads, as VST 2 hosts use them: the dispatcher runs on the host's user-interface thread except
 // effProcessEvents, which, like processReplacing, runs on the audio thread; setParameter may come
@@ -33,6 +36,7 @@
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
+#include "pluginterfaces/vst/ivstunits.h"
 
 #include <atomic>
 #include <memory>
@@ -131,6 +135,12 @@ private:
     VstIntPtr copyParameterDisplay(int32 index, char* text);
     VstIntPtr canBeAutomated(int32 index);
 
+    // Programs.
+    void findProgramList(const ParameterInfo& programParameter);
+    int32 currentProgram() const;
+    VstIntPtr copyProgramName(int32 index, char* text);
+    void setProgram(int32 index);
+
     // Chunks.
     VstIntPtr getChunk(void** data);
     VstIntPtr setChunk(const void* data, VstIntPtr size);
@@ -183,8 +193,15 @@ private:
     int32 outputChannels = 0;
     bool hasEventInput = false;
 
-    // Parameters, by the host's index (the controller's order).
+    // Programs: the program-change parameter, the program list it selects in and its length (one
+    // program without them).
+    ParamID programParameterId = kNoParamId;
+    ProgramListID programListId = kNoProgramListId;
+    int32 programCount = 1;
+
+    // Parameters, by the host's index (the controller's order), the program-change parameter left out.
     std::vector<ParamID> parameterIds;
+    std::vector<int32> controllerIndices; // each one's index in the controller's list
     std::vector<int32> parameterFlags;
     std::unordered_map<ParamID, int32> parameterIndexOfId;
     std::unique_ptr<std::atomic<float>[]> hostValues; // what getParameter answers, from any thread

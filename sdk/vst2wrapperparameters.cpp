@@ -15,6 +15,10 @@ namespace Vst {
 namespace {
 
 constexpr std::size_t kParamTextBytes = kVstMaxParamStrLen;
+// Hosts' program name buffers hold 24 bytes, terminator included.
+constexpr std::size_t kProgramNameBytes = 24;
+// The one program of a plug-in without a program list: the current sound, which has no name.
+constexpr const char kDefaultProgramName[] = "Default";
 constexpr char16 kFirstSurrogate = 0xD800;
 constexpr char16 kLastHighSurrogate = 0xDBFF;
 constexpr char16 kLastSurrogate = 0xDFFF;
@@ -78,8 +82,17 @@ void Vst2Wrapper::collectParameters()
         ParameterInfo info{};
         if (controller->getParameterInfo(index, info) != kResultOk)
             continue;
+        // The program-change parameter becomes the VST 2 programs, not a parameter: the indices of
+        // the others stay what they were before it existed.
+        if (info.flags & ParameterInfo::kIsProgramChange)
+        {
+            if (programParameterId == kNoParamId)
+                findProgramList(info);
+            continue;
+        }
         parameterIndexOfId.emplace(info.id, static_cast<int32>(parameterIds.size()));
         parameterIds.push_back(info.id);
+        controllerIndices.push_back(index);
         parameterFlags.push_back(info.flags);
     }
     const auto size = static_cast<int32>(parameterIds.size());
@@ -146,13 +159,41 @@ void Vst2Wrapper::updateControllerOnUiThread()
     });
 }
 
+VstIntPtr Vst2Wrapper::copyProgramName(int32 index, char* text)
+{
+    if (!text || index < 0 || index >= programCount)
+        return 0;
+    String128 name{};
+    if (programParameterId == kNoParamId)
+    {
+        UString(name, str16BufferSize(String128)).fromAscii(kDefaultProgramName);
+    }
+    else
+    {
+        IUnitInfo* units = nullptr;
+        const bool named =
+            controller->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)) == kResultOk && units &&
+            units->getProgramName(programListId, index, name) == kResultOk;
+        if (units)
+            units->release();
+        if (!named)
+        {
+            text[0] = 0;
+            return 0;
+        }
+    }
+    name[str16BufferSize(String128) - 1] = 0;
+    copyUtf8(text, name, kProgramNameBytes);
+    return 1;
+}
+
 template <typename Field>
 VstIntPtr Vst2Wrapper::copyParameterInfoText(int32 index, char* text, Field field)
 {
     if (!text || !isParameterIndex(index))
         return 0;
     ParameterInfo info{};
-    if (controller->getParameterInfo(index, info) != kResultOk)
+    if (controller->getParameterInfo(controllerIndices[static_cast<std::size_t>(index)], info) != kResultOk)
     {
         text[0] = 0;
         return 0;

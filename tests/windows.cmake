@@ -59,10 +59,11 @@ gtest_discover_tests(talvane_windows_unit_tests DISCOVERY_MODE PRE_TEST DISCOVER
     PROPERTIES LABELS unit TIMEOUT 300)
 
 # The editor of the built module in real Win32 windows, as a host shows it (host/editorwindow_win32),
-# driven by synthesized input and compared with the same editor drawn offscreen in the test program.
+# driven by synthesized input and compared with the same editor drawn offscreen in the test program;
+# and the keys as Win32 windows deliver them to the GUI layer's frame.
 # The tests share the display and its one mouse pointer, so they run one at a time; without a
 # window system (Wine with no display) they report themselves skipped.
-add_executable(talvane_windows_editor_tests editor/editorwin32_windowstest.cpp)
+add_executable(talvane_windows_editor_tests editor/editorwin32_windowstest.cpp gui/win32keys_windowstest.cpp)
 target_link_libraries(talvane_windows_editor_tests PRIVATE talvane_core talvane_host GTest::gtest_main
     talvane_warnings)
 target_include_directories(talvane_windows_editor_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")

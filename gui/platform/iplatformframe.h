@@ -1,7 +1,7 @@
 // The seam between the frame and the windowing system. A backend shows the frame's back buffer,
-// feeds mouse events to the frame and hosts the list pop-up; everything above it is portable.
-// Everything here is in the window's device pixels: the frame converts its coordinates at its
-// scale factor, and a backend hands mouse positions through CFrame::pointFromDevice.
+// feeds mouse and key events to the frame and hosts the list pop-up; everything above it is
+// portable. Everything here is in the window's device pixels: the frame converts its coordinates at
+// its scale factor, and a backend hands mouse positions through CFrame::pointFromDevice.
 #pragma once
 
 #include "gui/cgeometry.h"
@@ -30,6 +30,10 @@ public:
 
     // Called at the start of each idle period, before the frame redraws.
     virtual void onIdle() {}
+
+    // The frame has a focus view: the window asks the window system for the keyboard, whose keys
+    // it forwards to CFrame::onKeyDown.
+    virtual void takeKeyboardFocus() {}
 };
 
 } // namespace VSTGUI

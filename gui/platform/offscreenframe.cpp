@@ -89,6 +89,30 @@ void OffscreenFrame::mouseLeave()
     frame.onMouseExited(outside, CButtonState());
 }
 
+bool OffscreenFrame::key(int32_t virtualKey, int32_t modifiers)
+{
+    CKeyEvent event;
+    event.virtualKey = virtualKey;
+    event.modifiers = modifiers;
+    return frame.onKeyDown(event);
+}
+
+void OffscreenFrame::type(const std::string& utf8)
+{
+    for (std::size_t i = 0; i < utf8.size();)
+    {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        CKeyEvent event;
+        event.character = code;
+        frame.onKeyDown(event);
+    }
+}
+
 void OffscreenFrame::popupMouseMove(const CPoint& where)
 {
     if (popupOpen)

@@ -41,6 +41,11 @@ public:
     bool wheel(const CPoint& where, float distance, int32_t modifiers = 0);
     // The pointer leaves the window.
     void mouseLeave();
+    // Keys for the frame's focus view: one editing key, or the characters of UTF-8 text.
+    bool key(int32_t virtualKey, int32_t modifiers = 0);
+    void type(const std::string& utf8);
+    int getKeyboardFocusRequests() const { return focusRequests; }
+    void takeKeyboardFocus() override { ++focusRequests; }
 
     // The pop-up of a list, if one is open; its area is in the picture's pixels.
     bool isPopupOpen() const { return popupOpen; }
@@ -62,6 +67,7 @@ private:
     bool popupOpen = false;
     CRect popupArea;
     int presentCount = 0;
+    int focusRequests = 0;
     CRect lastPresented;
 };
 

@@ -75,6 +75,45 @@ void unregisterClasses()
     UnregisterClassW(kFrameClassName, thisModule());
 }
 
+int32_t virtualKeyOf(std::uintptr_t wParam)
+{
+    switch (wParam)
+    {
+    case VK_BACK:
+        return kVirtualKeyBack;
+    case VK_DELETE:
+        return kVirtualKeyDelete;
+    case VK_RETURN:
+        return kVirtualKeyReturn;
+    case VK_ESCAPE:
+        return kVirtualKeyEscape;
+    case VK_LEFT:
+        return kVirtualKeyLeft;
+    case VK_RIGHT:
+        return kVirtualKeyRight;
+    case VK_HOME:
+        return kVirtualKeyHome;
+    case VK_END:
+        return kVirtualKeyEnd;
+    case VK_TAB:
+        return kVirtualKeyTab;
+    default:
+        return kVirtualKeyNone;
+    }
+}
+
+int32_t keyboardModifiers()
+{
+    int32_t bits = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        bits |= kShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        bits |= kControl;
+    if (GetKeyState(VK_MENU) < 0)
+        bits |= kAlt;
+    return bits;
+}
+
 int32_t modifiersOf(WPARAM keys)
 {
     int32_t bits = 0;
@@ -337,11 +376,60 @@ std::intptr_t Win32Frame::onFrameMessage(HWND target, unsigned message, std::uin
             frame.cancelPopup();
             return 0;
         }
+        if (const int32_t key = virtualKeyOf(wParam); key != kVirtualKeyNone)
+        {
+            CKeyEvent event;
+            event.virtualKey = key;
+            event.modifiers = keyboardModifiers();
+            if (frame.onKeyDown(event))
+                return 0;
+        }
+        break;
+    case WM_GETDLGCODE:
+        // A host that runs the editor in a dialog keeps Return, Escape and Tab unless asked.
+        if (frame.getFocusView())
+            return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+        break;
+    case WM_CHAR:
+        // The editing keys come as WM_KEYDOWN; their control characters are not typed.
+        if (const char32_t character = takeCharacter(wParam); character >= 0x20)
+        {
+            CKeyEvent event;
+            event.character = character;
+            event.modifiers = keyboardModifiers();
+            if (frame.onKeyDown(event))
+                return 0;
+        }
         break;
     default:
         break;
     }
     return DefWindowProcW(target, message, wParam, lParam);
+}
+
+void Win32Frame::takeKeyboardFocus()
+{
+    if (window)
+        SetFocus(window);
+}
+
+char32_t Win32Frame::takeCharacter(std::uintptr_t wParam)
+{
+    // Characters beyond the first plane arrive as two WM_CHAR messages, a surrogate pair.
+    const auto unit = static_cast<char32_t>(wParam & 0xFFFF);
+    if (unit >= 0xD800 && unit <= 0xDBFF)
+    {
+        pendingHighSurrogate = unit;
+        return 0;
+    }
+    if (unit >= 0xDC00 && unit <= 0xDFFF)
+    {
+        const char32_t high = pendingHighSurrogate;
+        pendingHighSurrogate = 0;
+        return high ? 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00) : 0;
+    }
+    pendingHighSurrogate = 0;
+    return unit;
 }
 
 void Win32Frame::onButtonDown(int32_t button, std::uintptr_t wParam, std::intptr_t lParam, bool doubleClick)

@@ -1,7 +1,7 @@
 // The Win32 backend: a child window of the host's window that shows the frame's back buffer and
-// feeds it the mouse (buttons with their modifiers, double-clicks, the wheel, capture during drags);
-// a list's pop-up is a top-level pop-up window that captures the mouse while it is open. The host's
-// user-interface thread pumps the messages of both.
+// feeds it the mouse (buttons with their modifiers, double-clicks, the wheel, capture during drags)
+// and, while it has the keyboard focus, the keys; a list's pop-up is a top-level pop-up window that
+// captures the mouse while it is open. The host's user-interface thread pumps the messages of both.
 #pragma once
 
 #include "gui/platform/iplatformframe.h"
@@ -33,6 +33,7 @@ public:
     bool openPopup(const CRect& area) override;
     void closePopup() override;
     void invalidatePopup() override;
+    void takeKeyboardFocus() override;
 
     HWND getWindow() const { return window; }
     HWND getPopupWindow() const { return popupWindow; }
@@ -53,6 +54,8 @@ private:
     void paintFrame();
     void paintPopup();
     void drawPopupImage();
+    // The character of a WM_CHAR message, once a surrogate pair is complete (0 until then).
+    char32_t takeCharacter(std::uintptr_t wParam);
 
     CFrame& frame;
     HWND window = nullptr;
@@ -61,6 +64,7 @@ private:
     NativeImage* popupImage = nullptr;
     bool trackingLeave = false;
     bool closingPopup = false;
+    char32_t pendingHighSurrogate = 0;
 };
 
 } // namespace VSTGUI

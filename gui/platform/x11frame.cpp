@@ -8,6 +8,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -33,7 +34,7 @@ constexpr unsigned kWheelUpButton = 4;
 constexpr unsigned kWheelDownButton = 5;
 
 constexpr long kFrameEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                                 EnterWindowMask | LeaveWindowMask | StructureNotifyMask;
+                                 EnterWindowMask | LeaveWindowMask | StructureNotifyMask | KeyPressMask;
 constexpr long kPopupEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 constexpr unsigned kPopupGrabMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 constexpr int kBitsPerPixel = 32;
@@ -87,6 +88,63 @@ int32_t buttonBit(unsigned button)
     default:
         return 0;
     }
+}
+
+// The editing keys and the character a key types. Keysyms of Latin-1 characters are their code
+// points; other characters have keysyms of 0x01000000 plus their code point.
+CKeyEvent keyEventOf(XKeyEvent& press)
+{
+    constexpr KeySym kUnicodeKeysymBase = 0x01000000;
+    constexpr KeySym kUnicodeKeysymMask = 0x00FFFFFF;
+    constexpr KeySym kLastLatin1Keysym = 0xFF;
+    KeySym keysym = NoSymbol;
+    char ignored[8];
+    XLookupString(&press, ignored, sizeof ignored, &keysym, nullptr);
+    CKeyEvent key;
+    key.modifiers = modifiersOf(press.state);
+    switch (keysym)
+    {
+    case XK_BackSpace:
+        key.virtualKey = kVirtualKeyBack;
+        break;
+    case XK_Delete:
+    case XK_KP_Delete:
+        key.virtualKey = kVirtualKeyDelete;
+        break;
+    case XK_Return:
+    case XK_KP_Enter:
+        key.virtualKey = kVirtualKeyReturn;
+        break;
+    case XK_Escape:
+        key.virtualKey = kVirtualKeyEscape;
+        break;
+    case XK_Left:
+    case XK_KP_Left:
+        key.virtualKey = kVirtualKeyLeft;
+        break;
+    case XK_Right:
+    case XK_KP_Right:
+        key.virtualKey = kVirtualKeyRight;
+        break;
+    case XK_Home:
+    case XK_KP_Home:
+        key.virtualKey = kVirtualKeyHome;
+        break;
+    case XK_End:
+    case XK_KP_End:
+        key.virtualKey = kVirtualKeyEnd;
+        break;
+    case XK_Tab:
+        key.virtualKey = kVirtualKeyTab;
+        break;
+    default:
+        if (keysym >= 0x20 && keysym <= kLastLatin1Keysym)
+            key.character = static_cast<char32_t>(keysym);
+        else if ((keysym & ~kUnicodeKeysymMask) == kUnicodeKeysymBase)
+            key.character = static_cast<char32_t>(keysym & kUnicodeKeysymMask);
+        break;
+    }
+    return key;
 }
 
 // Xlib reports errors through one process-wide handler, which by default ends the process. While
@@ -359,9 +417,26 @@ void X11Frame::handleFrameEvent(XEvent& event)
         frame.onMouseExited(where, CButtonState(modifiersOf(crossing.state)));
         break;
     }
+    case KeyPress:
+    {
+        const CKeyEvent key = keyEventOf(event.xkey);
+        if (key.virtualKey == kVirtualKeyEscape && frame.isPopupOpen())
+            frame.cancelPopup();
+        else
+            frame.onKeyDown(key);
+        break;
+    }
     default:
         break;
     }
+}
+
+void X11Frame::takeKeyboardFocus()
+{
+    // The host's window keeps the focus of the window manager; within it the keys come here.
+    ScopedErrorTrap trap(display);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    trap.sawError(); // a window not shown yet cannot take the focus: nothing else to do
 }
 
 bool X11Frame::openPopup(const CRect& area)

@@ -1,6 +1,7 @@
 // The X11 backend: a child window of the host's window, driven by the host's run loop. The host
 // calls back when the X connection's descriptor is readable; the window shows the frame's back
-// buffer; a list's pop-up is an override-redirect window that grabs the pointer while it is open.
+// buffer and takes the keyboard focus while the frame has a focus view; a list's pop-up is an
+// override-redirect window that grabs the pointer while it is open.
 #pragma once
 
 #include "gui/platform/iplatformframe.h"
@@ -39,6 +40,7 @@ public:
     void closePopup() override;
     void invalidatePopup() override;
     void onIdle() override;
+    void takeKeyboardFocus() override;
 
     unsigned long getWindow() const { return window; }
     // Handles every event the connection has received.

@@ -1,5 +1,6 @@
 // What the controller needs of an open editor: to be told every parameter value it takes, from the
-// host, from automation, from a loaded state or from the editor itself.
+// host, from automation, from a loaded state or from the editor itself, and when the loaded sound's
+// name or its edited mark changes.
 #pragma once
 
 #include "pluginterfaces/vst/vsttypes.h"
@@ -14,6 +15,8 @@ public:
 
     // Moves whatever shows parameter `id` to the normalized `value`.
     virtual void updateParameterDisplay(ParamID id, ParamValue value) = 0;
+    // The controller's sound name, edited mark or program changed.
+    virtual void updateSoundDisplay() {}
 };
 
 } // namespace Vst

@@ -1,14 +1,18 @@
 #include "source/controller/talvanecontroller.h"
 
+#include "source/controller/controllerstate.h"
 #include "source/controller/midimapping.h"
 #include "source/controller/parameterdisplay.h"
 #include "source/controller/valuestrings.h"
 #include "source/editor/editorfactory.h"
 #include "source/params/paramtable.h"
+#include "source/presets/programs.h"
 #include "source/processor/stateformat.h"
 
+#include "base/source/fstring.h"
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
+#include "public.sdk/source/vst/vstparameters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +25,18 @@ namespace Vst {
 namespace {
 
 constexpr const char kEditorViewName[] = "editor";
+constexpr const char kRootUnitName[] = "Root";
+// The program attribute that carries a factory sound's category, as in the preset files.
+constexpr const char kCategoryAttribute[] = "MusicalCategory";
+
+using talvane::presets::kProgramChangeId;
+
+// A UTF-8 name as the SDK's 16-bit strings hold it (cut to fit).
+void toString128(const std::string& text, String128 out)
+{
+    Steinberg::String wide(text.c_str(), kCP_Utf8);
+    wide.copyTo16(out, 0, str16BufferSize(String128) - 1);
+}
 
 static_assert(talvane::kModWheelController == kCtrlModWheel && talvane::kPitchWheelController == kPitchBend,
               "the MIDI mapping counts controllers as the VST 3 interfaces do");
@@ -32,10 +48,21 @@ bool isParameter(ParamID id)
 
 } // namespace
 
+TalvaneController::TalvaneController()
+    : programs(talvane::presets::factoryPrograms()), soundName(talvane::presets::kInitProgramName)
+{}
+
 FUnknown* TalvaneController::createInstance(void* /*context*/)
 {
-    auto* controller = new (std::nothrow) TalvaneController();
-    return controller ? static_cast<IEditController*>(controller) : nullptr;
+    try
+    {
+        auto* controller = new (std::nothrow) TalvaneController();
+        return controller ? static_cast<IEditController*>(controller) : nullptr;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr; // the program table could not be built
+    }
 }
 
 tresult PLUGIN_API TalvaneController::initialize(FUnknown* context)
@@ -58,7 +85,37 @@ tresult PLUGIN_API TalvaneController::initialize(FUnknown* context)
                                 def.flags | ParameterInfo::kCanAutomate, static_cast<ParamID>(id),
                                 kRootUnitId);
     }
+    registerPrograms();
     return kResultOk;
+}
+
+void TalvaneController::registerPrograms()
+{
+    // The root unit's program list, and the parameter that selects in it, after the 147 parameters
+    // of the sound so that their indices stay what hosts know.
+    String128 text;
+    toString128(talvane::presets::kFactoryProgramListName, text);
+    auto* list = new ProgramList(text, talvane::presets::kFactoryProgramListId, kRootUnitId);
+    toString128(talvane::presets::kProgramChangeTitle, text);
+    auto* parameter = new StringListParameter(
+        text, kProgramChangeId, nullptr,
+        ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsProgramChange, kRootUnitId);
+    for (int32 index = 0; index < programs.count(); ++index)
+    {
+        const talvane::presets::Program& program = programs.at(index);
+        toString128(program.name, text);
+        list->addProgram(text);
+        parameter->appendString(text);
+        if (!program.category.empty())
+        {
+            toString128(program.category, text);
+            list->setProgramInfo(index, kCategoryAttribute, text);
+        }
+    }
+    addProgramList(list);
+    toString128(kRootUnitName, text);
+    addUnit(new Unit(text, kRootUnitId, kNoParentUnitId, talvane::presets::kFactoryProgramListId));
+    parameters.addParameter(parameter);
 }
 
 tresult PLUGIN_API TalvaneController::terminate()
@@ -69,19 +126,67 @@ tresult PLUGIN_API TalvaneController::terminate()
 
 tresult PLUGIN_API TalvaneController::setComponentState(IBStream* state)
 {
+    const talvane::presets::SoundValues before = getSoundValues();
+    loadingSound = true;
     // Unlike the processor, a value out of range is skipped and the rest of the state still read.
-    return talvane::readState(state, talvane::OutOfRangeValue::Skip,
-                              [this](talvane::ParamId id, float value) { setParamNormalized(id, value); });
+    const tresult result =
+        talvane::readState(state, talvane::OutOfRangeValue::Skip,
+                           [this](talvane::ParamId id, float value) { setParamNormalized(id, value); });
+    loadingSound = false;
+
+    // A factory program is known by its values. Any other sound keeps its name, marked as edited,
+    // until the controller's own state, which hosts restore after this one, names it.
+    const talvane::presets::SoundValues after = getSoundValues();
+    const int32 program = programs.find(after.data());
+    if (program >= 0)
+    {
+        setProgramQuietly(program);
+        setSound(programs.at(program).name, false);
+        return result;
+    }
+    for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
+        if (talvane::presets::isSoundParameter(id) && before[id] != after[id])
+        {
+            setSound(soundName, true);
+            break;
+        }
+    return result;
 }
 
-tresult PLUGIN_API TalvaneController::setState(IBStream* /*state*/)
+tresult PLUGIN_API TalvaneController::setState(IBStream* state)
 {
-    return kResultOk; // the controller keeps no state of its own
-}
-
-tresult PLUGIN_API TalvaneController::getState(IBStream* /*state*/)
-{
+    if (!state)
+        return kInvalidArgument;
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        talvane::readRemainingBytes(state, talvane::kMaxControllerStateBytes);
+    if (!bytes)
+        return kResultFalse;
+    // Projects saved before the controller kept a state hand over an empty one.
+    if (bytes->empty())
+        return kResultOk;
+    const std::optional<talvane::ControllerState> record = talvane::decodeControllerState(*bytes);
+    if (!record)
+        return kResultFalse;
+    if (programs.contains(record->program))
+        setProgramQuietly(record->program);
+    setSound(record->soundName.empty() ? soundName : record->soundName, record->soundEdited);
     return kResultOk;
+}
+
+tresult PLUGIN_API TalvaneController::getState(IBStream* state)
+{
+    if (!state)
+        return kInvalidArgument;
+    try
+    {
+        const talvane::ControllerState record{soundName, soundEdited, getProgramIndex()};
+        return talvane::writeAllBytes(state, talvane::encodeControllerState(record)) ? kResultOk
+                                                                                     : kResultFalse;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return kOutOfMemory;
+    }
 }
 
 tresult PLUGIN_API TalvaneController::getParamStringByValue(ParamID id, ParamValue valueNormalized,
@@ -89,6 +194,8 @@ tresult PLUGIN_API TalvaneController::getParamStringByValue(ParamID id, ParamVal
 {
     if (!string)
         return kInvalidArgument;
+    if (id == kProgramChangeId)
+        return EditControllerEx1::getParamStringByValue(id, valueNormalized, string);
     if (!isParameter(id))
     {
         string[0] = 0;
@@ -102,6 +209,8 @@ tresult PLUGIN_API TalvaneController::getParamStringByValue(ParamID id, ParamVal
 
 ParamValue PLUGIN_API TalvaneController::getParamNormalized(ParamID id)
 {
+    if (id == kProgramChangeId)
+        return EditControllerEx1::getParamNormalized(id);
     if (!isParameter(id))
         return 0.0;
     return controllerValues[id];
@@ -109,17 +218,117 @@ ParamValue PLUGIN_API TalvaneController::getParamNormalized(ParamID id)
 
 tresult PLUGIN_API TalvaneController::setParamNormalized(ParamID id, ParamValue value)
 {
+    if (id == kProgramChangeId)
+        return selectProgram(value);
     // As the processor takes changes: a NaN is refused, anything else held to 0..1.
     if (!isParameter(id) || std::isnan(value))
         return kInvalidArgument;
     value = std::min(std::max(value, 0.0), 1.0);
+    const bool changed = static_cast<float>(value) != controllerValues[id];
     const tresult result = EditControllerEx1::setParamNormalized(id, value);
     controllerValues[id] = static_cast<float>(value);
     // By index: a display may attach or remove an editor while it is being told.
     for (std::size_t i = 0; i < editorViews.size(); ++i)
         if (ParameterDisplay* display = editorViews[i].display)
             display->updateParameterDisplay(id, value);
+    if (changed && !loadingSound && talvane::presets::isSoundParameter(id))
+        setSound(soundName, true);
     return result;
+}
+
+tresult TalvaneController::selectProgram(ParamValue value)
+{
+    if (std::isnan(value))
+        return kInvalidArgument;
+    const tresult result = EditControllerEx1::setParamNormalized(kProgramChangeId, value);
+    if (result != kResultOk)
+        return result;
+    // The host sends the same change to the processor, which takes the program's values itself:
+    // here they are shown, not edited.
+    const int32 program = getProgramIndex();
+    const talvane::presets::SoundValues& values = programs.at(program).values;
+    loadingSound = true;
+    for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
+        setParamNormalized(id, values[id]);
+    loadingSound = false;
+    setSound(programs.at(program).name, false);
+    if (componentHandler)
+        componentHandler->restartComponent(kParamValuesChanged);
+    return kResultOk;
+}
+
+int32 TalvaneController::getProgramIndex() const
+{
+    const Parameter* parameter = parameters.getParameter(kProgramChangeId);
+    return parameter
+               ? talvane::presets::programIndexFromNormalized(parameter->getNormalized(), programs.count())
+               : 0;
+}
+
+void TalvaneController::setProgramQuietly(int32 program)
+{
+    if (Parameter* parameter = parameters.getParameter(kProgramChangeId))
+        parameter->setNormalized(talvane::presets::normalizedFromProgramIndex(program, programs.count()));
+}
+
+talvane::presets::SoundValues TalvaneController::getSoundValues() const
+{
+    talvane::presets::SoundValues values{};
+    std::copy(std::begin(controllerValues), std::end(controllerValues), values.begin());
+    return values;
+}
+
+void TalvaneController::loadSound(const talvane::presets::SoundValues& values, const std::string& name,
+                                  int32 program)
+{
+    startGroupEdit();
+    loadingSound = true;
+    for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
+    {
+        const float value = values[id];
+        if (value == controllerValues[id])
+            continue;
+        beginEdit(id);
+        setParamNormalized(id, value);
+        performEdit(id, value);
+        endEdit(id);
+    }
+    loadingSound = false;
+    finishGroupEdit();
+    const bool programMoves = programs.contains(program) && program != getProgramIndex();
+    if (programMoves)
+        setProgramQuietly(program);
+    setSound(name, false);
+    // The host learns of the program-change parameter's new position, which was no edit.
+    if (programMoves && componentHandler)
+        componentHandler->restartComponent(kParamValuesChanged);
+}
+
+void TalvaneController::loadProgram(int32 program)
+{
+    if (programs.contains(program))
+        loadSound(programs.at(program).values, programs.at(program).name, program);
+}
+
+void TalvaneController::renameSound(const std::string& name)
+{
+    setSound(name, false);
+}
+
+void TalvaneController::setSound(const std::string& name, bool edited)
+{
+    if (name == soundName && edited == soundEdited)
+        return;
+    soundName = name;
+    soundEdited = edited;
+    tellDisplaysAboutTheSound();
+}
+
+void TalvaneController::tellDisplaysAboutTheSound()
+{
+    for (std::size_t i = 0; i < editorViews.size(); ++i)
+        if (ParameterDisplay* display = editorViews[i].display)
+            display->updateSoundDisplay();
 }
 
 tresult PLUGIN_API TalvaneController::getParameterInfo(int32 paramIndex, ParameterInfo& info)

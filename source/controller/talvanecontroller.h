@@ -1,14 +1,23 @@
 // The instrument's edit controller: the host-facing list of parameters and their values, the
-// reading of the processor's saved state, the MIDI controller mapping and the editor's creation.
+// reading of the processor's saved state, the MIDI controller mapping and the editor's creation;
+// the root unit's program list of the factory sounds with its program-change parameter, and the
+// loaded sound's name, which it keeps in a state of its own.
 #pragma once
 
+#include "source/controller/soundlibrary.h"
 #include "source/editor/editorzoom.h"
 #include "source/params/paramids.h"
+#include "source/presets/factorysounds.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
+#include <string>
 #include <vector>
+
+namespace talvane::presets {
+class ProgramTable;
+} // namespace talvane::presets
 
 namespace Steinberg {
 namespace Vst {
@@ -18,7 +27,7 @@ class ParameterDisplay;
 class TalvaneController : public EditControllerEx1, public IMidiMapping
 {
 public:
-    TalvaneController() = default;
+    TalvaneController();
     TalvaneController(const TalvaneController&) = delete;
     TalvaneController& operator=(const TalvaneController&) = delete;
 
@@ -60,6 +69,24 @@ public:
     void editorRemoved(EditorView* editor) SMTG_OVERRIDE;
     void editorDestroyed(EditorView* editor) SMTG_OVERRIDE;
 
+    // The sound loaded last (a program, a user sound or a state the host restored), and whether a
+    // sound parameter changed since.
+    const std::string& getSoundName() const { return soundName; }
+    bool isSoundEdited() const { return soundEdited; }
+    // The program the program-change parameter selects.
+    int32 getProgramIndex() const;
+    talvane::presets::SoundValues getSoundValues() const;
+
+    // Loads a sound as the editor chooses one: every parameter whose value changes reaches the host
+    // as one begin/perform/end edit, so the host records it and can undo it. A factory program
+    // (`program` >= 0) also moves the program-change parameter.
+    void loadSound(const talvane::presets::SoundValues& values, const std::string& name, int32 program = -1);
+    void loadProgram(int32 program);
+    // The loaded sound takes the name it was saved under.
+    void renameSound(const std::string& name);
+
+    talvane::SoundLibrary& soundLibrary() { return library; }
+
     OBJ_METHODS(TalvaneController, EditControllerEx1)
     DEFINE_INTERFACES
     DEF_INTERFACE(IMidiMapping)
@@ -74,9 +101,23 @@ protected:
         ParameterDisplay* display;
     };
 
+    void registerPrograms();
+    // The program-change parameter, and the values and name of the program it selects.
+    tresult selectProgram(ParamValue value);
+    void setProgramQuietly(int32 program);
+    void setSound(const std::string& name, bool edited);
+    void tellDisplaysAboutTheSound();
+
     float controllerValues[talvane::kNumParams] = {};
     int editorZoom = talvane::kDefaultZoomPercent;
     std::vector<AttachedEditor> editorViews; // in order of attachment
+
+    const talvane::presets::ProgramTable& programs;
+    talvane::SoundLibrary library;
+    std::string soundName;
+    bool soundEdited = false;
+    // Set while values change as part of a loaded sound, not as edits of it.
+    bool loadingSound = false;
 };
 
 } // namespace Vst

@@ -103,6 +103,16 @@ struct PixelRect
     }
 };
 
+// The sound bar in the free space of the header, above the common panel and as wide as it:
+// previous and next, the loaded sound's name (which opens the menu of sounds) and save; the line
+// that reports on choosing and saving sounds sits to its left.
+constexpr PixelRect kSoundBarRect{586, 8, 1056, 34};
+constexpr PixelRect kPreviousSoundRect{586, 8, 612, 34};
+constexpr PixelRect kNextSoundRect{616, 8, 642, 34};
+constexpr PixelRect kSoundNameRect{648, 8, 984, 34};
+constexpr PixelRect kSaveSoundRect{990, 8, 1056, 34};
+constexpr PixelRect kSoundMessageRect{220, 8, 578, 34};
+
 // The rectangle of a placed control, from its anchor and its bitmap's size.
 PixelRect controlRect(const ControlPlacement& placement);
 // Whether the control gets a caption label: when asked for, and always for a wheel.

@@ -1,6 +1,7 @@
 #include "source/editor/talvaneeditorview.h"
 
 #include "source/controller/talvanecontroller.h"
+#include "source/editor/soundbar.h"
 #include "source/editor/editorzoom.h"
 #include "source/editor/switchercmoviebitmap.h"
 #include "source/editor/tlknob.h"
@@ -52,7 +53,7 @@ struct ListEntries
 
 ListEntries listEntriesOf(ParamID id)
 {
-    const talvane::NameList list = talvane::listNamesOf(static_cast<talvane::ParamId>(id));
+    const talvane::NameList list = talvane::nameListOf(static_cast<talvane::ParamId>(id));
     return {list.names, list.count, list.names == talvane::kModDestNames ? kDestinationsPerColumn : -1};
 }
 
@@ -179,6 +180,8 @@ bool PLUGIN_API TalvaneEditorView::open(void* parent)
     currentPage = talvane::kEnvelopePage;
     switchPage(talvane::kLfoPage);
     addPlacedControls(talvane::alwaysPresentLayout());
+    if (auto* talvaneController = dynamic_cast<TalvaneController*>(controller))
+        soundBar = std::make_unique<SoundBar>(*talvaneController, *frame);
     return true;
 }
 
@@ -186,9 +189,10 @@ void PLUGIN_API TalvaneEditorView::close()
 {
     if (!frame)
         return;
-    // The frame releases every control and caption it holds.
+    // The frame releases every control and caption it holds, the sound bar's among them.
     frame->close();
     frame = nullptr;
+    soundBar.reset();
     std::fill(std::begin(controls), std::end(controls), nullptr);
     std::fill(std::begin(labels), std::end(labels), nullptr);
     pageSwitcher = nullptr;
@@ -472,6 +476,12 @@ void TalvaneEditorView::updateParameterDisplay(ParamID id, ParamValue value)
         control->setValue(static_cast<float>(value));
     }
     control->invalid();
+}
+
+void TalvaneEditorView::updateSoundDisplay()
+{
+    if (soundBar)
+        soundBar->updateSound();
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // The instrument's editor: one fixed 1066 x 544 window with the background picture, the 67 controls
-// that are always present and the modulation panel, which shows one of three pages (envelopes,
-// LFOs, matrices). Only the controls of the page on show exist. The editor keeps no values of its
+// that are always present, the modulation panel, which shows one of three pages (envelopes,
+// LFOs, matrices), and the sound bar in the header. Only the controls of the page on show exist. The editor keeps no values of its
 // own: controls read the controller when they are created, every user change goes to the controller
 // and the host as one begin/perform/end edit, and the controller pushes every value back here.
 //
@@ -18,6 +18,8 @@
 
 #include "gui/ccontrol.h"
 
+#include <memory>
+
 #include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivstplugview.h"
 
@@ -30,6 +32,7 @@ class CTextLabel;
 namespace Steinberg {
 namespace Vst {
 
+class SoundBar;
 class TalvaneController;
 class switcherCMovieBitmap;
 
@@ -84,6 +87,7 @@ public:
 
     // ParameterDisplay
     void updateParameterDisplay(ParamID id, ParamValue value) override;
+    void updateSoundDisplay() override;
 
     int32 getCurrentPage() const { return currentPage; }
     // The control of parameter `id` and its caption; null while the parameter has none.
@@ -91,6 +95,8 @@ public:
     VSTGUI::CTextLabel* getLabel(ParamID id) const;
     switcherCMovieBitmap* getPageSwitcher() const { return pageSwitcher; }
     VSTGUI::CTextLabel* getVersionLabel() const { return versionLabel; }
+    // The bar that chooses and saves sounds; null while the editor is closed.
+    SoundBar* getSoundBar() const { return soundBar.get(); }
 
     OBJ_METHODS(TalvaneEditorView, VSTGUIEditor)
     DEFINE_INTERFACES
@@ -125,6 +131,7 @@ private:
     int32 controlStyles[talvane::kNumParams] = {};
     switcherCMovieBitmap* pageSwitcher = nullptr;
     VSTGUI::CTextLabel* versionLabel = nullptr;
+    std::unique_ptr<SoundBar> soundBar;
 
     // Held from open to close, one reference each, so that page switches can always reuse them.
     VSTGUI::CBitmap* backgroundBitmap = nullptr;

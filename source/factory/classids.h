@@ -13,6 +13,8 @@ constexpr const char* kVendorName = "Talvane Audio";
 constexpr const char* kVendorUrl = "https://talvane.audio";
 constexpr const char* kVendorEmail = "mailto:hello@talvane.audio";
 
+// The product's name, as preset folders and preset files name the plug-in.
+constexpr const char* kPluginName = "Talvane";
 constexpr const char* kProcessorClassName = "Talvane VST3";
 constexpr const char* kControllerClassName = "Talvane VST3Controller";
 constexpr const char* kPluginVersion = "0.87.0.0";

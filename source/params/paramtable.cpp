@@ -1,6 +1,7 @@
 #include "source/params/paramtable.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace talvane {
 
@@ -482,7 +483,7 @@ bool isSlotAmount(ParamId id)
     return isAnySlotParameter(id, kSlotAmountRole);
 }
 
-NameList listNamesOf(ParamId id)
+NameList nameListOf(ParamId id)
 {
     switch (id)
     {
@@ -512,6 +513,15 @@ NameList listNamesOf(ParamId id)
     if (isSlotDestination(id))
         return {kModDestNames, kNumModDestinations};
     return {nullptr, 0};
+}
+
+int plainValueNamed(ParamId id, const char* name)
+{
+    const NameList list = nameListOf(id);
+    for (int i = 0; name && i < list.count; ++i)
+        if (std::strcmp(list.names[i], name) == 0)
+            return i;
+    return -1;
 }
 
 float normalizedFromIndex(ParamId id, int plain)

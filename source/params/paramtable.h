@@ -57,7 +57,9 @@ struct NameList
 
 // The list a parameter selects from; {nullptr, 0} for a parameter that is not a list (continuous
 // parameters, toggles and numbers).
-NameList listNamesOf(ParamId id);
+NameList nameListOf(ParamId id);
+// The plain value whose name in the parameter's list is `name`; -1 if the list has no such entry.
+int plainValueNamed(ParamId id, const char* name);
 
 // Discrete conversions, in single precision, identical wherever they are used.
 // Both require id < kNumParams and a discrete parameter.

@@ -2,6 +2,7 @@
 // sub-block ahead, and schedules parameter changes on the same timeline.
 #include "source/engine/denormalguard.h"
 #include "source/params/paramtable.h"
+#include "source/presets/programs.h"
 #include "source/processor/referenceguard.h"
 #include "source/processor/talvane.h"
 
@@ -241,8 +242,26 @@ void Talvane::dispatchEventsAt(int32 position)
     auto due = [position](const ParamEvent& event) { return event.position == position; };
     for (const ParamEvent& event : eventQueue)
         if (due(event))
-            applyParameter(event);
+        {
+            if (event.id == static_cast<int32>(talvane::presets::kProgramChangeId))
+                applyProgram(event.value);
+            else
+                applyParameter(event);
+        }
     eventQueue.erase(std::remove_if(eventQueue.begin(), eventQueue.end(), due), eventQueue.end());
+}
+
+void Talvane::applyProgram(float programChangeValue)
+{
+    const int index = talvane::presets::programIndexFromNormalized(programChangeValue, programs.count());
+    const talvane::presets::SoundValues& values = programs.at(index).values;
+    const bool wasLegato = engine.noteMode == talvane::NoteMode::Legato;
+    // As a loaded state does: every value at once, in ID order.
+    for (int32 id = 0; id < talvane::kNumParams; ++id)
+        applyParameter({values[static_cast<std::size_t>(id)], id, blockPos});
+    // The new note mode and voice limit take the voices already playing along, as at intake.
+    trimVoicesAfterModeChange(wasLegato);
+    trimVoicesToPolyphony();
 }
 
 void Talvane::takeNoteEvents(IEventList& events, const BlockPiece& piece)

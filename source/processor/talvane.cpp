@@ -4,6 +4,7 @@
 #include "source/params/parameterapplication.h"
 #include "source/params/paramcurves.h"
 #include "source/params/paramtable.h"
+#include "source/presets/programs.h"
 #include "source/processor/referenceguard.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ constexpr talvane::ParamId kTimeParameters[] = {
 };
 } // namespace
 
-Talvane::Talvane()
+Talvane::Talvane() : programs(talvane::presets::factoryPrograms())
 {
     setControllerClass(talvane::kControllerClassId);
     // The process context is read for its tempo (tempo-synced LFOs) and its sample rate, which
@@ -46,8 +47,15 @@ Talvane::~Talvane() = default;
 
 FUnknown* Talvane::createInstance(void* /*context*/)
 {
-    auto* processor = new (std::nothrow) Talvane();
-    return processor ? static_cast<IAudioProcessor*>(processor) : nullptr;
+    try
+    {
+        auto* processor = new (std::nothrow) Talvane();
+        return processor ? static_cast<IAudioProcessor*>(processor) : nullptr;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr; // the program table could not be built
+    }
 }
 
 tresult PLUGIN_API Talvane::initialize(FUnknown* context)

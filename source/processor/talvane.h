@@ -11,9 +11,14 @@
 
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
+#include "pluginterfaces/vst/ivstunits.h"
 
 #include <atomic>
 #include <vector>
+
+namespace talvane::presets {
+class ProgramTable;
+} // namespace talvane::presets
 
 namespace Steinberg {
 namespace Vst {
@@ -27,7 +32,7 @@ struct ParamEvent
 };
 static_assert(sizeof(ParamEvent) == 12, "ParamEvent is a 12-byte record");
 
-class Talvane : public AudioEffect
+class Talvane : public AudioEffect, public IProgramListData
 {
 public:
     Talvane();
@@ -54,6 +59,17 @@ public:
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;
     tresult PLUGIN_API process(ProcessData& data) SMTG_OVERRIDE;
     uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE;
+
+    // IProgramListData: each factory program's data is the state the processor saves with it.
+    tresult PLUGIN_API programDataSupported(ProgramListID listId) SMTG_OVERRIDE;
+    tresult PLUGIN_API getProgramData(ProgramListID listId, int32 programIndex, IBStream* data) SMTG_OVERRIDE;
+    tresult PLUGIN_API setProgramData(ProgramListID listId, int32 programIndex, IBStream* data) SMTG_OVERRIDE;
+
+    OBJ_METHODS(Talvane, AudioEffect)
+    DEFINE_INTERFACES
+    DEF_INTERFACE(IProgramListData)
+    END_DEFINE_INTERFACES(AudioEffect)
+    REFCOUNT_METHODS(AudioEffect)
 
     // The single road by which a parameter value reaches the engine.
     void applyParameter(const ParamEvent& event);
@@ -104,12 +120,16 @@ protected:
     void takeParameterChanges(IParameterChanges& changes, const BlockPiece& piece);
     void takeNoteEvents(IEventList& events, const BlockPiece& piece);
     void dispatchEventsAt(int32 position);
+    // A program change reached its sub-block: every parameter takes the program's value.
+    void applyProgram(float programChangeValue);
     void readProcessContext(const ProcessContext& context);
     void trimVoicesAfterModeChange(bool wasLegato);
     void trimVoicesToPolyphony();
     void requeueUnappliedEvents();
 
     talvane::SynthEngine engine;
+    // The programs a program change selects; built before the audio thread can need them.
+    const talvane::presets::ProgramTable& programs;
 
     std::vector<ParamEvent> eventQueue;
     // Entry p is non-zero when a queued change may have timeline position p.

@@ -1,5 +1,6 @@
 // The processor's saved state, and the hand-over that keeps loading and saving safe while the
 // audio thread is processing.
+#include "source/presets/programs.h"
 #include "source/processor/stateformat.h"
 #include "source/processor/talvane.h"
 
@@ -55,6 +56,27 @@ void Talvane::currentParameterValues(float (&values)[talvane::kNumParams])
         stateHandOver.newestValues(values);
     else
         std::copy(std::begin(paramValues), std::end(paramValues), values);
+}
+
+tresult PLUGIN_API Talvane::programDataSupported(ProgramListID listId)
+{
+    return listId == talvane::presets::kFactoryProgramListId ? kResultTrue : kResultFalse;
+}
+
+tresult PLUGIN_API Talvane::getProgramData(ProgramListID listId, int32 programIndex, IBStream* data)
+{
+    if (listId != talvane::presets::kFactoryProgramListId || !programs.contains(programIndex) || !data)
+        return kInvalidArgument;
+    float values[talvane::kNumParams];
+    const talvane::presets::SoundValues& program = programs.at(programIndex).values;
+    std::copy(program.begin(), program.end(), values);
+    return talvane::writeState(data, values);
+}
+
+tresult PLUGIN_API Talvane::setProgramData(ProgramListID /*listId*/, int32 /*programIndex*/,
+                                           IBStream* /*data*/)
+{
+    return kResultFalse; // the factory programs cannot be overwritten
 }
 
 void Talvane::deliverLoadedState(const float* values, int count)

@@ -39,6 +39,20 @@ protected:
 
     IEditController* controller() { return plugin.controller(); }
 
+    // The program-change parameter, last in the controller's list, and the programs it selects.
+    ParamID programChangeId()
+    {
+        ParameterInfo info{};
+        EXPECT_EQ(controller()->getParameterInfo(talvane::kNumParams, info), kResultTrue);
+        return info.id;
+    }
+    int32 programCount()
+    {
+        ParameterInfo info{};
+        EXPECT_EQ(controller()->getParameterInfo(talvane::kNumParams, info), kResultTrue);
+        return info.stepCount + 1;
+    }
+
     tresult loadComponentState(const std::vector<std::uint8_t>& bytes, int64 failReadsFrom = -1,
                                bool shortReadsSucceed = false)
     {
@@ -63,7 +77,8 @@ protected:
 
 TEST_F(ControllerModule, RegistersEveryParameterAsTheProcessorDefaultsIt)
 {
-    ASSERT_EQ(controller()->getParameterCount(), talvane::kNumParams);
+    // The sound's parameters in ID order, then the program change.
+    ASSERT_EQ(controller()->getParameterCount(), talvane::kNumParams + 1);
     for (int32 index = 0; index < talvane::kNumParams; ++index)
     {
         ParameterInfo info{};
@@ -163,15 +178,40 @@ TEST_F(ControllerModule, TruncatedStreamsEndTheLoadAtEveryItem)
     EXPECT_EQ(controller()->setComponentState(nullptr), kInvalidArgument);
 }
 
-TEST_F(ControllerModule, KeepsNoStateOfItsOwn)
+TEST_F(ControllerModule, KeepsTheLoadedSoundInAStateOfItsOwnAndRefusesDamagedOnes)
 {
-    MemoryStream stream({1, 2, 3, 4});
-    EXPECT_EQ(controller()->setState(&stream), kResultOk);
-    EXPECT_EQ(controller()->getState(&stream), kResultOk);
-    int64 position = -1;
-    stream.tell(&position);
-    EXPECT_EQ(position, 0);
-    EXPECT_EQ(stream.bytes(), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+    // A host selects a program, then saves the project: the controller's state goes with it.
+    const ParamID program = programChangeId();
+    ASSERT_EQ(controller()->setParamNormalized(program, 2.0 / (programCount() - 1)), kResultOk);
+    MemoryStream saved;
+    ASSERT_EQ(controller()->getState(&saved), kResultOk);
+    ASSERT_FALSE(saved.bytes().empty());
+
+    // Another instance restores it and saves the same again, the program selected as it was.
+    talvane::host::PluginInstance other;
+    ASSERT_TRUE(other.create(talvane::testing::loadedModule().factory()));
+    MemoryStream restore(saved.bytes());
+    ASSERT_EQ(other.controller()->setState(&restore), kResultOk);
+    EXPECT_EQ(other.controller()->getParamNormalized(program), 2.0 / (programCount() - 1));
+    MemoryStream again;
+    ASSERT_EQ(other.controller()->getState(&again), kResultOk);
+    EXPECT_EQ(again.bytes(), saved.bytes());
+
+    // Damaged states change nothing; an empty one (a project from before) is no error.
+    for (std::vector<std::uint8_t> bad :
+         {std::vector<std::uint8_t>{1, 2, 3, 4}, std::vector<std::uint8_t>(saved.bytes().begin(), saved.bytes().end() - 1),
+          std::vector<std::uint8_t>(saved.bytes().begin(), saved.bytes().begin() + 6)})
+    {
+        MemoryStream stream(bad);
+        EXPECT_EQ(other.controller()->setState(&stream), kResultFalse) << bad.size();
+        MemoryStream after;
+        ASSERT_EQ(other.controller()->getState(&after), kResultOk);
+        EXPECT_EQ(after.bytes(), saved.bytes());
+    }
+    MemoryStream empty;
+    EXPECT_EQ(other.controller()->setState(&empty), kResultOk);
+    EXPECT_EQ(controller()->setState(nullptr), kInvalidArgument);
+    EXPECT_EQ(controller()->getState(nullptr), kInvalidArgument);
 }
 
 TEST_F(ControllerModule, MapsTheWheelAndBendOfChannelOneOnly)

@@ -177,5 +177,5 @@ TEST_F(Controller, KnobsAreLinearAndASecondInitializeRegistersNothingMore)
     controller->setKnobMode(kCircularMode);
     EXPECT_EQ(controller->initialize(&talvane::host::PluginInstance::hostContext()), kResultFalse);
     EXPECT_EQ(EditController::getHostKnobMode(), kLinearMode) << "set even when the base refuses";
-    EXPECT_EQ(controller->getParameterCount(), talvane::kNumParams);
+    EXPECT_EQ(controller->getParameterCount(), talvane::kNumParams + 1) << "and the program change";
 }

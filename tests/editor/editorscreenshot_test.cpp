@@ -1,8 +1,10 @@
-// Pictures of the real editor, one per modulation page and one with a destination list open, saved
-// under the build tree (screenshots/editor-*.png) for people to look at.
+// Pictures of the real editor, one per modulation page, one with a destination list open and two of
+// the sound bar (with its menu open), saved under the build tree (screenshots/editor-*.png) for
+// people to look at.
 #include "tests/editor/editortest.h"
 
 #include "source/editor/editorlayout.h"
+#include "source/presets/programs.h"
 
 #include "gui/platform/nativegraphics.h"
 #include "gui/platform/offscreenframe.h"
@@ -64,6 +66,36 @@ TEST(EditorScreenshots, SavesEachPageAndAnOpenList)
     const std::string path = screenshotPath("editor-destinations.png");
     ASSERT_TRUE(screen->saveScreenshot(path)) << path;
     EXPECT_GT(pngSize(path).first, talvane::kEditorWidth);
+
+    editor->removed();
+    editor->release();
+}
+
+TEST(EditorScreenshots, SavesTheSoundBarWithItsMenuOpen)
+{
+    talvane::testing::ControllerWithHost plugin;
+    Vst::TalvaneEditorView* editor = plugin.createEditor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->attached(nullptr, kPlatformTypeOffscreen), kResultTrue);
+    OffscreenFrame* screen = OffscreenFrame::of(editor->getFrame());
+    ASSERT_NE(screen, nullptr);
+
+    // A factory sound, edited: its name is marked.
+    plugin.controller->loadProgram(talvane::presets::factoryPrograms().findNamed("Glass Pad"));
+    plugin.controller->setParamNormalized(talvane::kFCutoff, 0.4);
+    editor->getFrame()->idle();
+    ASSERT_TRUE(screen->saveScreenshot(screenshotPath("editor-sound-bar.png")));
+
+    screen->click(CRect(talvane::kSoundNameRect.left, talvane::kSoundNameRect.top, talvane::kSoundNameRect.right,
+                        talvane::kSoundNameRect.bottom)
+                      .getCenter());
+    ASSERT_TRUE(screen->isPopupOpen());
+    editor->getFrame()->idle();
+    const std::string path = screenshotPath("editor-sound-menu.png");
+    ASSERT_TRUE(screen->saveScreenshot(path)) << path;
+    const std::pair<int, int> size = pngSize(path);
+    EXPECT_EQ(size.first, talvane::kEditorWidth) << "the menu opens inside the editor";
+    EXPECT_GE(size.second, talvane::kEditorHeight);
 
     editor->removed();
     editor->release();

@@ -465,6 +465,8 @@ TEST_F(EditorInAWindow, ADragKeepsTheMouseWhenThePointerLeavesTheWindow)
     // the knob changes nothing.
     loop->run(kRedraw);
     ReferenceEditor reference;
+    // By the same values: the sound bar marks the sound as edited there too.
+    reference.setValue(talvane::kFCutoff, 0.5);
     reference.setValue(talvane::kFCutoff, 1.0);
     EXPECT_EQ(mismatches(onScreen(), reference.picture()), 0);
     handler.edits.clear();
@@ -706,6 +708,40 @@ TEST_F(EditorInAWindow, AtTheHostsScaleItGrowsAndTakesInputAtTheScaledPlaces)
 }
 
 // ---- the page switcher --------------------------------------------------------------------------
+
+TEST_F(EditorInAWindow, TheSoundBarStepsToTheNextSoundAndTakesTypedKeysInItsNameEntry)
+{
+    auto centre = [](const talvane::PixelRect& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    const RECT nameArea{talvane::kSoundNameRect.left, talvane::kSoundNameRect.top, talvane::kSoundNameRect.right,
+                        talvane::kSoundNameRect.bottom};
+
+    // Next: the first factory sound, every parameter it changes an edit the host records.
+    clickAt(centre(talvane::kNextSoundRect));
+    loop->run(kRedraw);
+    EXPECT_FLOAT_EQ(static_cast<float>(controller()->getParamNormalized(talvane::kGlobalVolume)), 0.85f);
+    const std::vector<Vst::ParamValue> volume = handler.performed(talvane::kGlobalVolume);
+    ASSERT_EQ(volume.size(), 1u);
+    EXPECT_FLOAT_EQ(static_cast<float>(volume[0]), 0.85f);
+    const WindowPicture named = onScreen();
+
+    // Save opens the name entry with the keyboard: a typed key shows in it, Backspace takes it
+    // out again, Escape closes the entry without saving.
+    clickAt(centre(talvane::kSaveSoundRect));
+    loop->run(kRedraw);
+    EXPECT_EQ(GetFocus(), editorWindow());
+    const WindowPicture empty = onScreen();
+    EXPECT_GT(mismatches(empty, named, nameArea), 0) << "the entry over the name";
+    key('X');
+    loop->run(kRedraw);
+    EXPECT_GT(mismatches(onScreen(), empty, nameArea), 0) << "a typed character";
+    key(VK_BACK);
+    loop->run(kRedraw);
+    EXPECT_EQ(mismatches(onScreen(), empty, nameArea), 0);
+    key(VK_ESCAPE);
+    loop->run(kRedraw);
+    EXPECT_EQ(mismatches(onScreen(), named, nameArea), 0) << "the name again";
+    EXPECT_EQ(handler.performed(talvane::kGlobalVolume).size(), 1u) << "nothing more reached the host";
+}
 
 TEST_F(EditorInAWindow, ThePageSwitcherShowsEachPageAndSendsNothing)
 {

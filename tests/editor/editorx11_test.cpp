@@ -1,21 +1,25 @@
 // The editor as a host on X11 sees it: created by the controller's createView, attached to a real
 // parent window of a private X server, redrawn from the host's run-loop timer, and edited by clicks,
-// drags and the wheel that go through the X server, at 100 % and zoomed.
+// drags, the wheel and keys that go through the X server, at 100 % and zoomed.
 #include "tests/editor/editortest.h"
 #include "tests/gui/guitest.h"
 #include "tests/gui/x11testhost.h"
 #include "tests/support/pixelgrid.h"
 
 #include "source/editor/editorlayout.h"
+#include "source/editor/soundbar.h"
 #include "source/editor/tlknob.h"
 #include "source/params/paramtable.h"
 
 #include "gui/menupopup.h"
 
+#include "host/dynamiclibrary.h"
+
 #include <cairo.h>
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 using namespace Steinberg;
@@ -306,6 +310,88 @@ TEST(EditorOnX11, ZoomedItTakesRealClicksDragsAndTheWheelAtTheScaledPlaces)
         EXPECT_FALSE(editor.view->getFrame()->isPopupOpen());
         EXPECT_EQ(plugin.handler.edits, editTriple(talvane::kFType, 0.75));
     }
+}
+
+// The sound bar worked by real clicks and keys through the X server, at 100 % and zoomed: the
+// next sound, a sound from the menu's own pop-up window, a sound saved under a typed name into a
+// temporary folder, and a folder that cannot be written.
+TEST(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
+{
+    Xvfb server("1700x900x24");
+    if (!server.display)
+        GTEST_SKIP() << "no X server for this test: " << server.failure;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
+        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    ScopedDisplay display(server.name);
+    Display* x = server.display;
+
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() /
+                            ("talvane-x11-sounds-" + std::to_string(talvane::host::currentProcessId()));
+    for (const auto& [zoom, width, height] : {std::tuple{100, 1066, 544}, {150, 1599, 816}})
+    {
+        SCOPED_TRACE(zoom);
+        fs::remove_all(folder);
+        ControllerWithHost plugin;
+        plugin.controller->setEditorZoom(zoom);
+        plugin.controller->soundLibrary().setUserFolder(folder / "Talvane");
+        EmbeddedEditor editor(plugin, x, width, height);
+        ASSERT_TRUE(editor.attached);
+        ASSERT_NE(editor.child, 0u);
+        Steinberg::Vst::SoundBar* bar = editor.view->getSoundBar();
+        ASSERT_NE(bar, nullptr);
+        auto clickOn = [&](const talvane::PixelRect& r) {
+            editor.click(editor.root(CPoint((r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0)));
+            editor.host.runFor(std::chrono::milliseconds(100));
+        };
+        auto shownName = [&] { return bar->getMenu()->getShownName(); };
+
+        // Next: the first factory sound, every change an edit the host records.
+        clickOn(talvane::kNextSoundRect);
+        EXPECT_EQ(shownName(), "Warm Pad");
+        EXPECT_FALSE(plugin.handler.edits.empty());
+
+        // The menu opens in a window of its own; a click on an entry there loads it.
+        clickOn(talvane::kSoundNameRect);
+        const Window popup = topPopupWindow(x);
+        ASSERT_NE(popup, 0u);
+        const MenuPopup* opened = editor.view->getFrame()->getPopup();
+        ASSERT_NE(opened, nullptr);
+        int32_t entry = -1;
+        for (int32_t i = 0; i < bar->getMenu()->getNbEntries(); ++i)
+            if (bar->getMenu()->getEntry(i)->getTitle() == "Tubular Bell")
+                entry = i;
+        ASSERT_GE(entry, 0);
+        const CPoint centre = opened->entryRect(entry).getCenter();
+        editor.click(rootPosition(x, popup, static_cast<int>(toDevice(centre.x, editor.scale())),
+                                  static_cast<int>(toDevice(centre.y, editor.scale()))));
+        EXPECT_FALSE(editor.view->getFrame()->isPopupOpen());
+        EXPECT_EQ(shownName(), "Tubular Bell");
+
+        // Save: a name typed on the keyboard, then Return.
+        clickOn(talvane::kSaveSoundRect);
+        ASSERT_TRUE(bar->getNameEntry()->isEditing());
+        typeText(x, "Long Bell 2");
+        pressKey(x, XK_Return);
+        editor.host.runFor(std::chrono::milliseconds(250));
+        EXPECT_TRUE(fs::is_regular_file(folder / "Talvane" / "Long Bell 2.vstpreset"))
+            << bar->getMessage()->getText();
+        EXPECT_EQ(shownName(), "Long Bell 2");
+        EXPECT_STREQ(bar->getMessage()->getText(), "Saved \"Long Bell 2\"");
+
+        // A folder that cannot be written: the musician reads why, and nothing is saved.
+        std::ofstream(folder / "blocked") << "a file, not a folder";
+        plugin.controller->soundLibrary().setUserFolder(folder / "blocked" / "Talvane");
+        clickOn(talvane::kSaveSoundRect);
+        typeText(x, "Nowhere");
+        pressKey(x, XK_Return);
+        editor.host.runFor(std::chrono::milliseconds(250));
+        EXPECT_TRUE(bar->isErrorShown());
+        EXPECT_STREQ(bar->getMessage()->getText(), "Cannot save: cannot make the preset folder (Not a directory)");
+        EXPECT_EQ(shownName(), "Long Bell 2");
+    }
+    fs::remove_all(folder);
 }
 
 } // namespace

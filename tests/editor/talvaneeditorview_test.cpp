@@ -129,8 +129,9 @@ TEST_F(EditorView, OpensOnTheLfoPageWithEveryAlwaysPresentControl)
                 << placement.id;
             captions += talvane::hasCaption(placement) ? 1 : 0;
         }
-    // The version label, the switcher, the controls and their captions.
-    EXPECT_EQ(editor->getFrame()->getNbViews(), 2 + kAlwaysPresentCount + 30 + captions);
+    // The version label, the switcher, the controls and their captions, and the sound bar's six
+    // views (three buttons, the name, its entry and the message line).
+    EXPECT_EQ(editor->getFrame()->getNbViews(), 2 + kAlwaysPresentCount + 30 + captions + 6);
 
     CTextLabel* version = editor->getVersionLabel();
     ASSERT_NE(version, nullptr);

@@ -5,6 +5,7 @@
 using namespace VSTGUI;
 using talvane::testing::countMismatches;
 using talvane::testing::kTestBackground;
+using talvane::testing::kTestFrameRect;
 using talvane::testing::OffscreenFrameTest;
 
 namespace {
@@ -228,6 +229,63 @@ TEST_F(OptionMenuTest, DismissingThePopupChangesNothingAndSeparatorsKeepItOpen)
     frame->removeView(menu);
     EXPECT_FALSE(screen->isPopupOpen());
     EXPECT_FALSE(frame->isPopupOpen());
+}
+
+TEST_F(OptionMenuTest, HeadingsAreNeverChosenAndColumnBreaksStartNewColumns)
+{
+    menu->addEntry("Pads", -1, CMenuItem::kTitle);
+    menu->addEntry("Warm");
+    menu->addEntry("Glass");
+    menu->addEntry("Basses", -1, CMenuItem::kTitle | CMenuItem::kColumnBreak);
+    menu->addEntry("Sub");
+    menu->addEntry("Gone", -1, CMenuItem::kDisabled);
+    EXPECT_FALSE(menu->setCurrent(0));
+    EXPECT_FALSE(menu->setCurrent(5));
+    EXPECT_TRUE(menu->setCurrent(4));
+    EXPECT_FALSE(menu->getEntry(0)->isSelectable());
+    EXPECT_TRUE(menu->getEntry(0)->isTitle());
+    EXPECT_TRUE(menu->getEntry(3)->startsColumn());
+
+    screen->click(CPoint(40, 40));
+    MenuPopup* popup = frame->getPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->getNbColumns(), 2);
+    EXPECT_EQ(popup->entryRect(3).top, popup->entryRect(0).top);
+    EXPECT_GT(popup->entryRect(3).left, popup->entryRect(2).left);
+    EXPECT_EQ(popup->entryRect(2).top, popup->entryRect(1).bottom);
+    EXPECT_EQ(popup->entryAt(popup->entryRect(0).getCenter()), -1);
+    EXPECT_EQ(popup->entryAt(popup->entryRect(5).getCenter()), -1);
+    EXPECT_EQ(popup->entryAt(popup->entryRect(2).getCenter()), 2);
+    // A click on a heading keeps the pop-up open.
+    screen->popupMouseDown(popup->entryRect(3).getCenter());
+    EXPECT_TRUE(screen->isPopupOpen());
+    screen->popupMouseDown(popup->entryRect(2).getCenter());
+    EXPECT_EQ(menu->getCurrentIndex(), 2);
+}
+
+TEST_F(OptionMenuTest, APopupThatAsksToStayInsideTheFrameMovesLeft)
+{
+    for (int i = 0; i < 60; ++i)
+        menu->addEntry(("A long entry named " + std::to_string(i)).c_str());
+    menu->setNbItemsPerColumn(10);
+    auto* inside = new COptionMenu(CRect(300, 30, 380, 46), &listener, 75, nullptr, nullptr, kPopupInFrameStyle);
+    for (int i = 0; i < 3; ++i)
+        inside->addEntry(("A long entry named " + std::to_string(i)).c_str());
+    frame->addView(inside);
+
+    // Wider than the frame: it opens where its menu is.
+    screen->click(CPoint(40, 40));
+    ASSERT_TRUE(screen->isPopupOpen());
+    EXPECT_GT(screen->getPopupArea().getWidth(), kTestFrameRect.getWidth());
+    EXPECT_EQ(screen->getPopupArea().left, 30);
+    screen->popupMouseDown(CPoint(-5, -5));
+
+    // Narrower: below its menu, moved left to end at the frame's right edge.
+    screen->click(CPoint(340, 40));
+    ASSERT_TRUE(screen->isPopupOpen());
+    EXPECT_EQ(screen->getPopupArea().top, 46);
+    EXPECT_EQ(screen->getPopupArea().right, kTestFrameRect.right);
+    EXPECT_LT(screen->getPopupArea().left, 300);
 }
 
 TEST_F(OptionMenuTest, ThePopupChecksTheCurrentEntry)

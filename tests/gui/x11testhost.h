@@ -1,7 +1,7 @@
 // A host's side of an X11 editor for tests: a private Xvfb on a free display number, stopped with
 // the test; a plug frame with a run loop that polls the registered descriptors and fires the
-// registered timers; and helpers that read window pixels and click through the XTEST extension, as
-// a real mouse would.
+// registered timers; and helpers that read window pixels, click and type through the XTEST
+// extension, as a real mouse and keyboard would.
 #pragma once
 
 #include "gui/cgeometry.h"
@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <csignal>
@@ -261,6 +262,60 @@ inline void clickAt(Display* display, int rootX, int rootY)
     XTestFakeButtonEvent(display, 1, True, 0);
     XTestFakeButtonEvent(display, 1, False, 0);
     XFlush(display);
+}
+
+// Types text through XTEST, a key at a time, with Shift where the keyboard map needs it. Only
+// characters the server's keyboard map has (ASCII on Xvfb) can be typed.
+inline void typeText(Display* display, const std::string& text)
+{
+    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    for (char c : text)
+    {
+        const KeySym keysym = c == ' ' ? XK_space : static_cast<KeySym>(static_cast<unsigned char>(c));
+        const KeyCode code = XKeysymToKeycode(display, keysym);
+        if (code == 0)
+            continue;
+        int perCode = 0;
+        KeySym* map = XGetKeyboardMapping(display, code, 1, &perCode);
+        const bool needsShift = map && perCode > 0 && map[0] != keysym;
+        if (map)
+            XFree(map);
+        if (needsShift)
+            XTestFakeKeyEvent(display, shift, True, 0);
+        XTestFakeKeyEvent(display, code, True, 0);
+        XTestFakeKeyEvent(display, code, False, 0);
+        if (needsShift)
+            XTestFakeKeyEvent(display, shift, False, 0);
+    }
+    XFlush(display);
+}
+
+inline void pressKey(Display* display, KeySym keysym)
+{
+    const KeyCode code = XKeysymToKeycode(display, keysym);
+    XTestFakeKeyEvent(display, code, True, 0);
+    XTestFakeKeyEvent(display, code, False, 0);
+    XFlush(display);
+}
+
+// The mapped override-redirect window at the top of the root's children (a pop-up), or 0.
+inline Window topPopupWindow(Display* display)
+{
+    Window rootReturn = 0, parentReturn = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parentReturn, &children, &count);
+    Window found = 0;
+    for (unsigned i = count; i-- > 0 && !found;)
+    {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, children[i], &attributes) && attributes.override_redirect &&
+            attributes.map_state == IsViewable)
+            found = children[i];
+    }
+    if (children)
+        XFree(children);
+    return found;
 }
 
 // The pointer to a root position, then `button` (1 left, 4 and 5 the wheel) pressed or released.

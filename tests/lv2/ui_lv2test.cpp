@@ -35,6 +35,10 @@ constexpr Rect kCutoffKnob{314, 458, 364, 508};
 constexpr Rect kFilterTypeList{281, 494, 309, 510};
 constexpr int kOsc2OnX = 65, kOsc2OnY = 269;
 constexpr int kVolumeKnobX = 664, kVolumeKnobY = 95;
+// The sound bar's button for the next sound.
+constexpr int kNextSoundX = 629, kNextSoundY = 21;
+// The box that shows the loaded sound's name.
+constexpr Rect kSoundNameBox{648, 8, 984, 34};
 
 struct HostCall
 {
@@ -301,4 +305,66 @@ TEST_F(Lv2EditorUi, OpensAtTheHostsScale)
     ASSERT_FALSE(resizes.empty());
     EXPECT_EQ(resizes.back().width, 2 * kEditorWidth);
     EXPECT_EQ(resizes.back().height, 2 * kEditorHeight);
+}
+
+// A sound chosen from the editor's sound bar reaches the plug-in as port writes, each inside a
+// touch of its port, and only through the parameter ports: a plug-in that takes those writes holds
+// the sound as its saved file has it.
+TEST_F(Lv2EditorUi, ASoundFromTheSoundBarReachesThePluginAsPortWrites)
+{
+    const auto [x, y] = rootPosition(xvfb->display, widget, kNextSoundX, kNextSoundY);
+    clickAt(xvfb->display, x, y);
+    idleFor(std::chrono::milliseconds(300));
+    const std::vector<HostCall> writes = callsNamed("write");
+    ASSERT_FALSE(writes.empty()) << "the next sound sent nothing to the host";
+
+    uint32_t grabbed = LV2UI_INVALID_PORT_INDEX;
+    for (const HostCall& c : calls)
+    {
+        if (c.what == "grab")
+            grabbed = c.port;
+        else if (c.what == "write")
+        {
+            EXPECT_LT(c.port, kEventsInPort) << "a write to a port that is no parameter";
+            EXPECT_EQ(c.port, grabbed) << "a write outside a touch of its port";
+        }
+        else if (c.what == "release")
+            grabbed = LV2UI_INVALID_PORT_INDEX;
+    }
+
+    talvane::host::Lv2Instance plugin(lv2World(), lv2Urids());
+    ASSERT_TRUE(plugin.create(kLv2PluginUri, 44100.0, 512)) << plugin.error();
+    for (const HostCall& c : writes)
+        plugin.setControl(c.port, c.value);
+    plugin.run(512);
+    const std::vector<std::uint8_t> warmPad = presetBytes("Warm Pad");
+    ASSERT_FALSE(warmPad.empty());
+    EXPECT_EQ(saveLv2State(plugin).bytes, warmPad) << "the first factory sound, as its file has it";
+}
+
+// The port values of a factory sound that the host sends (a project reopened, say) name the sound
+// in the sound bar as choosing it there does, not as an edited "Init".
+TEST_F(Lv2EditorUi, NamesAFactorySoundTheHostsPortValuesMake)
+{
+    const std::vector<unsigned long> initName = pixels(kSoundNameBox);
+    const auto [x, y] = rootPosition(xvfb->display, widget, kNextSoundX, kNextSoundY);
+    clickAt(xvfb->display, x, y);
+    idleFor(std::chrono::milliseconds(300));
+    const std::vector<HostCall> writes = callsNamed("write");
+    ASSERT_FALSE(writes.empty());
+    const std::vector<unsigned long> chosenName = pixels(kSoundNameBox);
+    ASSERT_NE(chosenName, initName);
+
+    instantiate(0.0f);
+    ASSERT_FALSE(HasFatalFailure());
+    for (const HostCall& c : writes)
+        portEvent(c.port, c.value);
+    idleFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(pixels(kSoundNameBox), chosenName);
+
+    // One value more makes it an edited sound of that name.
+    portEvent(7, 0.0f);
+    idleFor(std::chrono::milliseconds(300));
+    EXPECT_NE(pixels(kSoundNameBox), chosenName);
+    EXPECT_TRUE(callsNamed("write").empty()) << "what the host sent was sent back";
 }

@@ -16,6 +16,9 @@ Steinberg::tresult watchedProcess(talvane::host::AudioProcessRunner& runner, Ste
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
+// The program-change parameter, by the ID hosts keep in their projects.
+constexpr ParamID kProgramChange = 1000;
+
 TEST(AudioThread, NeitherAllocatesNorLocksWhileProcessing)
 {
     // The counters see the module at all: a watched allocation inside this program counts.
@@ -29,7 +32,8 @@ TEST(AudioThread, NeitherAllocatesNorLocksWhileProcessing)
     talvane::host::AudioProcessRunner runner(plugin.processor(), kBlock, 44100.0);
     runner.keepRendered = false;
 
-    // A heavy patch, then many blocks of notes, parameter changes, mode changes and panics.
+    // A heavy patch, then many blocks of notes, parameter changes, mode changes, program changes
+    // and panics.
     const std::pair<ParamID, double> patch[] = {{26, 1.0}, {37, 1.0}, {51, 0.5}, {52, 0.4}, {54, 0.3},
                                                 {74, 15.0 / 83}, {89, 7.0 / 83}, {103, 32.0 / 83},
                                                 {125, 3.0 / 9}, {128, 2.0 / 83}, {136, 1.0}, {139, 8.0 / 83}};
@@ -51,6 +55,8 @@ TEST(AudioThread, NeitherAllocatesNorLocksWhileProcessing)
             runner.parameterChanges.add(57, 5, (block / 30 % 3) / 2.0); // note mode
         if (block % 40 == 0)
             runner.parameterChanges.add(58, 5, (block / 40 % 16) / 15.0); // polyphony
+        if (block % 25 == 0)
+            runner.parameterChanges.add(kProgramChange, 7, (block / 25 % 10) / 9.0); // a factory program
         ASSERT_EQ(watchedProcess(runner, n), kResultOk);
     }
     EXPECT_EQ(talvane::testing::takeAllocationCount(), 0) << "operator new called on the audio thread";

@@ -1,7 +1,8 @@
 // The factory sounds: the committed files are what their settings make, and every one sounds.
 #include "render/rendersupport.h"
 #include "support/moduletest.h"
-#include "tools/presets/factorypresets.h"
+#include "source/presets/factorysounds.h"
+#include "tools/presets/presettext.h"
 #include "tools/render/midifilewriter.h"
 #include "tools/render/midiperformance.h"
 #include "tools/render/outputfile.h"
@@ -11,8 +12,8 @@
 #include <cmath>
 
 using namespace talvane::render;
-using talvane::presets::FactoryPreset;
-using talvane::presets::factoryPresets;
+using talvane::presets::FactorySound;
+using talvane::presets::factorySounds;
 using talvane::testing::loadedModule;
 using talvane::testing::MemorySink;
 using talvane::testing::ScratchDirectory;
@@ -23,22 +24,22 @@ namespace {
 constexpr float kMaxPeak = 1.12f;
 constexpr double kMinRms = 1e-3;
 
-std::string presetPath(const FactoryPreset& preset)
+std::string presetPath(const FactorySound& sound)
 {
-    return std::string(TALVANE_PRESET_DIR) + "/" + preset.name + talvane::presets::kPresetExtension;
+    return std::string(TALVANE_PRESET_DIR) + "/" + sound.name + talvane::presets::kStateFileExtension;
 }
 
 } // namespace
 
 TEST(FactoryPresets, EachFileIsTheStateItsSettingsMake)
 {
-    ASSERT_GE(factoryPresets().size(), 8u);
-    for (const FactoryPreset& preset : factoryPresets())
+    ASSERT_GE(factorySounds().size(), 8u);
+    for (const FactorySound& sound : factorySounds())
     {
-        const StateBytes made = stateWithSettings(loadedModule(), {}, {}, preset.settings);
+        const StateBytes made = stateWithSettings(loadedModule(), {}, {}, talvane::presets::settingsAsText(sound));
         EXPECT_EQ(made.size(), 600u);
-        EXPECT_EQ(readWholeFile(presetPath(preset)), made)
-            << preset.name << ": regenerate the files with the 'presets' target";
+        EXPECT_EQ(readWholeFile(presetPath(sound)), made)
+            << sound.name << ": regenerate the files with the 'presets' target";
     }
 }
 
@@ -55,7 +56,7 @@ TEST(FactoryPresets, EveryOneLoadsAndSounds)
     writer.save(scratch.path("phrase.mid"));
     const MidiPerformance phrase = readMidiFile(scratch.path("phrase.mid"));
 
-    for (const FactoryPreset& preset : factoryPresets())
+    for (const FactorySound& preset : factorySounds())
     {
         PluginSession session(loadedModule());
         session.loadState(readWholeFile(presetPath(preset)), preset.name);
@@ -71,4 +72,17 @@ TEST(FactoryPresets, EveryOneLoadsAndSounds)
         EXPECT_LE(result.peak, kMaxPeak) << preset.name;
         EXPECT_GT(result.peak, 0.1f) << preset.name;
     }
+}
+
+TEST(FactoryPresets, TheRendererSelectsEachProgramByItsName)
+{
+    // talvane-render --param Program=<name>: the program-change parameter, resolved by the name the
+    // plug-in shows for it, even where the name reads like a number ("Glide Lead" has an "e").
+    for (const FactorySound& sound : factorySounds())
+        EXPECT_EQ(stateWithSettings(loadedModule(), {}, {}, {std::string("Program=") + sound.name}),
+                  readWholeFile(presetPath(sound)))
+            << sound.name;
+    // A number still selects by position: 1.0 is the last program.
+    EXPECT_EQ(stateWithSettings(loadedModule(), {}, {}, {"Program=1.0"}),
+              readWholeFile(presetPath(factorySounds().back())));
 }

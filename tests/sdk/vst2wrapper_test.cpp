@@ -325,7 +325,7 @@ TEST_F(Vst2WrapperEditor, EditsFromTheControllerAreHostAutomationAndReachTheProc
 
     host.process(512);
     const std::vector<uint8_t> state = host.getChunk();
-    ASSERT_EQ(state.size(), 600u);
+    ASSERT_GT(state.size(), 600u) << "the processor's state, then the controller's";
     float stored = 0.0f;
     std::memcpy(&stored, state.data() + 12 + 4 * cutoff, sizeof stored);
     EXPECT_FLOAT_EQ(stored, 0.25f);
@@ -368,7 +368,7 @@ TEST_F(Vst2WrapperEditor, ALoadedChunkReachesTheController)
     AEffect* fx = host.effect();
     fx->setParameter(fx, talvane::kFCutoff, 0.125f);
     std::vector<uint8_t> chunk = host.getChunk();
-    ASSERT_EQ(chunk.size(), 600u);
+    ASSERT_GT(chunk.size(), 600u) << "the processor's state, then the controller's";
     const float cutoff = 0.625f;
     std::memcpy(chunk.data() + 12 + 4 * talvane::kFCutoff, &cutoff, sizeof cutoff);
     EXPECT_EQ(host.setChunk(chunk), 1);

@@ -73,7 +73,11 @@ public:
         edits.push_back({HostEdit::End, id});
         return Steinberg::kResultOk;
     }
-    tresult PLUGIN_API restartComponent(Steinberg::int32 /*flags*/) override { return Steinberg::kResultOk; }
+    tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override
+    {
+        restarts.push_back(flags);
+        return Steinberg::kResultOk;
+    }
 
     tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
     {
@@ -100,6 +104,7 @@ public:
     }
 
     HostEdits edits;
+    std::vector<Steinberg::int32> restarts; // the flags of every restartComponent, in order
 };
 
 // The same calls in the same order, with values equal within `tolerance` (a control's value is

@@ -5,8 +5,10 @@
 #include "support/moduletest.h"
 
 #include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstunits.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -104,6 +106,21 @@ public:
 class Vst2Module : public talvane::testing::ModuleTest
 {
 protected:
+    // A program's data, as the VST 3 processor hands it out: the state it saves with it.
+    std::vector<uint8_t> programData(int32 program)
+    {
+        IProgramListData* data = nullptr;
+        EXPECT_EQ(plugin.component()->queryInterface(IProgramListData::iid, reinterpret_cast<void**>(&data)),
+                  kResultOk);
+        MemoryStream stream;
+        if (data)
+        {
+            EXPECT_EQ(data->getProgramData(1, program, &stream), kResultOk);
+            data->release();
+        }
+        return stream.bytes();
+    }
+
     void SetUp() override
     {
         ModuleTest::SetUp();
@@ -212,7 +229,14 @@ TEST_F(Vst2Module, EffectRecordDescribesTheInstrument)
     const AEffect* fx = vst2.effect();
     EXPECT_EQ(fx->magic, kEffectMagic);
     EXPECT_EQ(fx->uniqueID, kUniqueId);
-    EXPECT_EQ(fx->numPrograms, 1);
+    // The VST 3 program list: Init and the factory sounds.
+    IUnitInfo* units = nullptr;
+    ASSERT_EQ(plugin.controller()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultTrue);
+    units->release();
+    EXPECT_EQ(fx->numPrograms, list.programCount);
+    EXPECT_GE(fx->numPrograms, 33);
     EXPECT_EQ(fx->numParams, kNumParams);
     EXPECT_EQ(fx->numInputs, 0);
     EXPECT_EQ(fx->numOutputs, 2);
@@ -251,7 +275,7 @@ TEST_F(Vst2Module, NamesItselfWithinTheTextLimits)
          {std::tuple<int32, std::size_t, const char*>{effGetEffectName, 32, "Talvane"},
           {effGetProductString, 64, "Talvane"},
           {effGetVendorString, 64, "Talvane Audio"},
-          {effGetProgramName, 24, "Default"}})
+          {effGetProgramName, 24, "Init"}})
     {
         SCOPED_TRACE(opcode);
         const Vst2Host::Text t = vst2.text(opcode, 0, capacity);
@@ -259,8 +283,113 @@ TEST_F(Vst2Module, NamesItselfWithinTheTextLimits)
         EXPECT_TRUE(t.terminated);
         EXPECT_FALSE(t.wroteBeyond);
     }
-    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 0, 24).text, "Default");
-    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 1, 24).result, 0);
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 0, 24).text, "Init");
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, 1, 24).text, "Warm Pad");
+    const int32 programs = vst2.effect()->numPrograms;
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, programs, 24).result, 0);
+    EXPECT_EQ(vst2.text(effGetProgramNameIndexed, -1, 24).result, 0);
+}
+
+TEST_F(Vst2Module, ProgramsAreTheVst3ProgramListSelectedByName)
+{
+    IUnitInfo* units = nullptr;
+    ASSERT_EQ(plugin.controller()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultTrue);
+    ASSERT_EQ(vst2.effect()->numPrograms, list.programCount);
+    std::vector<std::string> names;
+    for (int32 program = 0; program < list.programCount; ++program)
+    {
+        String128 name{};
+        ASSERT_EQ(units->getProgramName(list.id, program, name), kResultTrue);
+        char ascii[128];
+        UString(name, 128).toAscii(ascii, sizeof ascii);
+        names.push_back(ascii);
+        const Vst2Host::Text indexed = vst2.text(effGetProgramNameIndexed, program, 24);
+        EXPECT_EQ(indexed.result, 1);
+        EXPECT_EQ(indexed.text, names.back());
+        EXPECT_FALSE(indexed.wroteBeyond);
+    }
+    units->release();
+
+    // Selecting a program: the current program, its name and its sound in the chunk.
+    const int32 program = 7;
+    EXPECT_EQ(vst2.dispatch(effGetProgram), 0);
+    vst2.dispatch(effSetProgram, 0, program);
+    EXPECT_EQ(vst2.dispatch(effGetProgram), program);
+    EXPECT_EQ(vst2.text(effGetProgramName, 0, 24).text, names[program]);
+    const std::vector<uint8_t> chunk = vst2.getChunk();
+    EXPECT_EQ(std::vector<uint8_t>(chunk.begin(), chunk.begin() + kStateBytes), programData(program));
+    for (VstIntPtr outside : {VstIntPtr(-1), VstIntPtr(list.programCount), VstIntPtr(1) << 40})
+    {
+        vst2.dispatch(effSetProgram, 0, outside);
+        EXPECT_EQ(vst2.dispatch(effGetProgram), program);
+    }
+    // Hosts may rename programs; these are the plug-in's and keep their names.
+    char renamed[] = "Renamed";
+    EXPECT_EQ(vst2.dispatch(effSetProgramName, 0, 0, renamed), 0);
+    EXPECT_EQ(vst2.text(effGetProgramName, 0, 24).text, names[program]);
+
+    // The chunk brings the selection back in a new instance.
+    Vst2Host reopened;
+    ASSERT_TRUE(reopened.load(modulePath())) << reopened.error();
+    EXPECT_EQ(reopened.setChunk(chunk), 1);
+    EXPECT_EQ(reopened.dispatch(effGetProgram), program);
+    EXPECT_EQ(reopened.text(effGetProgramName, 0, 24).text, names[program]);
+}
+
+TEST_F(Vst2Module, ASelectedProgramSoundsAsItsDataLoadedAsAChunk)
+{
+    constexpr unsigned kSeed = 99;
+    auto play = [](Vst2Host& host) {
+        host.noteOn(0, 48, 100);
+        host.noteOn(0, 60, 90);
+        for (int b = 0; b < 40; ++b)
+            host.process(kBlock);
+    };
+    for (int32 program : {1, 9, 20, 33})
+    {
+        SCOPED_TRACE(program);
+        Vst2Host selected;
+        ASSERT_TRUE(selected.load(modulePath())) << selected.error();
+        selected.dispatch(effSetProgram, 0, program);
+        std::srand(kSeed); // the processor seeds its noise and phases with the time
+        selected.start(kRate, kBlock);
+        play(selected);
+
+        Vst2Host loaded;
+        ASSERT_TRUE(loaded.load(modulePath())) << loaded.error();
+        ASSERT_EQ(loaded.setChunk(programData(program)), 1) << "the processor's state alone is a chunk too";
+        std::srand(kSeed);
+        loaded.start(kRate, kBlock);
+        play(loaded);
+
+        EXPECT_EQ(selected.renderedLeft, loaded.renderedLeft);
+        EXPECT_EQ(selected.renderedRight, loaded.renderedRight);
+        EXPECT_GT(energy(selected.renderedLeft), 0.1);
+    }
+}
+
+TEST_F(Vst2Module, SelectingTheSelectedProgramAgainKeepsAnEditedSound)
+{
+    AEffect* fx = vst2.effect();
+    vst2.start(kRate, kBlock);
+    vst2.dispatch(effSetProgram, 0, 3);
+    fx->setParameter(fx, kFCutoff, 0.123f);
+    vst2.process(kBlock);
+    // Hosts select the saved program again after restoring a project's chunk.
+    vst2.dispatch(effSetProgram, 0, 3);
+    vst2.process(kBlock);
+    EXPECT_FLOAT_EQ(stateValue(vst2.getChunk(), kFCutoff), 0.123f);
+    EXPECT_FLOAT_EQ(fx->getParameter(fx, kFCutoff), 0.123f);
+    // Another program, then this one again: the factory sound.
+    vst2.dispatch(effSetProgram, 0, 4);
+    vst2.dispatch(effSetProgram, 0, 3);
+    vst2.process(kBlock);
+    const std::vector<uint8_t> chunk = vst2.getChunk();
+    ASSERT_GT(chunk.size(), static_cast<std::size_t>(kStateBytes));
+    EXPECT_EQ(std::vector<uint8_t>(chunk.begin(), chunk.begin() + kStateBytes), programData(3));
+    EXPECT_EQ(fx->getParameter(fx, kFCutoff), stateValue(programData(3), kFCutoff));
 }
 
 TEST_F(Vst2Module, CanDoReceivingMidiAndNothingElse)
@@ -278,7 +407,8 @@ TEST_F(Vst2Module, CanDoReceivingMidiAndNothingElse)
 TEST_F(Vst2Module, ParameterNamesLabelsAndDisplaysComeFromTheController)
 {
     IEditController* controller = plugin.controller();
-    ASSERT_EQ(controller->getParameterCount(), kNumParams);
+    // The sound's parameters, then the program change, which VST 2 hosts see as programs instead.
+    ASSERT_EQ(controller->getParameterCount(), kNumParams + 1);
     for (int32 index = 0; index < kNumParams; ++index)
     {
         SCOPED_TRACE(index);
@@ -372,12 +502,12 @@ TEST_F(Vst2Module, SetParameterReachesTheProcessorAndGetParameterFollows)
     EXPECT_EQ(fx->getParameter(fx, kO1Octave), 1.0f);
     vst2.process(kBlock);
     const std::vector<uint8_t> state = vst2.getChunk();
-    ASSERT_EQ(state.size(), static_cast<size_t>(kStateBytes));
+    ASSERT_GT(state.size(), static_cast<size_t>(kStateBytes));
     EXPECT_EQ(stateValue(state, kGlobalVolume), 0.0f);
     EXPECT_EQ(stateInt(state, kO1Octave), 3);
 }
 
-TEST_F(Vst2Module, ChunksAreTheProcessorStateBothWays)
+TEST_F(Vst2Module, ChunksAreTheProcessorStateThenTheControllerStateBothWays)
 {
     AEffect* fx = vst2.effect();
     vst2.start(kRate, kBlock);
@@ -385,16 +515,23 @@ TEST_F(Vst2Module, ChunksAreTheProcessorStateBothWays)
     fx->setParameter(fx, kO1Octave, 0.0f);
     vst2.process(kBlock);
     const std::vector<uint8_t> chunk = vst2.getChunk();
-    ASSERT_EQ(chunk.size(), static_cast<size_t>(kStateBytes));
+    ASSERT_GT(chunk.size(), static_cast<size_t>(kStateBytes));
+    const std::vector<uint8_t> processorState(chunk.begin(), chunk.begin() + kStateBytes);
+    const std::vector<uint8_t> controllerState(chunk.begin() + kStateBytes, chunk.end());
     EXPECT_EQ(stateValue(chunk, kFCutoff), 0.3f);
     EXPECT_EQ(stateInt(chunk, kO1Octave), -3);
 
-    // Into a VST 3 instance and back out: the same bytes.
-    MemoryStream in(chunk);
+    // Into a VST 3 instance and back out: the same bytes, the processor's and the controller's.
+    MemoryStream in(processorState);
     ASSERT_TRUE(plugin.loadState(in));
+    MemoryStream controllerIn(controllerState);
+    ASSERT_EQ(plugin.controller()->setState(&controllerIn), kResultOk);
     MemoryStream out;
     ASSERT_TRUE(plugin.saveState(out));
-    EXPECT_EQ(out.bytes(), chunk);
+    EXPECT_EQ(out.bytes(), processorState);
+    MemoryStream controllerOut;
+    ASSERT_EQ(plugin.controller()->getState(&controllerOut), kResultOk);
+    EXPECT_EQ(controllerOut.bytes(), controllerState);
     EXPECT_FLOAT_EQ(static_cast<float>(plugin.controller()->getParamNormalized(kFCutoff)), 0.3f);
 
     // A VST 3 state into a fresh VST 2 instance: processor and the host's view follow.
@@ -404,6 +541,12 @@ TEST_F(Vst2Module, ChunksAreTheProcessorStateBothWays)
     EXPECT_EQ(fresh.getChunk(), chunk);
     EXPECT_FLOAT_EQ(fresh.effect()->getParameter(fresh.effect(), kFCutoff), 0.3f);
     EXPECT_FLOAT_EQ(fresh.effect()->getParameter(fresh.effect(), kO1Octave), 0.0f);
+
+    // A chunk saved before the controller kept a state: the processor's state alone.
+    Vst2Host older;
+    ASSERT_TRUE(older.load(modulePath())) << older.error();
+    EXPECT_EQ(older.setChunk(processorState), 1);
+    EXPECT_EQ(older.getChunk(), chunk);
 }
 
 TEST_F(Vst2Module, BadChunksAreRefusedAndTheStateStays)
@@ -413,16 +556,19 @@ TEST_F(Vst2Module, BadChunksAreRefusedAndTheStateStays)
     fx->setParameter(fx, kFCutoff, 0.3f);
     vst2.process(kBlock);
     const std::vector<uint8_t> before = vst2.getChunk();
-    ASSERT_EQ(before.size(), static_cast<size_t>(kStateBytes));
+    ASSERT_GT(before.size(), static_cast<size_t>(kStateBytes));
 
     // A valid state that differs, to be cut short or extended.
     std::vector<uint8_t> other = before;
     const float cutoff = 0.9f;
     std::memcpy(other.data() + 12 + 4 * kFCutoff, &cutoff, sizeof cutoff);
 
-    std::vector<uint8_t> truncated(other.begin(), other.end() - 1);
+    std::vector<uint8_t> truncated(other.begin(), other.begin() + kStateBytes - 1);
+    // What follows the processor's state must be a controller state the controller takes.
     std::vector<uint8_t> oversized = other;
     oversized.push_back(0);
+    std::vector<uint8_t> damagedTail = other;
+    damagedTail[kStateBytes] ^= 0xFF;
     // The processor takes the values before a bad one and then stops: those must be undone too.
     std::vector<uint8_t> outOfRange = other;
     const float attack = 0.77f, tooHigh = 1.5f;
@@ -430,7 +576,7 @@ TEST_F(Vst2Module, BadChunksAreRefusedAndTheStateStays)
     std::memcpy(outOfRange.data() + 12 + 4 * kASustain, &tooHigh, sizeof tooHigh);
 
     for (const auto& bad :
-         {truncated, oversized, outOfRange, std::vector<uint8_t>(other.begin(), other.begin() + 40),
+         {truncated, oversized, damagedTail, outOfRange, std::vector<uint8_t>(other.begin(), other.begin() + 40),
           std::vector<uint8_t>(1, 0)})
     {
         SCOPED_TRACE(bad.size());

@@ -1,6 +1,7 @@
 // talvane-make-presets: saves the factory sounds as plug-in states, made by the plug-in itself
 // from their parameter settings.
-#include "tools/presets/factorypresets.h"
+#include "source/presets/factorysounds.h"
+#include "tools/presets/presettext.h"
 #include "tools/render/outputfile.h"
 #include "tools/render/pluginsession.h"
 
@@ -26,11 +27,12 @@ int main(int argc, char** argv)
     {
         // Kept loaded until the program ends, as in talvane-render.
         static host::PluginModule* module = render::loadPluginModule(pluginPath).release();
-        for (const presets::FactoryPreset& preset : presets::factoryPresets())
+        for (const presets::FactorySound& sound : presets::factorySounds())
         {
-            const std::string path = directory + "/" + preset.name + presets::kPresetExtension;
-            render::writeFileAtomically(path, render::stateWithSettings(*module, {}, {}, preset.settings));
-            std::printf("%-14s %s\n", preset.name.c_str(), path.c_str());
+            const std::string path = directory + "/" + sound.name + presets::kStateFileExtension;
+            render::writeFileAtomically(
+                path, render::stateWithSettings(*module, {}, {}, presets::settingsAsText(sound)));
+            std::printf("%-20s %s\n", sound.name, path.c_str());
         }
     }
     catch (const std::exception& e)

@@ -133,11 +133,12 @@ double steppedValue(IEditController& controller, const Found& found, const std::
     const std::string expected = "not one of its values " + stepText(controller, info, 0) + " .. " +
                                  stepText(controller, info, info.stepCount) +
                                  " nor a normalized value 0.0 .. 1.0";
-    if (looksNormalized(value))
-        return normalizedOrThrow(found.title, value, expected);
+    // A value as the plug-in shows it first: a program's name may hold an "e" or a dot.
     for (int32 step = 0; step <= info.stepCount; ++step)
         if (stepText(controller, info, step) == value)
             return static_cast<double>(step) / info.stepCount;
+    if (looksNormalized(value))
+        return normalizedOrThrow(found.title, value, expected);
     throw RenderError(settingText(found.title, value) + ": " + expected);
 }
 
