@@ -1,7 +1,5 @@
 #include "lv2/parameterports.h"
 
-#include "source/params/paramtable.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -46,32 +44,40 @@ PortUnit unitOf(ParamId id)
 
 } // namespace
 
-ParameterPort describeParameterPort(ParamId id)
+ParameterFacts parameterFacts(ParamId id)
 {
     const ParamDef& def = kParamDefs[id];
+    return {kParamNames[id], def.numValues, def.minValue, def.defaultValue, nameListOf(id), unitOf(id), id == kPanic};
+}
+
+ParameterPort describeParameterPort(const ParameterFacts& facts)
+{
     ParameterPort port{};
-    makeSymbol(kParamNames[id], port.symbol);
-    port.name = kParamNames[id];
-    port.trigger = id == kPanic;
-    if (def.numValues == 0)
+    makeSymbol(facts.title, port.symbol);
+    port.name = facts.title;
+    port.trigger = facts.actsOnce;
+    port.defaultValue = facts.defaultValue;
+    if (facts.stepCount == 0)
     {
         port.kind = PortKind::Continuous;
         port.minimum = 0.0f;
         port.maximum = 1.0f;
-        port.defaultValue = def.defaultValue;
         return port;
     }
-    const NameList list = nameListOf(id);
-    port.kind = list.count > 0                   ? PortKind::Enumeration
-                : def.numValues == kToggleSteps ? PortKind::Toggle
-                                                 : PortKind::Integer;
-    port.minimum = static_cast<float>(def.minValue);
-    port.maximum = static_cast<float>(def.minValue + def.numValues - 1);
-    port.defaultValue = def.defaultValue;
-    port.unit = unitOf(id);
-    port.scalePoints = list.names;
-    port.scalePointCount = list.count;
+    port.kind = facts.names.count > 0            ? PortKind::Enumeration
+                : facts.stepCount == kToggleSteps ? PortKind::Toggle
+                                                  : PortKind::Integer;
+    port.minimum = static_cast<float>(facts.lowestValue);
+    port.maximum = static_cast<float>(facts.lowestValue + facts.stepCount - 1);
+    port.unit = facts.unit;
+    port.scalePoints = facts.names.names;
+    port.scalePointCount = facts.names.count;
     return port;
+}
+
+ParameterPort describeParameterPort(ParamId id)
+{
+    return describeParameterPort(parameterFacts(id));
 }
 
 bool normalizedFromPortValue(const ParameterPort& port, ParamId id, float portValue, double& normalized)

@@ -1,6 +1,6 @@
-// The parameters as LV2 control ports. describeParameterPort is the one place where the LV2 side
-// reads the parameter data: the generated Turtle, the plug-in and its UI all take what they need
-// from its answer.
+// The parameters as LV2 control ports. parameterFacts is the one place where the LV2 side reads
+// what a parameter is; a port is described from its answer alone, and the generated Turtle, the
+// plug-in and its UI all take what they need from that description.
 //
 // A port carries a parameter in the units a host's generic controls can show: a continuous
 // parameter as its normalized value 0..1 (exactly the value a VST 3 host sends), a toggle as 0 or
@@ -9,6 +9,7 @@
 #pragma once
 
 #include "source/params/paramids.h"
+#include "source/params/paramtable.h"
 
 #include <cstddef>
 
@@ -50,6 +51,23 @@ struct ParameterPort
     bool trigger;
 };
 
+// What the LV2 side knows of one parameter.
+struct ParameterFacts
+{
+    const char* title;
+    int stepCount;      // plain values of a stepped parameter; 0 for a continuous one
+    int lowestValue;    // the plain value of the first step
+    float defaultValue; // plain for a stepped parameter, normalized for a continuous one
+    NameList names;     // a list's entry names, entry i naming plain value lowestValue + i
+    PortUnit unit;      // of a number's plain value
+    bool actsOnce;      // setting it acts rather than holding a setting
+};
+
+// The facts of parameter `id` (< kNumParams): the one function that reads the parameter table.
+ParameterFacts parameterFacts(ParamId id);
+
+// The port of a parameter with these facts.
+ParameterPort describeParameterPort(const ParameterFacts& facts);
 // The port of parameter `id` (< kNumParams).
 ParameterPort describeParameterPort(ParamId id);
 

@@ -180,3 +180,41 @@ TEST(ParameterPorts, NormalizedValuesShowAsThePlainValueTheProcessorReads)
             EXPECT_EQ(toPort(id, toNormalized(id, value)), value) << port.symbol << " " << value;
     }
 }
+
+// A port is described from a parameter's facts alone, whatever record they come from.
+TEST(ParameterPorts, APortIsDescribedFromTheParametersFactsAlone)
+{
+    static const char* const kShapes[] = {"Round", "Sharp", "Hollow"};
+    const ParameterPort list =
+        describeParameterPort(ParameterFacts{"Shape/Mode", 3, 2, 3.0f, {kShapes, 3}, PortUnit::None, false});
+    EXPECT_STREQ(list.symbol, "Shape_Mode");
+    EXPECT_STREQ(list.name, "Shape/Mode");
+    EXPECT_EQ(list.kind, PortKind::Enumeration);
+    EXPECT_EQ(list.minimum, 2.0f);
+    EXPECT_EQ(list.maximum, 4.0f);
+    EXPECT_EQ(list.defaultValue, 3.0f);
+    ASSERT_EQ(list.scalePointCount, 3);
+    EXPECT_STREQ(list.scalePoints[2], "Hollow");
+
+    const ParameterPort number =
+        describeParameterPort(ParameterFacts{"Shift", 25, -12, 0.0f, {nullptr, 0}, PortUnit::Semitones, false});
+    EXPECT_EQ(number.kind, PortKind::Integer);
+    EXPECT_EQ(number.minimum, -12.0f);
+    EXPECT_EQ(number.maximum, 12.0f);
+    EXPECT_EQ(number.unit, PortUnit::Semitones);
+    EXPECT_EQ(number.scalePointCount, 0);
+
+    const ParameterPort toggle =
+        describeParameterPort(ParameterFacts{"Reset", 2, 0, 0.0f, {nullptr, 0}, PortUnit::None, true});
+    EXPECT_EQ(toggle.kind, PortKind::Toggle);
+    EXPECT_EQ(toggle.maximum, 1.0f);
+    EXPECT_TRUE(toggle.trigger);
+
+    const ParameterPort level =
+        describeParameterPort(ParameterFacts{"Level", 0, 0, 0.25f, {nullptr, 0}, PortUnit::None, false});
+    EXPECT_EQ(level.kind, PortKind::Continuous);
+    EXPECT_EQ(level.minimum, 0.0f);
+    EXPECT_EQ(level.maximum, 1.0f);
+    EXPECT_EQ(level.defaultValue, 0.25f);
+    EXPECT_FALSE(level.trigger);
+}
