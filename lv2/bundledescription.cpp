@@ -4,10 +4,16 @@
 #include "lv2/portlayout.h"
 #include "lv2/turtlewriter.h"
 #include "source/factory/classids.h"
+#include "source/presets/programs.h"
+#include "source/processor/stateformat.h"
+
+#include "public.sdk/source/common/memorystream.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace talvane::lv2 {
 
@@ -25,6 +31,7 @@ void addPrefixes(TurtleWriter& out)
     out.prefix("midi", "http://lv2plug.in/ns/ext/midi#");
     out.prefix("opts", "http://lv2plug.in/ns/ext/options#");
     out.prefix("pprops", "http://lv2plug.in/ns/ext/port-props#");
+    out.prefix("pset", "http://lv2plug.in/ns/ext/presets#");
     out.prefix("rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#");
     out.prefix("rdfs", "http://www.w3.org/2000/01/rdf-schema#");
     out.prefix("state", "http://lv2plug.in/ns/ext/state#");
@@ -43,6 +50,15 @@ void pluginVersion(int& minor, int& micro)
     micro = end && *end == '.' ? static_cast<int>(std::strtol(end + 1, &end, 10)) : 0;
 }
 
+// The factory sounds that hosts list as presets: every program but Init, which is the plug-in's
+// defaults, as the VST 3 preset files have them.
+constexpr int kFirstFactorySound = 1;
+
+std::string presetUri(const presets::Program& sound)
+{
+    return kPresetUriBase + symbolFrom(sound.name);
+}
+
 void writeManifest(TurtleWriter& out)
 {
     const Term plugin = out.uri(kPluginUri);
@@ -54,6 +70,17 @@ void writeManifest(TurtleWriter& out)
     out.statement(ui, out.name("rdf:type"), out.name("ui:X11UI"));
     out.statement(ui, out.name("lv2:binary"), out.uri(kUiBinary));
     out.statement(ui, out.name("rdfs:seeAlso"), out.uri(kUiDataFile));
+
+    const presets::ProgramTable& programs = presets::factoryPrograms();
+    for (int program = kFirstFactorySound; program < programs.count(); ++program)
+    {
+        const Term preset = out.uri(presetUri(programs.at(program)));
+        out.statement(preset, out.name("rdf:type"), out.name("pset:Preset"));
+        out.statement(preset, out.name("lv2:appliesTo"), plugin);
+        // Hosts list presets by the manifest's labels before they read the presets themselves.
+        out.statement(preset, out.name("rdfs:label"), out.text(programs.at(program).name));
+        out.statement(preset, out.name("rdfs:seeAlso"), out.uri(kPresetDataFile));
+    }
 }
 
 const char* unitName(PortUnit unit)
@@ -197,6 +224,59 @@ void writePluginData(TurtleWriter& out)
     writeAudioPort(out, plugin, kLeftOut);
     writeAudioPort(out, plugin, kRightOut);
     writeLatencyPort(out, plugin);
+
+    // The key of the saved state, which presets use as a property.
+    const Term stateKey = out.uri(kStateKeyUri);
+    out.statement(stateKey, out.name("rdf:type"), out.name("rdf:Property"));
+    out.statement(stateKey, out.name("rdfs:label"), out.text(std::string(kPluginName) + " state"));
+    out.statement(stateKey, out.name("rdfs:comment"),
+                  out.text("The processor's saved state: the same bytes a VST 3 host saves."));
+    out.statement(stateKey, out.name("rdfs:range"), out.name("atom:Chunk"));
+}
+
+// The state the plug-in saves for `values`, as its state extension stores it.
+std::vector<char> stateBytes(const presets::SoundValues& values)
+{
+    float items[kNumParams];
+    std::copy(values.begin(), values.end(), items);
+    Steinberg::MemoryStream state;
+    if (writeState(&state, items) != Steinberg::kResultOk)
+        return {};
+    Steinberg::int64 size = 0;
+    state.tell(&size);
+    return std::vector<char>(state.getData(), state.getData() + size);
+}
+
+// A factory sound as a preset: every parameter port's value, for hosts that show or set ports, and
+// the state the sound makes, which the plug-in takes whole.
+void writePreset(TurtleWriter& out, const presets::Program& sound)
+{
+    const Term preset = out.uri(presetUri(sound));
+    out.statement(preset, out.name("rdf:type"), out.name("pset:Preset"));
+    out.statement(preset, out.name("lv2:appliesTo"), out.uri(kPluginUri));
+    out.statement(preset, out.name("rdfs:label"), out.text(sound.name));
+    const ParameterPorts ports;
+    for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
+    {
+        const Term port = out.newBlank();
+        out.beginBlank(preset, out.name("lv2:port"), port);
+        out.statement(port, out.name("lv2:symbol"), out.text(ports[id].symbol));
+        out.statement(port, out.name("pset:value"),
+                      portNumber(out, ports[id], portValueFromNormalized(ports[id], id, sound.values[id])));
+        out.end(port);
+    }
+    const std::vector<char> state = stateBytes(sound.values);
+    const Term properties = out.newBlank();
+    out.beginBlank(preset, out.name("state:state"), properties);
+    out.statement(properties, out.uri(kStateKeyUri), out.blob(state.data(), state.size()));
+    out.end(properties);
+}
+
+void writePresetData(TurtleWriter& out)
+{
+    const presets::ProgramTable& programs = presets::factoryPrograms();
+    for (int program = kFirstFactorySound; program < programs.count(); ++program)
+        writePreset(out, programs.at(program));
 }
 
 void writeUiData(TurtleWriter& out)
@@ -243,7 +323,8 @@ bool writeBundleDescription(const std::string& directory, std::string& error)
 {
     return writeFile(directory, kManifestFile, writeManifest, error) &&
            writeFile(directory, kPluginDataFile, writePluginData, error) &&
-           writeFile(directory, kUiDataFile, writeUiData, error);
+           writeFile(directory, kUiDataFile, writeUiData, error) &&
+           writeFile(directory, kPresetDataFile, writePresetData, error);
 }
 
 } // namespace talvane::lv2

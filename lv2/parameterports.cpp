@@ -44,6 +44,15 @@ PortUnit unitOf(ParamId id)
 
 } // namespace
 
+std::string symbolFrom(const std::string& text)
+{
+    std::string symbol = text;
+    for (char& c : symbol)
+        if (!isSymbolCharacter(c))
+            c = '_';
+    return symbol;
+}
+
 ParameterFacts parameterFacts(ParamId id)
 {
     const ParamDef& def = kParamDefs[id];

@@ -12,6 +12,7 @@
 #include "source/params/paramtable.h"
 
 #include <cstddef>
+#include <string>
 
 namespace talvane::lv2 {
 
@@ -29,6 +30,9 @@ enum class PortUnit
     Octaves,
     Semitones,
 };
+
+// `text` made a valid LV2 symbol: every character other than a letter, a digit or '_' becomes '_'.
+std::string symbolFrom(const std::string& text);
 
 // Longest port symbol, terminator included.
 constexpr std::size_t kPortSymbolCapacity = 32;

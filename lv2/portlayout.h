@@ -24,6 +24,10 @@ constexpr const char* kUiBinary = "Talvane_ui.so";
 constexpr const char* kManifestFile = "manifest.ttl";
 constexpr const char* kPluginDataFile = "Talvane.ttl";
 constexpr const char* kUiDataFile = "Talvane_ui.ttl";
+constexpr const char* kPresetDataFile = "presets.ttl";
+// A factory sound's preset is this followed by the sound's name made a symbol ("Warm_Pad"); hosts
+// keep the preset a project last loaded by its URI.
+constexpr const char* kPresetUriBase = TALVANE_LV2_PLUGIN_URI "/preset/";
 
 // Ports 0..146 are the parameters, port index = parameter ID; then the fixed ports below.
 constexpr std::uint32_t kParameterPortCount = 147;

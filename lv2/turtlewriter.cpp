@@ -48,6 +48,7 @@ TurtleWriter::TurtleWriter(std::FILE* file)
                              env, nullptr, serd_file_sink, file);
     integerType = uri(std::string(kXsd) + "integer");
     decimalType = uri(std::string(kXsd) + "decimal");
+    base64Type = uri(std::string(kXsd) + "base64Binary");
 }
 
 TurtleWriter::~TurtleWriter()
@@ -93,6 +94,14 @@ Term TurtleWriter::integer(long long value)
 Term TurtleWriter::decimal(float value)
 {
     return keep(SERD_LITERAL, decimalText(value), &decimalType.node);
+}
+
+Term TurtleWriter::blob(const void* data, std::size_t size)
+{
+    SerdNode encoded = serd_node_new_blob(data, size, false);
+    std::string textOfNode(encoded.buf ? reinterpret_cast<const char*>(encoded.buf) : "", encoded.n_bytes);
+    serd_node_free(&encoded);
+    return keep(SERD_LITERAL, std::move(textOfNode), &base64Type.node);
 }
 
 Term TurtleWriter::newBlank()

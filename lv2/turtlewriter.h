@@ -4,6 +4,7 @@
 
 #include <serd/serd.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -37,6 +38,8 @@ public:
     Term integer(long long value);
     // The shortest decimal that reads back as exactly `value` in single precision.
     Term decimal(float value);
+    // Bytes as a base64 literal (xsd:base64Binary), which lilv reads back as an atom:Chunk.
+    Term blob(const void* data, std::size_t size);
     Term newBlank();
 
     // subject predicate object .  (or ; or , as serd abbreviates it)
@@ -60,6 +63,7 @@ private:
     std::deque<std::string> openBlanks;
     Term integerType;
     Term decimalType;
+    Term base64Type;
     int blankCount = 0;
     bool failed = false;
 };

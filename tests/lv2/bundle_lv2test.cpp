@@ -8,6 +8,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/port-props/port-props.h>
+#include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
 #include <lv2/ui/ui.h>
@@ -35,7 +36,7 @@ using namespace talvane::testing;
 
 namespace {
 
-const char* const kTurtleFiles[] = {"manifest.ttl", "Talvane.ttl", "Talvane_ui.ttl"};
+const char* const kTurtleFiles[] = {"manifest.ttl", "Talvane.ttl", "Talvane_ui.ttl", "presets.ttl"};
 
 // Port symbols in index order: saved projects refer to ports by them.
 const char* const kPortSymbols[kLv2PortCount] = {
@@ -279,6 +280,9 @@ TEST(Lv2BundleTurtle, IsValidTurtleDescribingEveryPort)
     EXPECT_EQ(model.countTyped(LV2_ATOM__AtomPort, LV2_CORE__InputPort), 1u);
     EXPECT_EQ(model.count(kLv2PluginUri, LV2_UI__ui, kLv2UiUri), 1u);
     EXPECT_EQ(model.count(kLv2UiUri, LILV_NS_RDF "type", LV2_UI__X11UI), 1u);
+    // The 36 factory sounds as presets of the plug-in.
+    EXPECT_EQ(model.count(nullptr, LILV_NS_RDF "type", LV2_PRESETS__Preset), 36u);
+    EXPECT_EQ(model.count(nullptr, LV2_CORE__appliesTo, kLv2PluginUri), 36u);
 }
 
 TEST(Lv2BundleTurtle, IsValidAgainstTheLv2Vocabularies)

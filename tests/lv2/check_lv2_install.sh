@@ -1,6 +1,6 @@
 #!/bin/sh
 # cmake --install puts the LV2 bundle, complete, where LV2 hosts look (staged with DESTDIR), and
-# lilv finds the plug-in and its editor there.
+# lilv finds the plug-in, its editor and its presets there.
 # Arguments: the build tree, the bundle's install folder relative to the prefix (e.g. .lv2).
 set -eu
 build="$1"
@@ -11,7 +11,7 @@ trap 'rm -rf "$stage"' EXIT
 DESTDIR="$stage" cmake --install "$build" --prefix /opt/talvane >/dev/null
 bundle="$stage/opt/talvane/$folder/Talvane.lv2"
 status=0
-for file in manifest.ttl Talvane.ttl Talvane_ui.ttl Talvane.so Talvane_ui.so; do
+for file in manifest.ttl Talvane.ttl Talvane_ui.ttl presets.ttl Talvane.so Talvane_ui.so; do
     if [ ! -f "$bundle/$file" ]; then
         echo "missing: $bundle/$file"
         status=1
@@ -26,4 +26,5 @@ fi
 info=$(LV2_PATH="$(dirname "$bundle")" lv2info "$uri" 2>/dev/null)
 echo "$info" | grep -q "Binary: *file://$bundle/Talvane.so" || { echo "lilv does not find the plug-in:"; echo "$info" | head -20; exit 1; }
 echo "$info" | grep -q "Binary: *file://$bundle/Talvane_ui.so" || { echo "lilv does not find the editor"; exit 1; }
+echo "$info" | grep -q "^[[:space:]]*Warm Pad$" || { echo "lilv does not list the factory sounds as presets"; exit 1; }
 echo "lilv finds $uri in $bundle"

@@ -1,5 +1,6 @@
 #include "lv2/lv2test.h"
 
+#include <dirent.h>
 #include <lv2/state/state.h>
 
 #include <algorithm>
@@ -213,6 +214,23 @@ std::vector<std::uint8_t> presetBytes(const std::string& name)
 {
     std::ifstream file(std::string(TALVANE_PRESET_DIR) + "/" + name + ".talvane", std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> factorySoundNames()
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(TALVANE_PRESET_DIR))
+    {
+        const std::string suffix = ".talvane";
+        while (const dirent* entry = readdir(dir))
+        {
+            const std::string name = entry->d_name;
+            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+                names.push_back(name.substr(0, name.size() - suffix.size()));
+        }
+        closedir(dir);
+    }
+    return names;
 }
 
 } // namespace talvane::testing

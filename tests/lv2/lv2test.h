@@ -129,5 +129,7 @@ long firstDifference(const Rendering& a, const Rendering& b);
 
 // A factory sound from presets/, as saved state bytes.
 std::vector<std::uint8_t> presetBytes(const std::string& name);
+// The names of the factory sounds in presets/.
+std::vector<std::string> factorySoundNames();
 
 } // namespace talvane::testing

@@ -4,7 +4,6 @@
 // the factory sounds.
 #include "lv2/lv2test.h"
 
-#include <dirent.h>
 #include <lilv/lilv.h>
 
 #include <cmath>
@@ -51,23 +50,6 @@ std::vector<Note> phrase(std::int64_t scale = 1)
             {20000 * scale, 60, 0},   {20000 * scale, 64, 0},   {21000 * scale, 67, 0},
             {25003 * scale, 72, 64},  {31000 * scale, 48, 127}, {35000 * scale, 72, 0},
             {50001 * scale, 48, 0},   {52000 * scale, 55, 110}, {60000 * scale, 55, 0}};
-}
-
-std::vector<std::string> factorySoundNames()
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(TALVANE_PRESET_DIR))
-    {
-        const std::string suffix = ".talvane";
-        while (const dirent* entry = readdir(dir))
-        {
-            const std::string name = entry->d_name;
-            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-                names.push_back(name.substr(0, name.size() - suffix.size()));
-        }
-        closedir(dir);
-    }
-    return names;
 }
 
 } // namespace
