@@ -249,13 +249,12 @@ std::vector<char> stateBytes(const presets::SoundValues& values)
 
 // A factory sound as a preset: every parameter port's value, for hosts that show or set ports, and
 // the state the sound makes, which the plug-in takes whole.
-void writePreset(TurtleWriter& out, const presets::Program& sound)
+void writePreset(TurtleWriter& out, const ParameterPorts& ports, const presets::Program& sound)
 {
     const Term preset = out.uri(presetUri(sound));
     out.statement(preset, out.name("rdf:type"), out.name("pset:Preset"));
     out.statement(preset, out.name("lv2:appliesTo"), out.uri(kPluginUri));
     out.statement(preset, out.name("rdfs:label"), out.text(sound.name));
-    const ParameterPorts ports;
     for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
     {
         const Term port = out.newBlank();
@@ -274,9 +273,10 @@ void writePreset(TurtleWriter& out, const presets::Program& sound)
 
 void writePresetData(TurtleWriter& out)
 {
+    const ParameterPorts ports;
     const presets::ProgramTable& programs = presets::factoryPrograms();
     for (int program = kFirstFactorySound; program < programs.count(); ++program)
-        writePreset(out, programs.at(program));
+        writePreset(out, ports, programs.at(program));
 }
 
 void writeUiData(TurtleWriter& out)
