@@ -1,6 +1,9 @@
 #include "lv2/lv2test.h"
 
+#include <cairo.h>
 #include <dirent.h>
+#include <dlfcn.h>
+#include <fontconfig/fontconfig.h>
 #include <lv2/state/state.h>
 
 #include <algorithm>
@@ -233,4 +236,29 @@ std::vector<std::string> factorySoundNames()
     return names;
 }
 
+void keepLv2BinariesLoaded()
+{
+    for (const char* binary : {"Talvane.so", "Talvane_ui.so"})
+        dlopen((lv2BundlePath() + "/" + binary).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 } // namespace talvane::testing
+
+namespace {
+
+// The editor's cairo and fontconfig keep caches for the life of the process; dropping them when the
+// tests end lets the leak checker see only real leaks.
+class GraphicsLibraryCaches : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
+
+const ::testing::Environment* const kGraphicsLibraryCaches =
+    ::testing::AddGlobalTestEnvironment(new GraphicsLibraryCaches);
+
+} // namespace

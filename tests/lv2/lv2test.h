@@ -34,10 +34,18 @@ inline const std::string& lv2BundlePath()
     return path;
 }
 
+// Loads the plug-in's two binaries once more and keeps them for the whole program, as the tests
+// keep the VST 3 module: the libraries they bring (FFTW, fontconfig) keep process-wide caches,
+// which the leak check would report as lost whenever lilv unloaded the last instance with them.
+void keepLv2BinariesLoaded();
+
 // One world and one URID map for the whole program, as a host keeps them.
 inline host::Lv2World& lv2World()
 {
-    static auto* world = new host::Lv2World(lv2BundlePath(), {std::string(TALVANE_LV2_ONTOLOGY_DIR) + "/core.lv2"});
+    static auto* world = [] {
+        keepLv2BinariesLoaded();
+        return new host::Lv2World(lv2BundlePath(), {std::string(TALVANE_LV2_ONTOLOGY_DIR) + "/core.lv2"});
+    }();
     return *world;
 }
 
