@@ -234,9 +234,14 @@ bool X11Frame::open(unsigned long parentWindow, int width, int height)
         XSetWindowAttributes attributes{};
         attributes.event_mask = kFrameEventMask;
         attributes.background_pixmap = None;
+        // The host's window may have another visual than the screen's default (GTK hosts choose
+        // their own): the window names its colormap and border rather than taking the parent's,
+        // which would not fit its visual.
+        attributes.colormap = DefaultColormap(display, screen);
+        attributes.border_pixel = 0;
         window = XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
                                static_cast<unsigned>(height), 0, DefaultDepth(display, screen), InputOutput,
-                               visual, CWEventMask | CWBackPixmap, &attributes);
+                               visual, CWEventMask | CWBackPixmap | CWColormap | CWBorderPixel, &attributes);
         if (trap.sawError() || window == 0)
         {
             window = 0;

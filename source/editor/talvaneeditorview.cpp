@@ -51,13 +51,10 @@ struct ListEntries
     int32_t perColumn; // -1: a single column
 };
 
-// Every list parameter without a name list of its own picks a modulation destination.
 ListEntries listEntriesOf(ParamID id)
 {
-    const talvane::NameList list = talvane::nameListOf(id);
-    if (list.names == talvane::kModDestNames || list.count == 0)
-        return {talvane::kModDestNames, talvane::kNumModDestinations, kDestinationsPerColumn};
-    return {list.names, list.count, -1};
+    const talvane::NameList list = talvane::nameListOf(static_cast<talvane::ParamId>(id));
+    return {list.names, list.count, list.names == talvane::kModDestNames ? kDestinationsPerColumn : -1};
 }
 
 bool usesWaveMenuFont(ParamID id)
@@ -509,17 +506,16 @@ void TalvaneEditorView::updateParameterDisplay(ParamID id, ParamValue value)
     if (!isParameter(id) || !controls[id])
         return;
     CControl* control = controls[id];
-    if (talvane::isListStyle(static_cast<ControlStyle>(controlStyles[id])))
-    {
-        const int32_t index = listIndexFor(listEntriesOf(id).count, static_cast<float>(value));
-        control->setValue(static_cast<float>(index));
-        if (auto* menu = dynamic_cast<COptionMenu*>(control))
-            menu->setCurrent(index);
-    }
-    else
-    {
-        control->setValue(static_cast<float>(value));
-    }
+    const bool isList = talvane::isListStyle(static_cast<ControlStyle>(controlStyles[id]));
+    const int32_t index = isList ? listIndexFor(listEntriesOf(id).count, static_cast<float>(value)) : 0;
+    const float shown = isList ? static_cast<float>(index) : static_cast<float>(value);
+    // A whole state read again, or a host's echo of an edit, mostly shows what is shown already:
+    // such a control is not drawn again.
+    if (control->getValue() == shown)
+        return;
+    control->setValue(shown);
+    if (auto* menu = isList ? dynamic_cast<COptionMenu*>(control) : nullptr)
+        menu->setCurrent(index);
     control->invalid();
 }
 
