@@ -39,7 +39,8 @@ constexpr Rect kCutoffKnob{314, 458, 364, 508};
 constexpr Rect kFilterTypeList{281, 494, 309, 510};
 constexpr int kOsc2OnX = 65, kOsc2OnY = 269;
 constexpr int kVolumeKnobX = 664, kVolumeKnobY = 95;
-constexpr int kCutoffKnobX = 339, kCutoffKnobY = 483;
+constexpr int kCutoffKnobX = (kCutoffKnob.left + kCutoffKnob.right) / 2;
+constexpr int kCutoffKnobY = (kCutoffKnob.top + kCutoffKnob.bottom) / 2;
 constexpr int kPitchBendWheelX = 852, kPitchBendWheelY = 93;
 // The sound bar's button for the next sound.
 constexpr int kNextSoundX = 629, kNextSoundY = 21;
@@ -323,8 +324,7 @@ TEST_F(Lv2EditorUi, SendsTheMusiciansEditsAsTouchedPortWrites)
 // one release when it comes up, however the drag ends.
 TEST_F(Lv2EditorUi, AKnobDragIsOneTouchFromPressToRelease)
 {
-    const uint32_t cutoff = talvane::kFCutoff;
-    portEvent(cutoff, 0.5f);
+    portEvent(talvane::kFCutoff, 0.5f);
     idleFor(milliseconds(200));
     calls.clear();
 
