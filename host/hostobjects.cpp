@@ -21,6 +21,13 @@ tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, ParamValue valu
     return kResultOk;
 }
 
+void ParamValueQueue::reuseFor(ParamID id)
+{
+    paramId = id;
+    points.clear();
+    failingPoint = -1;
+}
+
 IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
 {
     if (index < 0 || index >= getParameterCount())
@@ -30,15 +37,31 @@ IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
 
 IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& id, int32& index)
 {
-    for (size_t i = 0; i < queues.size(); ++i)
+    for (size_t i = 0; i < used; ++i)
         if (queues[i].getParameterId() == id)
         {
             index = static_cast<int32>(i);
             return &queues[i];
         }
     index = getParameterCount();
-    queues.emplace_back(id);
-    return &queues.back();
+    return &claimQueue(id);
+}
+
+ParamValueQueue& ParameterChanges::claimQueue(ParamID id)
+{
+    if (used < queues.size())
+        queues[used].reuseFor(id);
+    else
+        queues.emplace_back(id);
+    return queues[used++];
+}
+
+void ParameterChanges::reserve(size_t queueCount, size_t pointsPerQueue)
+{
+    while (queues.size() < queueCount)
+        queues.emplace_back(0);
+    for (ParamValueQueue& queue : queues)
+        queue.reserve(pointsPerQueue);
 }
 
 void ParameterChanges::add(ParamID id, int32 sampleOffset, ParamValue value)
@@ -50,8 +73,7 @@ void ParameterChanges::add(ParamID id, int32 sampleOffset, ParamValue value)
 
 ParamValueQueue& ParameterChanges::addSeparateQueue(ParamID id)
 {
-    queues.emplace_back(id);
-    return queues.back();
+    return claimQueue(id);
 }
 
 tresult PLUGIN_API EventList::getEvent(int32 index, Event& e)
