@@ -95,6 +95,8 @@ public:
         active = true;
         const std::vector<std::string> outputs =
             portNames(client, JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput | JackPortIsPhysical);
+        if (!outputs.empty())
+            playback = jack_port_by_name(client, outputs[0].c_str());
         if (outputs.size() >= 2)
         {
             jack_connect(client, jack_port_name(left), outputs[0].c_str());
@@ -129,10 +131,12 @@ public:
 
     std::uint32_t latencyFrames() const override
     {
-        jack_latency_range_t range{};
-        jack_port_get_latency_range(left, JackPlaybackLatency, &range);
         // A message is read at the start of the cycle after it came, then goes out behind the
-        // ports the output feeds.
+        // system's playback port (whose latency the server knows at once, unlike ours, which it
+        // works out after connecting).
+        jack_latency_range_t range{};
+        if (playback)
+            jack_port_get_latency_range(playback, JackPlaybackLatency, &range);
         return bufferFrames() + range.max;
     }
 
@@ -212,6 +216,7 @@ private:
     jack_port_t* left = nullptr;
     jack_port_t* right = nullptr;
     jack_port_t* midi = nullptr;
+    jack_port_t* playback = nullptr; // the system's port the left output feeds
     std::atomic<LivePlayer*> player{nullptr};
     std::atomic<std::uint64_t> xrunCount{0};
     std::atomic<bool> serverGone{false};

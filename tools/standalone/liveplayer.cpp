@@ -35,6 +35,7 @@ LivePlayer::LivePlayer(render::PluginSession& sessionIn, double sampleRate, int3
     runner.events.reserve(kEventsPerBuffer);
     if (session.plugin().setup(sampleRate, maxFrames) != kResultOk)
         throw render::RenderError("the plug-in refuses to play at " + std::to_string(sampleRate) + " Hz");
+    latency = session.processor().getLatencySamples();
 }
 
 LivePlayer::~LivePlayer()

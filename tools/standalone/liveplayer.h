@@ -53,6 +53,9 @@ public:
     // Audio thread: plays `frames` frames with the MIDI added since the last buffer.
     void render(float* left, float* right, Steinberg::int32 frames);
 
+    // The processor's own latency in frames, which adds to the backend's.
+    Steinberg::uint32 latencyFrames() const { return latency; }
+
     // Any thread: every sounding note is released at the start of the next buffer (a MIDI input
     // that went away cannot send its note-offs any more).
     void releaseAllNotes() { releaseRequested.store(true, std::memory_order_release); }
@@ -76,6 +79,7 @@ private:
     EditQueue& controllerUpdates;
     std::array<PendingMidi, kMaxMidiPerBuffer> pending{};
     std::size_t pendingCount = 0;
+    Steinberg::uint32 latency = 0;
     std::bitset<render::kMidiChannels * 128> held;
     std::atomic<bool> releaseRequested{false};
 };

@@ -203,11 +203,11 @@ int run(const std::vector<std::string>& args)
         for (const std::string& notice : backend->takeNotices())
             say(notice);
         const double rate = backend->sampleRate();
+        const std::uint32_t latency = backend->latencyFrames() + player.latencyFrames();
         char line[512];
         std::snprintf(line, sizeof line, "playing \"%s\" on %s at %.0f Hz, buffer %u frames, latency %.1f ms (%u frames)",
                       soundName(session.controller()).c_str(), backend->deviceName().c_str(), rate,
-                      backend->bufferFrames(), backend->latencyFrames() * kMillisecondsPerSecond / rate,
-                      backend->latencyFrames());
+                      backend->bufferFrames(), latency * kMillisecondsPerSecond / rate, latency);
         say(line);
 
         std::unique_ptr<host::X11EditorWindow> window;
