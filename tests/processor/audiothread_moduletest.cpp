@@ -1,6 +1,7 @@
 // The audio thread must neither allocate nor lock once the processor is set up. This file replaces
 // the program's global operator new and delete and wraps pthread_mutex_lock, so that the built
 // module (which binds to them when loaded) is observed while it processes.
+#include "support/audiothreadwatch.h"
 #include "support/moduletest.h"
 
 #include <dlfcn.h>
@@ -78,6 +79,30 @@ extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex)
         ++locks;
     return next(mutex);
 }
+
+namespace talvane::testing {
+void beginWatch()
+{
+    watching = true;
+}
+void endWatch()
+{
+    watching = false;
+}
+int watchedAllocations()
+{
+    return allocations.load();
+}
+int watchedLocks()
+{
+    return locks.load();
+}
+void resetWatch()
+{
+    allocations = 0;
+    locks = 0;
+}
+} // namespace talvane::testing
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
