@@ -21,13 +21,6 @@ tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, ParamValue valu
     return kResultOk;
 }
 
-void ParamValueQueue::reuseFor(ParamID id)
-{
-    paramId = id;
-    points.clear();
-    failingPoint = -1;
-}
-
 IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
 {
     if (index < 0 || index >= getParameterCount())
@@ -37,31 +30,15 @@ IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
 
 IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& id, int32& index)
 {
-    for (size_t i = 0; i < used; ++i)
+    for (size_t i = 0; i < queues.size(); ++i)
         if (queues[i].getParameterId() == id)
         {
             index = static_cast<int32>(i);
             return &queues[i];
         }
     index = getParameterCount();
-    return &claimQueue(id);
-}
-
-ParamValueQueue& ParameterChanges::claimQueue(ParamID id)
-{
-    if (used < queues.size())
-        queues[used].reuseFor(id);
-    else
-        queues.emplace_back(id);
-    return queues[used++];
-}
-
-void ParameterChanges::reserve(size_t queueCount, size_t pointsPerQueue)
-{
-    while (queues.size() < queueCount)
-        queues.emplace_back(0);
-    for (ParamValueQueue& queue : queues)
-        queue.reserve(pointsPerQueue);
+    queues.emplace_back(id);
+    return &queues.back();
 }
 
 void ParameterChanges::add(ParamID id, int32 sampleOffset, ParamValue value)
@@ -73,7 +50,8 @@ void ParameterChanges::add(ParamID id, int32 sampleOffset, ParamValue value)
 
 ParamValueQueue& ParameterChanges::addSeparateQueue(ParamID id)
 {
-    return claimQueue(id);
+    queues.emplace_back(id);
+    return queues.back();
 }
 
 tresult PLUGIN_API EventList::getEvent(int32 index, Event& e)

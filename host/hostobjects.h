@@ -30,10 +30,6 @@ public:
     // Test hooks: make getPoint fail at one index, as a misbehaving host might.
     int32 failingPoint = -1;
 
-    // Makes the queue an empty one for `id`, keeping its memory.
-    void reuseFor(ParamID id);
-    void reserve(size_t pointCount) { points.reserve(pointCount); }
-
 private:
     struct Point
     {
@@ -47,7 +43,7 @@ private:
 class ParameterChanges : public OwnerManaged<IParameterChanges>
 {
 public:
-    int32 PLUGIN_API getParameterCount() override { return static_cast<int32>(used); }
+    int32 PLUGIN_API getParameterCount() override { return static_cast<int32>(queues.size()); }
     IParamValueQueue* PLUGIN_API getParameterData(int32 index) override;
     IParamValueQueue* PLUGIN_API addParameterData(const ParamID& id, int32& index) override;
 
@@ -55,18 +51,11 @@ public:
     void add(ParamID id, int32 sampleOffset, ParamValue value);
     // Adds a queue of its own even if one for `id` exists: hosts may send two queues for one ID.
     ParamValueQueue& addSeparateQueue(ParamID id);
-    // Empties the list; the queues' memory stays for the next block's changes.
-    void clear() { used = 0; }
-    bool empty() const { return used == 0; }
-    // Memory for `queueCount` queues of `pointsPerQueue` points, so that adding up to that many
-    // allocates nothing (as on a real-time thread).
-    void reserve(size_t queueCount, size_t pointsPerQueue);
+    void clear() { queues.clear(); }
+    bool empty() const { return queues.empty(); }
 
 private:
-    ParamValueQueue& claimQueue(ParamID id);
-
-    std::vector<ParamValueQueue> queues; // the first `used` are in the list
-    size_t used = 0;
+    std::vector<ParamValueQueue> queues;
 };
 
 class EventList : public OwnerManaged<IEventList>
@@ -82,8 +71,6 @@ public:
                  float velocity = 0.0f);
     void clear() { events.clear(); }
     bool empty() const { return events.empty(); }
-    // Room for `count` events, so that adding up to that many allocates nothing.
-    void reserve(size_t count) { events.reserve(count); }
 
 private:
     std::vector<Event> events;

@@ -9,12 +9,15 @@
 #include "tools/standalone/spscqueue.h"
 
 #include "host/plugininstance.h"
+#include "sdk/fixedprocessdata.h"
 
 #include <array>
 #include <atomic>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace talvane::standalone {
 
@@ -71,10 +74,21 @@ private:
     void takeEdits();
     void releaseHeldNotes();
     void deliver(const PendingMidi& message, Steinberg::int32 offset);
+    void addChange(Steinberg::Vst::ParamID id, Steinberg::int32 offset, Steinberg::Vst::ParamValue value);
+    void noteEvent(bool on, Steinberg::int32 offset, int channel, int key, float velocity);
+    bool process(Steinberg::int32 frames);
 
     render::PluginSession& session;
-    host::AudioProcessRunner runner;
     render::MidiControllerMap controllers;
+    // The controller's parameters by ID, with their places in its list (the changes' slots).
+    std::vector<std::pair<Steinberg::Vst::ParamID, Steinberg::int32>> slots;
+    Steinberg::Vst::FixedParameterChanges changes;
+    Steinberg::Vst::FixedEventList events;
+    std::vector<float> leftBlock, rightBlock;
+    float* channels[2];
+    Steinberg::Vst::AudioBusBuffers outputBus{};
+    Steinberg::Vst::ProcessContext context{};
+    Steinberg::Vst::ProcessData data{};
     EditQueue& edits;
     EditQueue& controllerUpdates;
     std::array<PendingMidi, kMaxMidiPerBuffer> pending{};
