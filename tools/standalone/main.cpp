@@ -25,6 +25,9 @@
 #ifndef TALVANE_DEFAULT_PLUGIN
 #define TALVANE_DEFAULT_PLUGIN "Talvane.vst3"
 #endif
+#ifndef TALVANE_INSTALLED_PLUGIN
+#define TALVANE_INSTALLED_PLUGIN TALVANE_DEFAULT_PLUGIN
+#endif
 
 using namespace talvane;
 using namespace talvane::standalone;
@@ -58,14 +61,16 @@ void say(const std::string& line)
     std::fprintf(stderr, "talvane: %s\n", line.c_str());
 }
 
-// The bundle of the build tree the program came from, or else the one a user install puts in ~/.vst3.
+// The bundle of the build tree the program came from, else the one installed with it, else the
+// one a user install puts in ~/.vst3.
 std::string defaultPluginPath()
 {
     struct stat info{};
+    for (const char* path : {TALVANE_DEFAULT_PLUGIN, TALVANE_INSTALLED_PLUGIN})
+        if (stat(path, &info) == 0)
+            return path;
     const char* home = std::getenv("HOME");
-    if (stat(TALVANE_DEFAULT_PLUGIN, &info) != 0 && home)
-        return std::string(home) + "/.vst3/Talvane.vst3";
-    return TALVANE_DEFAULT_PLUGIN;
+    return home ? std::string(home) + "/.vst3/Talvane.vst3" : std::string(TALVANE_DEFAULT_PLUGIN);
 }
 
 std::unique_ptr<AudioBackend> openBackend(const Options& options)
