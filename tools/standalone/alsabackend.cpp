@@ -9,6 +9,7 @@
 
 #include <RtAudio.h>
 #include <RtMidi.h>
+#include <alsa/asoundlib.h>
 
 #include <algorithm>
 #include <array>
@@ -16,6 +17,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace talvane::standalone {
 
@@ -53,6 +56,18 @@ void onMidi(double /*delta*/, std::vector<unsigned char>* message, void* userDat
     static_cast<MidiInput*>(userData)->queue.push(stamped);
 }
 
+// alsa-lib reports each step of a failed open on stderr; the program says it in one line of its own.
+void quietAlsa(const char* /*file*/, int /*line*/, const char* /*function*/, int /*error*/, const char* /*format*/, ...)
+{
+}
+
+void silenceAlsa()
+{
+    snd_lib_error_set_handler(quietAlsa);
+}
+
+constexpr const char* kSequencerDevice = "/dev/snd/seq";
+
 void ignoreMidiError(RtMidiError::Type /*type*/, const std::string& /*text*/, void* /*userData*/) {}
 
 std::vector<std::string> midiPortNames(RtMidiIn& in)
@@ -65,6 +80,9 @@ std::vector<std::string> midiPortNames(RtMidiIn& in)
 
 std::unique_ptr<RtMidiIn> makeMidiIn(const std::string& name)
 {
+    // RtMidi would print its own report before it throws.
+    if (access(kSequencerDevice, R_OK | W_OK) != 0)
+        throw BackendError(std::string("there is no ALSA sequencer to take MIDI from (") + kSequencerDevice + ")");
     try
     {
         auto in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, name);
@@ -86,7 +104,8 @@ bool portMatches(const std::string& portName, const std::string& wanted)
 class AlsaBackend final : public AudioBackend
 {
 public:
-    explicit AlsaBackend(const AudioRequest& requestIn) : request(requestIn), audio(RtAudio::LINUX_ALSA)
+    explicit AlsaBackend(const AudioRequest& requestIn)
+        : request(requestIn), audio((silenceAlsa(), RtAudio::LINUX_ALSA))
     {
         audio.showWarnings(false);
         unsigned frames = request.bufferFrames ? request.bufferFrames : kDefaultBufferFrames;
@@ -163,6 +182,7 @@ public:
     std::vector<std::string> takeNotices() override
     {
         std::vector<std::string> notices;
+        notices.swap(pendingNotices);
         if (Clock::now() - lastPortCheck < kPortCheckInterval || inputs.empty())
             return notices;
         lastPortCheck = Clock::now();
@@ -201,7 +221,18 @@ private:
 
     void openMidiInputs()
     {
-        watcher = makeMidiIn(std::string(kClientName) + " watch");
+        try
+        {
+            watcher = makeMidiIn(std::string(kClientName) + " watch");
+        }
+        catch (const BackendError& e)
+        {
+            // Without a port asked for, the sound still plays (the editor's keys aside, silently).
+            if (!request.midiPort.empty())
+                throw;
+            pendingNotices.push_back(std::string(e.what()) + "; playing without MIDI input");
+            return;
+        }
         const std::vector<std::string> names = midiPortNames(*watcher);
         for (unsigned i = 0; i < names.size(); ++i)
         {
@@ -265,6 +296,7 @@ private:
     std::uint32_t buffer = 0;
     std::unique_ptr<RtMidiIn> watcher;
     std::vector<std::unique_ptr<MidiInput>> inputs;
+    std::vector<std::string> pendingNotices;
     std::atomic<LivePlayer*> player{nullptr};
     std::atomic<std::uint64_t> xrunCount{0};
     Clock::time_point previousBuffer{};
@@ -281,6 +313,7 @@ std::unique_ptr<AudioBackend> openAlsa(const AudioRequest& request)
 std::string listAlsaDevices()
 {
     std::string text = "ALSA audio outputs (for --device):\n";
+    silenceAlsa();
     RtAudio audio(RtAudio::LINUX_ALSA);
     audio.showWarnings(false);
     const unsigned count = audio.getDeviceCount();

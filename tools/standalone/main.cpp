@@ -84,18 +84,25 @@ std::unique_ptr<AudioBackend> openBackend(const Options& options)
     case AudioSystem::Automatic:
         break;
     }
-    if (options.request.device.empty())
+    if (!options.request.device.empty())
+        return openAlsa(options.request);
+    std::string jackFailure;
+    try
     {
-        try
-        {
-            return openJack(options.request);
-        }
-        catch (const BackendError&)
-        {
-            // No JACK server: the ALSA device it is, below.
-        }
+        return openJack(options.request);
     }
-    return openAlsa(options.request);
+    catch (const BackendError& e)
+    {
+        jackFailure = e.what();
+    }
+    try
+    {
+        return openAlsa(options.request);
+    }
+    catch (const BackendError& e)
+    {
+        throw BackendError(jackFailure + "; and " + e.what());
+    }
 }
 
 int listDevices(const Options& options)
