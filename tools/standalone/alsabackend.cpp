@@ -3,6 +3,7 @@
 // stamped with its arrival time and queued; the next audio buffer places it at the same distance
 // from the buffer's start as it came after the previous buffer's, which keeps the timing between
 // notes and costs one buffer of latency.
+#include "tools/standalone/arrivaltiming.h"
 #include "tools/standalone/audiobackend.h"
 #include "tools/standalone/liveplayer.h"
 #include "tools/standalone/spscqueue.h"
@@ -279,10 +280,8 @@ private:
             StampedMidi message;
             while (input->queue.pop(message))
             {
-                const double after = std::chrono::duration<double>(message.arrival - previous).count();
-                const auto offset = static_cast<Steinberg::int32>(
-                    std::clamp(std::lround(after * backend.rate), 0L, static_cast<long>(frames) - 1));
-                player->addMidi(offset, message.bytes.data(), message.size);
+                player->addMidi(arrivalOffset(message.arrival, previous, backend.rate, static_cast<std::int32_t>(frames)),
+                                message.bytes.data(), message.size);
             }
         }
         player->render(left, right, static_cast<Steinberg::int32>(frames));

@@ -93,28 +93,15 @@ public:
         if (jack_activate(client) != 0)
             throw BackendError("the JACK server refuses to run the client");
         active = true;
-        const std::vector<std::string> outputs =
-            portNames(client, JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput | JackPortIsPhysical);
-        if (!outputs.empty())
-            playback = jack_port_by_name(client, outputs[0].c_str());
-        if (outputs.size() >= 2)
+        try
         {
-            jack_connect(client, jack_port_name(left), outputs[0].c_str());
-            jack_connect(client, jack_port_name(right), outputs[1].c_str());
-            device = outputs[0] + ", " + outputs[1];
+            connectPorts(sources);
         }
-        else if (outputs.size() == 1)
+        catch (const BackendError&)
         {
-            jack_connect(client, jack_port_name(left), outputs[0].c_str());
-            device = outputs[0];
+            stop(); // the player is not called once start has failed
+            throw;
         }
-        else
-        {
-            device = std::string(jack_get_client_name(client)) + " (not connected)";
-        }
-        for (const std::string& source : sources)
-            if (jack_connect(client, source.c_str(), jack_port_name(midi)) != 0 && !request.midiPort.empty())
-                throw BackendError("cannot connect the MIDI port \"" + source + "\"");
     }
 
     void stop() override
@@ -151,6 +138,33 @@ public:
     std::uint64_t xruns() const override { return xrunCount.load(); }
 
 private:
+    // The outputs to the system's first two playback ports, the MIDI sources to the input.
+    void connectPorts(const std::vector<std::string>& sources)
+    {
+        const std::vector<std::string> outputs =
+            portNames(client, JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput | JackPortIsPhysical);
+        if (!outputs.empty())
+            playback = jack_port_by_name(client, outputs[0].c_str());
+        if (outputs.size() >= 2)
+        {
+            jack_connect(client, jack_port_name(left), outputs[0].c_str());
+            jack_connect(client, jack_port_name(right), outputs[1].c_str());
+            device = outputs[0] + ", " + outputs[1];
+        }
+        else if (outputs.size() == 1)
+        {
+            jack_connect(client, jack_port_name(left), outputs[0].c_str());
+            device = outputs[0];
+        }
+        else
+        {
+            device = std::string(jack_get_client_name(client)) + " (not connected)";
+        }
+        for (const std::string& source : sources)
+            if (jack_connect(client, source.c_str(), jack_port_name(midi)) != 0 && !request.midiPort.empty())
+                throw BackendError("cannot connect the MIDI port \"" + source + "\"");
+    }
+
     void note(const std::string& line)
     {
         std::lock_guard<std::mutex> lock(noticeMutex);

@@ -198,11 +198,12 @@ int run(const std::vector<std::string>& args)
     // Kept loaded until the program exits, as hosts do (see talvane-render).
     static host::PluginModule* module = nullptr;
     module = render::loadPluginModule(options.pluginPath).release();
-    render::PluginSession session(*module);
     EditQueue edits(kEditQueueCapacity);
     EditQueue controllerUpdates(kEditQueueCapacity);
-    chooseStartingSound(session, options, edits);
+    // Made before the session: the controller holds on to it until it is terminated.
     EditForwarder forwarder(edits);
+    render::PluginSession session(*module);
+    chooseStartingSound(session, options, edits);
     session.controller().setComponentHandler(&forwarder);
 
     std::unique_ptr<AudioBackend> backend = openBackend(options);
