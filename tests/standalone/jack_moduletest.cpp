@@ -31,7 +31,9 @@ std::vector<ScheduledMidi> schedule()
 {
     return {{kNoteOnFrame, {0x90, kKey, kVelocity}},
             {kBendFrame, {0xE0, 0x7F, 0x7F}}, // pitch bend all the way up
-            {kNoteOffFrame, {0x80, kKey, 0}}};
+            {kNoteOffFrame, {0x80, kKey, 0}},
+            // Back to the centre, for a take that is played again.
+            {kNoteOffFrame + 1, {0xE0, 0x00, 0x40}}};
 }
 
 // The same notes rendered offline, as talvane-render plays a MIDI file, with its blocks where the
