@@ -37,25 +37,6 @@ constexpr float kSwitchOn = 0.5f;
 constexpr float kTwoDecimalsBelowHz = 10.0f;
 constexpr float kOneDecimalBelowHz = 100.0f;
 
-// The amount of each (destination, amount) routing slot of the LFO, envelope and matrix blocks.
-bool isSlotAmount(ParamId id, ParamId first, ParamId stride, ParamId firstSlot)
-{
-    for (ParamId block = 0; block < 2; ++block)
-    {
-        const ParamId slots = first + block * stride + firstSlot;
-        if (id >= slots && id < slots + kSlotsPerModulator * kSlotStride)
-            return (id - slots) % kSlotStride == 1;
-    }
-    return false;
-}
-
-bool isAnySlotAmount(ParamId id)
-{
-    return isSlotAmount(id, lfo_param::kFirst, lfo_param::kStride, lfo_param::kFirstSlot) ||
-           isSlotAmount(id, env_param::kFirst, env_param::kStride, env_param::kFirstSlot) ||
-           isSlotAmount(id, matrix_param::kFirst, matrix_param::kStride, matrix_param::kFirstSlot);
-}
-
 ValueRule ruleOf(ParamId id)
 {
     switch (id)
@@ -115,7 +96,7 @@ ValueRule ruleOf(ParamId id)
     default:
         break;
     }
-    if (isAnySlotAmount(id))
+    if (isSlotAmount(id))
         return ValueRule::PlusMinus;
     return isDiscrete(id) ? ValueRule::Plain : ValueRule::Percent;
 }

@@ -445,6 +445,44 @@ bool isDiscrete(ParamId id)
     return id < kNumParams && kParamDefs[id].numValues > 0;
 }
 
+namespace {
+
+// Whether `id` is the parameter at `role` (0 destination, 1 amount) of one of the four
+// (destination, amount) routing slots of a block whose slots start at first + block * stride +
+// firstSlot.
+bool isSlotParameter(ParamId id, ParamId first, ParamId stride, ParamId firstSlot, ParamId role)
+{
+    for (ParamId block = 0; block < 2; ++block)
+    {
+        const ParamId slots = first + block * stride + firstSlot;
+        if (id >= slots && id < slots + kSlotsPerModulator * kSlotStride)
+            return (id - slots) % kSlotStride == role;
+    }
+    return false;
+}
+
+bool isAnySlotParameter(ParamId id, ParamId role)
+{
+    return isSlotParameter(id, lfo_param::kFirst, lfo_param::kStride, lfo_param::kFirstSlot, role) ||
+           isSlotParameter(id, env_param::kFirst, env_param::kStride, env_param::kFirstSlot, role) ||
+           isSlotParameter(id, matrix_param::kFirst, matrix_param::kStride, matrix_param::kFirstSlot, role);
+}
+
+constexpr ParamId kSlotDestinationRole = 0;
+constexpr ParamId kSlotAmountRole = 1;
+
+} // namespace
+
+bool isSlotDestination(ParamId id)
+{
+    return isAnySlotParameter(id, kSlotDestinationRole);
+}
+
+bool isSlotAmount(ParamId id)
+{
+    return isAnySlotParameter(id, kSlotAmountRole);
+}
+
 NameList nameListOf(ParamId id)
 {
     switch (id)
@@ -469,34 +507,12 @@ NameList nameListOf(ParamId id)
     case kMatrix1Src:
     case kMatrix2Src:
         return {kModSourceNames, kNumModSources};
-    case kLfo1Dest1:
-    case kLfo1Dest2:
-    case kLfo1Dest3:
-    case kLfo1Dest4:
-    case kLfo2Dest1:
-    case kLfo2Dest2:
-    case kLfo2Dest3:
-    case kLfo2Dest4:
-    case kEnv1Dest1:
-    case kEnv1Dest2:
-    case kEnv1Dest3:
-    case kEnv1Dest4:
-    case kEnv2Dest1:
-    case kEnv2Dest2:
-    case kEnv2Dest3:
-    case kEnv2Dest4:
-    case kMatrix1Target1:
-    case kMatrix1Target2:
-    case kMatrix1Target3:
-    case kMatrix1Target4:
-    case kMatrix2Target1:
-    case kMatrix2Target2:
-    case kMatrix2Target3:
-    case kMatrix2Target4:
-        return {kModDestNames, kNumModDestinations};
     default:
-        return {nullptr, 0};
+        break;
     }
+    if (isSlotDestination(id))
+        return {kModDestNames, kNumModDestinations};
+    return {nullptr, 0};
 }
 
 int plainValueNamed(ParamId id, const char* name)

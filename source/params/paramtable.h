@@ -43,12 +43,20 @@ extern const char* const kModDestNames[kNumModDestinations];
 
 bool isDiscrete(ParamId id);
 
-// The names a list parameter's plain values select from; no names (count 0) for the others.
+// The two parameters of each of the 24 routing slots of the LFO, envelope and matrix blocks: the
+// destination (a list of kModDestNames) and its amount.
+bool isSlotDestination(ParamId id);
+bool isSlotAmount(ParamId id);
+
+// The names a list parameter's plain values select (entry i names plain value minValue + i).
 struct NameList
 {
     const char* const* names;
     int count;
 };
+
+// The list a parameter selects from; {nullptr, 0} for a parameter that is not a list (continuous
+// parameters, toggles and numbers).
 NameList nameListOf(ParamId id);
 // The plain value whose name in the parameter's list is `name`; -1 if the list has no such entry.
 int plainValueNamed(ParamId id, const char* name);

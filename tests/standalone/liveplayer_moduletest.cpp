@@ -142,7 +142,8 @@ TEST(LivePlayer, NeitherAllocatesNorLocksInTheAudioCallback)
 {
     LiveRig rig;
     std::vector<float> left(kBuffer), right(kBuffer);
-    resetWatch();
+    takeAllocationCount();
+    takeLockCount();
     for (int b = 0; b < 400; ++b)
     {
         // The editor's side: edits of many parameters, and now and then a factory sound.
@@ -151,7 +152,7 @@ TEST(LivePlayer, NeitherAllocatesNorLocksInTheAudioCallback)
         if (b % 25 == 0)
             rig.edits.push({kProgramChange, (b / 25 % 10) / 9.0});
         // The audio thread's: MIDI of every kind the callback meets, and the buffer played.
-        beginWatch();
+        startWatching();
         for (int k = 0; k < 4; ++k)
             rig.midi(k * 50, {0x90, static_cast<unsigned char>(40 + (b * 5 + k * 7) % 48), 90});
         rig.midi(kBuffer - 1, {0x80, static_cast<unsigned char>(40 + (b * 5) % 48), 0});
@@ -161,14 +162,14 @@ TEST(LivePlayer, NeitherAllocatesNorLocksInTheAudioCallback)
         if (b % 50 == 0)
             rig.player.releaseAllNotes();
         rig.player.render(left.data(), right.data(), kBuffer);
-        endWatch();
+        stopWatching();
         standalone::ParameterEdit update;
         while (rig.updates.pop(update))
         {
         }
     }
-    EXPECT_EQ(watchedAllocations(), 0) << "operator new called in the audio callback";
-    EXPECT_EQ(watchedLocks(), 0) << "a mutex locked in the audio callback";
+    EXPECT_EQ(takeAllocationCount(), 0) << "operator new called in the audio callback";
+    EXPECT_EQ(takeLockCount(), 0) << "a mutex locked in the audio callback";
 }
 
 } // namespace
