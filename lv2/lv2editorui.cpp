@@ -143,6 +143,9 @@ bool Lv2EditorUi::open(void* parentWindow, double scale, LV2UI_Widget* widget)
 
 Lv2EditorUi::~Lv2EditorUi()
 {
+    // The view goes while the forwarder is still the controller's handler: a drag the host closes
+    // the UI in the middle of ends as the view goes, and the host must hear that release (the UI's
+    // features stay valid until cleanup returns), or it would hold off automating the port.
     if (view)
     {
         if (attachedToHost)

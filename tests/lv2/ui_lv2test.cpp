@@ -1,9 +1,12 @@
 // The editor as an LV2 X11 UI, instantiated through Debian's suil as jalv or Ardour do, in a
 // window of a private Xvfb: it draws the editor in the host's window, follows the port values the
-// host sends, sends the musician's edits (clicks and wheel steps through XTEST) as port writes
-// inside touch notifications, and takes the sizes the host gives it.
+// host sends, sends the musician's edits (clicks, drags and wheel steps through XTEST) as port
+// writes inside touch notifications, one touch per gesture, and takes the sizes the host gives it.
 #include "lv2/lv2test.h"
 #include "gui/x11testhost.h"
+
+#include "source/editor/editgestures.h"
+#include "source/params/paramids.h"
 
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
@@ -20,6 +23,7 @@
 #include <vector>
 
 using namespace talvane::testing;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -35,10 +39,18 @@ constexpr Rect kCutoffKnob{314, 458, 364, 508};
 constexpr Rect kFilterTypeList{281, 494, 309, 510};
 constexpr int kOsc2OnX = 65, kOsc2OnY = 269;
 constexpr int kVolumeKnobX = 664, kVolumeKnobY = 95;
+constexpr int kCutoffKnobX = (kCutoffKnob.left + kCutoffKnob.right) / 2;
+constexpr int kCutoffKnobY = (kCutoffKnob.top + kCutoffKnob.bottom) / 2;
+constexpr int kPitchBendWheelX = 852, kPitchBendWheelY = 93;
 // The sound bar's button for the next sound.
 constexpr int kNextSoundX = 629, kNextSoundY = 21;
 // The box that shows the loaded sound's name.
 constexpr Rect kSoundNameBox{648, 8, 984, 34};
+
+// Long enough for a gesture of the mouse wheel to end by itself, with room for the idle calls.
+constexpr milliseconds kPastTheWheelPause = talvane::EditGestures::kWheelPause * 2 + milliseconds(100);
+// Time for the UI to take one mouse event in the host's idle calls.
+constexpr milliseconds kOneMouseStep{40};
 
 struct HostCall
 {
@@ -172,6 +184,37 @@ protected:
         return result;
     }
 
+    // The calls the host has had but its resizes, as "grab 7", "write 7", "release 7".
+    std::vector<std::string> touchSequence() const
+    {
+        std::vector<std::string> sequence;
+        for (const HostCall& c : calls)
+            if (c.what != "resize")
+                sequence.push_back(c.what + " " + std::to_string(c.port));
+        return sequence;
+    }
+
+    // The button pressed on the editor's point (x, y), then `steps` moves of `pixelsUp` each.
+    void dragUp(int x, int y, int steps, int pixelsUp)
+    {
+        const auto [rootX, rootY] = rootPosition(xvfb->display, widget, x, y);
+        moveTo(xvfb->display, rootX, rootY);
+        idleFor(kOneMouseStep);
+        pressButton(xvfb->display, 1, true);
+        idleFor(kOneMouseStep);
+        for (int step = 1; step <= steps; ++step)
+        {
+            moveTo(xvfb->display, rootX, rootY - step * pixelsUp);
+            idleFor(kOneMouseStep);
+        }
+    }
+    void releaseButton()
+    {
+        pressButton(xvfb->display, 1, false);
+        if (instance)
+            idleFor(kOneMouseStep);
+    }
+
     std::vector<HostCall> callsNamed(const std::string& what) const
     {
         std::vector<HostCall> found;
@@ -260,11 +303,7 @@ TEST_F(Lv2EditorUi, SendsTheMusiciansEditsAsTouchedPortWrites)
     EXPECT_EQ(writes[0].port, 26u);
     EXPECT_EQ(writes[0].value, 1.0f);
     // The write lies inside a touch of the same port.
-    std::vector<std::string> sequence;
-    for (const HostCall& c : calls)
-        if (c.what != "resize")
-            sequence.push_back(c.what + " " + std::to_string(c.port));
-    EXPECT_EQ(sequence, (std::vector<std::string>{"grab 26", "write 26", "release 26"}));
+    EXPECT_EQ(touchSequence(), (std::vector<std::string>{"grab 26", "write 26", "release 26"}));
 
     // One wheel notch up on the volume knob: 0.8 + 0.001.
     calls.clear();
@@ -278,6 +317,89 @@ TEST_F(Lv2EditorUi, SendsTheMusiciansEditsAsTouchedPortWrites)
     ASSERT_FALSE(writes.empty()) << "a wheel notch on the volume knob";
     EXPECT_EQ(writes.back().port, 0u);
     EXPECT_FLOAT_EQ(writes.back().value, 0.8f + 0.001f);
+}
+
+// Touch automation writes only while the host is told the control is held, and makes one undo
+// step of each touch: a drag is one grab at the press, the writes while the button is held, and
+// one release when it comes up, however the drag ends.
+TEST_F(Lv2EditorUi, AKnobDragIsOneTouchFromPressToRelease)
+{
+    portEvent(talvane::kFCutoff, 0.5f);
+    idleFor(milliseconds(200));
+    calls.clear();
+
+    // Knob drags are linear: 400 pixels span the range, so each 4 pixels up add 0.01.
+    dragUp(kCutoffKnobX, kCutoffKnobY, 10, 4);
+    std::vector<std::string> held{"grab 7"};
+    held.insert(held.end(), 10, "write 7");
+    EXPECT_EQ(touchSequence(), held) << "while the button is held";
+    const std::vector<HostCall> writes = callsNamed("write");
+    ASSERT_EQ(writes.size(), 10u);
+    for (std::size_t i = 0; i < writes.size(); ++i)
+        EXPECT_NEAR(writes[i].value, 0.51f + 0.01f * static_cast<float>(i), 1e-5f) << "step " << i + 1;
+
+    releaseButton();
+    idleFor(milliseconds(100));
+    std::vector<std::string> whole = held;
+    whole.push_back("release 7");
+    EXPECT_EQ(touchSequence(), whole);
+}
+
+TEST_F(Lv2EditorUi, ThePitchBendWheelsSpringBackIsWrittenWithinItsTouch)
+{
+    // 20 pixels up bend by 0.05 each; at the release the wheel returns to its centre.
+    dragUp(kPitchBendWheelX, kPitchBendWheelY, 2, 20);
+    EXPECT_EQ(touchSequence(), (std::vector<std::string>{"grab 60", "write 60", "write 60"}));
+    releaseButton();
+    idleFor(milliseconds(100));
+    EXPECT_EQ(touchSequence(),
+              (std::vector<std::string>{"grab 60", "write 60", "write 60", "write 60", "release 60"}));
+    const std::vector<HostCall> writes = callsNamed("write");
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_NEAR(writes[0].value, 0.55f, 1e-5f);
+    EXPECT_NEAR(writes[1].value, 0.6f, 1e-5f);
+    EXPECT_EQ(writes[2].value, 0.5f) << "the centre";
+}
+
+TEST_F(Lv2EditorUi, ADragStillEndsItsTouchWhenTheHostClosesTheUiMidway)
+{
+    portEvent(talvane::kFCutoff, 0.5f);
+    idleFor(milliseconds(200));
+    calls.clear();
+    dragUp(kCutoffKnobX, kCutoffKnobY, 2, 4);
+    // The host closes the UI while the button is still down: the port is released as it goes, or
+    // the host would hold off its automation of the port for good.
+    suil_instance_free(instance);
+    instance = nullptr;
+    const std::vector<std::string> closed{"grab 7", "write 7", "write 7", "release 7"};
+    EXPECT_EQ(touchSequence(), closed);
+    releaseButton();
+    EXPECT_EQ(touchSequence(), closed) << "the button's release after the UI has gone";
+}
+
+TEST_F(Lv2EditorUi, WheelNotchesAreOneTouchReleasedAfterTheWheelRests)
+{
+    portEvent(talvane::kGlobalVolume, 0.8f);
+    idleFor(milliseconds(200));
+    calls.clear();
+    const auto [x, y] = rootPosition(xvfb->display, widget, kVolumeKnobX, kVolumeKnobY);
+    moveTo(xvfb->display, x, y);
+    idleFor(kOneMouseStep);
+    for (int notch = 0; notch < 2; ++notch)
+    {
+        pressButton(xvfb->display, 4, true);
+        pressButton(xvfb->display, 4, false);
+        idleFor(kOneMouseStep);
+    }
+    EXPECT_EQ(touchSequence(), (std::vector<std::string>{"grab 0", "write 0", "write 0"}))
+        << "the wheel has not rested yet";
+    // Nothing but the host's idle calls lets the rest be seen.
+    idleFor(kPastTheWheelPause);
+    EXPECT_EQ(touchSequence(), (std::vector<std::string>{"grab 0", "write 0", "write 0", "release 0"}));
+    const std::vector<HostCall> writes = callsNamed("write");
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_FLOAT_EQ(writes[0].value, 0.801f);
+    EXPECT_FLOAT_EQ(writes[1].value, 0.802f);
 }
 
 TEST_F(Lv2EditorUi, TakesTheSizeTheHostGives)
