@@ -56,7 +56,7 @@ TEST(FactorySounds, EverySettingIsAValueOfItsParameter)
         std::set<ParamId> seen;
         for (const Setting& setting : sound.settings)
             EXPECT_TRUE(seen.insert(setting.id).second)
-                << sound.name << " sets " << kParamNames[setting.id] << " twice";
+                << sound.name << " sets " << paramRecord(setting.id).title.c_str() << " twice";
     }
 }
 

@@ -19,7 +19,7 @@ std::vector<std::string> settingsAsText(const FactorySound& sound)
         else
             std::snprintf(value, sizeof value, "%.17g", setting.value);
         texts.push_back(
-            std::string(setting.id < static_cast<ParamId>(kNumParams) ? kParamNames[setting.id] : "?") + "=" +
+            std::string(setting.id < static_cast<ParamId>(kNumParams) ? paramRecord(setting.id).title.c_str() : "?") + "=" +
             value);
     }
     return texts;
