@@ -6,7 +6,7 @@
 #include "source/editor/editorfactory.h"
 #include "source/params/paramtable.h"
 #include "source/presets/programs.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "base/source/fstring.h"
 #include "pluginterfaces/base/ustring.h"

@@ -1,7 +1,7 @@
 #include "source/processor/talvane.h"
 
 #include "source/factory/classids.h"
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 #include "source/params/paramcurves.h"
 #include "source/params/paramtable.h"
 #include "source/presets/programs.h"

@@ -4,7 +4,7 @@
 #include "source/params/paramtable.h"
 #include "source/presets/factorysounds.h"
 #include "source/presets/programs.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "support/stateimage.h"
 

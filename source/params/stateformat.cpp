@@ -1,4 +1,4 @@
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "source/params/paramtable.h"
 

@@ -1,4 +1,4 @@
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 #include "source/params/paramcurves.h"
 #include "support/processordriver.h"
 

@@ -1,5 +1,5 @@
 #include "source/params/paramtable.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "host/hostobjects.h"
 #include "support/stateimage.h"

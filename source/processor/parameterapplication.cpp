@@ -1,4 +1,4 @@
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 
 #include "source/engine/synthengine.h"
 #include "source/params/paramcurves.h"
