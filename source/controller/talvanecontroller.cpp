@@ -79,9 +79,8 @@ tresult PLUGIN_API TalvaneController::initialize(FUnknown* context)
         String128 title;
         UString(title, str16BufferSize(String128)).fromAscii(record.title);
         const int32 stepCount = record.numValues > 0 ? record.numValues - 1 : 0;
-        parameters.addParameter(title, nullptr, stepCount, defaultValue,
-                                ParameterInfo::kCanAutomate, static_cast<ParamID>(id),
-                                kRootUnitId);
+        parameters.addParameter(title, nullptr, stepCount, defaultValue, ParameterInfo::kCanAutomate,
+                                static_cast<ParamID>(id), kRootUnitId);
     }
     registerPrograms();
     return kResultOk;

@@ -121,13 +121,13 @@ const char* const kModDestNames[kNumModDestinations] = {
     "MAT2 | Slot4Amount",
 };
 
-
 namespace {
 
 constexpr int kOscillatorBlocks = static_cast<int>((kO1Mix - osc_param::kFirst) / osc_param::kStride);
 constexpr int kLfoBlocks = static_cast<int>((env_param::kFirst - lfo_param::kFirst) / lfo_param::kStride);
 constexpr int kEnvBlocks = static_cast<int>((matrix_param::kFirst - env_param::kFirst) / env_param::kStride);
-constexpr int kMatrixBlocks = static_cast<int>((kNumParams - matrix_param::kFirst) / matrix_param::kStride);
+constexpr int kMatrixBlocks =
+    static_cast<int>((kMatrix2Amount4 + 1 - matrix_param::kFirst) / matrix_param::kStride);
 
 constexpr NameList kNoNames{nullptr, 0};
 constexpr NameList kWaveforms{kWaveformNames, kNumWaveforms};
@@ -149,31 +149,51 @@ constexpr RecordText text(const char* first, int number = -1, const char* rest =
 }
 
 constexpr ParamRecord continuous(RecordText title, RecordText caption, float defaultValue,
-                                 EngineLaw law = EngineLaw::Normalized, DisplayRule display = DisplayRule::Percent)
+                                 EngineLaw law = EngineLaw::Normalized,
+                                 DisplayRule display = DisplayRule::Percent)
 {
     const bool followsRate =
         law == EngineLaw::AttackTime || law == EngineLaw::DecayTime || law == EngineLaw::ReleaseTime;
-    return {0, title, caption, ParamKind::Continuous, 0, 0, defaultValue, law, display, kNoNames, followsRate};
+    return {0,       title,    caption,    ParamKind::Continuous, 0, 0, defaultValue, law,
+            display, kNoNames, followsRate};
 }
 
 constexpr ParamRecord toggle(RecordText title, RecordText caption, bool on, EngineLaw law = EngineLaw::Switch)
 {
-    return {0,         title, caption, ParamKind::Toggle, 2, 0, on ? 1.0f : 0.0f, law, DisplayRule::Plain,
+    return {0,        title, caption, ParamKind::Toggle, 2, 0, on ? 1.0f : 0.0f, law, DisplayRule::Plain,
             kNoNames, false};
 }
 
 constexpr ParamRecord stepped(RecordText title, RecordText caption, int lowest, int highest, int defaultValue,
                               EngineLaw law = EngineLaw::PlainValue)
 {
-    return {0,   title, caption, ParamKind::Stepped, highest - lowest + 1, lowest, static_cast<float>(defaultValue),
-            law, DisplayRule::Plain, kNoNames, false};
+    return {0,
+            title,
+            caption,
+            ParamKind::Stepped,
+            highest - lowest + 1,
+            lowest,
+            static_cast<float>(defaultValue),
+            law,
+            DisplayRule::Plain,
+            kNoNames,
+            false};
 }
 
 constexpr ParamRecord list(RecordText title, RecordText caption, NameList names, int defaultValue,
                            EngineLaw law = EngineLaw::PlainValue)
 {
-    return {0,   title, caption, ParamKind::List, names.count, 0, static_cast<float>(defaultValue),
-            law, DisplayRule::Plain, names, false};
+    return {0,
+            title,
+            caption,
+            ParamKind::List,
+            names.count,
+            0,
+            static_cast<float>(defaultValue),
+            law,
+            DisplayRule::Plain,
+            names,
+            false};
 }
 
 struct RecordTable
@@ -211,12 +231,13 @@ constexpr void addOscillator(RecordTable& t, int i)
     const ParamId first = osc_param::kFirst + static_cast<ParamId>(i) * osc_param::kStride;
     t.set(first + osc_param::kOn, toggle(text("O", n, "_On"), text("ON"), i == 0));
     t.set(first + osc_param::kWaveform, list(text("O", n, "_Waveform"), text("WAVE"), kWaveforms, 0));
-    t.set(first + osc_param::kPanning,
-          continuous(text("O", n, "_Panning"), text("PAN"), 0.5f, EngineLaw::Normalized, DisplayRule::LeftRight));
-    t.set(first + osc_param::kPhaseInit,
-          continuous(text("O", n, "_PhaseInit"), text("PHASE"), 0.0f, EngineLaw::Normalized, DisplayRule::Phase));
+    t.set(first + osc_param::kPanning, continuous(text("O", n, "_Panning"), text("PAN"), 0.5f,
+                                                  EngineLaw::Normalized, DisplayRule::LeftRight));
+    t.set(first + osc_param::kPhaseInit, continuous(text("O", n, "_PhaseInit"), text("PHASE"), 0.0f,
+                                                    EngineLaw::Normalized, DisplayRule::Phase));
     t.set(first + osc_param::kRetrig, toggle(text("O", n, "_Retrig"), text("RTG"), true));
-    t.set(first + osc_param::kOctave, stepped(text("O", n, "_Octave"), text("OCTAVE"), -3, 3, 0, EngineLaw::Octave));
+    t.set(first + osc_param::kOctave,
+          stepped(text("O", n, "_Octave"), text("OCTAVE"), -3, 3, 0, EngineLaw::Octave));
     t.set(first + osc_param::kDetune, stepped(text("O", n, "_Detune"), text("DETUNE"), -12, 12, 0));
     t.set(first + osc_param::kFineTune, continuous(text("O", n, "_FineTune"), text("FINE"), 0.5f,
                                                    EngineLaw::FineTune, DisplayRule::FineTune));
@@ -250,8 +271,8 @@ constexpr void addLfo(RecordTable& t, int l)
     const ParamId first = lfo_param::kFirst + static_cast<ParamId>(l) * lfo_param::kStride;
     t.set(first + lfo_param::kAmount, continuous(text("LFO", n, "_Amount"), text("AMOUNT"), 0.5f));
     t.set(first + lfo_param::kWaveform, list(text("LFO", n, "_Waveform"), text("WAVE"), kWaveforms, 1));
-    t.set(first + lfo_param::kFreq, continuous(text("LFO", n, "_Freq"), text("FREQ"), 0.1f, EngineLaw::Normalized,
-                                               DisplayRule::LfoFrequency));
+    t.set(first + lfo_param::kFreq, continuous(text("LFO", n, "_Freq"), text("FREQ"), 0.1f,
+                                               EngineLaw::Normalized, DisplayRule::LfoFrequency));
     t.set(first + lfo_param::kRetrig, toggle(text("LFO", n, "_Retrig"), text("RETRIG"), false));
     t.set(first + lfo_param::kSync, toggle(text("LFO", n, "_Sync"), text("SYNC"), false));
     t.set(first + lfo_param::kInitPhase, continuous(text("LFO", n, "_InitPhase"), text("PHASE"), 0.0f,
@@ -266,8 +287,8 @@ constexpr void addModEnvelope(RecordTable& t, int e)
     const int n = e + 1;
     const ParamId first = env_param::kFirst + static_cast<ParamId>(e) * env_param::kStride;
     t.set(first + env_param::kAmount, continuous(text("ENV", n, "_Amount"), text("AMOUNT"), 0.5f));
-    t.set(first + env_param::kType,
-          list(text("ENV", n, "_Type"), text("TYPE"), {kEnvTypeNames, kNumEnvTypes}, 0, EngineLaw::EnvelopeType));
+    t.set(first + env_param::kType, list(text("ENV", n, "_Type"), text("TYPE"), {kEnvTypeNames, kNumEnvTypes},
+                                         0, EngineLaw::EnvelopeType));
     t.set(first + env_param::kAttack, attackTime(text("ENV", n, "_Attack"), 0.0f));
     t.set(first + env_param::kDecay, decayTime(text("ENV", n, "_Decay"), 0.1f));
     t.set(first + env_param::kSustain, sustainLevel(text("ENV", n, "_Sustain"), 0.0f));
@@ -329,7 +350,8 @@ constexpr std::array<ParamRecord, kNumParams> buildRecords()
     t.set(kKeyFollow, continuous(text("KeyFollow"), text("KEY FLW"), 0.0f));
     t.set(kRefOctave,
           list(text("RefOctave"), text("REF OCT"), {kOctaveNames, kNumOctaves}, 5, EngineLaw::Combined));
-    t.set(kRefNote, list(text("RefNote"), text("REF NOTE"), {kNoteNames, kNumNoteNames}, 9, EngineLaw::Combined));
+    t.set(kRefNote,
+          list(text("RefNote"), text("REF NOTE"), {kNoteNames, kNumNoteNames}, 9, EngineLaw::Combined));
     for (int l = 0; l < kLfoBlocks; ++l)
         addLfo(t, l);
     for (int e = 0; e < kEnvBlocks; ++e)
@@ -339,9 +361,19 @@ constexpr std::array<ParamRecord, kNumParams> buildRecords()
     return t.records;
 }
 
+// A record left out leaves its ID with an empty title and no ID of its own.
+constexpr bool everyIdHasItsRecord(const std::array<ParamRecord, kNumParams>& records)
+{
+    for (int id = 0; id < kNumParams; ++id)
+        if (records[id].id != static_cast<ParamId>(id) || records[id].title.chars[0] == '\0')
+            return false;
+    return true;
+}
+
 } // namespace
 
-const std::array<ParamRecord, kNumParams> kParamRecords = buildRecords();
+constexpr std::array<ParamRecord, kNumParams> kParamRecords = buildRecords();
+static_assert(everyIdHasItsRecord(kParamRecords), "every parameter ID needs its record");
 
 bool isDiscrete(ParamId id)
 {

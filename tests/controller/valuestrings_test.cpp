@@ -149,7 +149,8 @@ TEST_F(ValueText, DiscreteParametersShowTheirPlainNumber)
     {
         if (isDiscrete(id))
         {
-            EXPECT_EQ(text(id, 0.0), std::to_string(paramRecord(id).minValue)) << paramRecord(id).title.c_str();
+            EXPECT_EQ(text(id, 0.0), std::to_string(paramRecord(id).minValue))
+                << paramRecord(id).title.c_str();
         }
     }
 }

@@ -97,7 +97,8 @@ public:
         if (hasCaption(p))
         {
             const PixelRect c = captionRect(p);
-            auto* label = new CTextLabel(CRect(c.left, c.top, c.right, c.bottom), paramRecord(p.id).caption.c_str());
+            auto* label =
+                new CTextLabel(CRect(c.left, c.top, c.right, c.bottom), paramRecord(p.id).caption.c_str());
             label->setFont(labelFont);
             label->setTransparency(true);
             label->setHoriAlign(captionCentred(p) ? kCenterText : kLeftText);

@@ -27,7 +27,9 @@ TEST(ParamTable, RepeatedBlocksShareTheirLayout)
         for (ParamId offset = 0; offset < osc_param::kStride; ++offset)
         {
             const ParamId id = osc_param::kFirst + osc * osc_param::kStride + offset;
-            EXPECT_EQ(std::strcmp(paramRecord(id).title.c_str() + 2, paramRecord(osc_param::kFirst + offset).title.c_str() + 2), 0)
+            EXPECT_EQ(std::strcmp(paramRecord(id).title.c_str() + 2,
+                                  paramRecord(osc_param::kFirst + offset).title.c_str() + 2),
+                      0)
                 << paramRecord(id).title.c_str();
             EXPECT_EQ(paramRecord(id).numValues, paramRecord(osc_param::kFirst + offset).numValues);
         }
@@ -55,7 +57,8 @@ TEST(ParamTable, EveryDiscreteValueRoundTrips)
         if (def.numValues == 0)
             continue;
         for (int plain = def.minValue; plain < def.minValue + def.numValues; ++plain)
-            EXPECT_EQ(indexFromNormalized(id, normalizedFromIndex(id, plain)), plain) << paramRecord(id).title.c_str();
+            EXPECT_EQ(indexFromNormalized(id, normalizedFromIndex(id, plain)), plain)
+                << paramRecord(id).title.c_str();
         EXPECT_EQ(indexFromNormalized(id, 0.0f), def.minValue);
         EXPECT_EQ(indexFromNormalized(id, 1.0f), def.minValue + def.numValues - 1)
             << "1.0 is in the last bin";
@@ -110,7 +113,8 @@ TEST(ParamTable, NameListsHaveTheirEntries)
     // Every destination parameter selects from the one destination list.
     for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
     {
-        if (std::strstr(paramRecord(id).title.c_str(), "_Dest") || std::strstr(paramRecord(id).title.c_str(), "_Target"))
+        if (std::strstr(paramRecord(id).title.c_str(), "_Dest") ||
+            std::strstr(paramRecord(id).title.c_str(), "_Target"))
         {
             EXPECT_EQ(paramRecord(id).numValues, kNumModDestinations) << paramRecord(id).title.c_str();
         }
@@ -137,9 +141,9 @@ TEST(ParamRecords, KindsNamesAndSampleRateDependence)
     for (const ParamRecord& record : kParamRecords)
         if (record.followsSampleRate)
             followsRate.insert(record.id);
-    EXPECT_EQ(followsRate, (std::set<ParamId>{kAAttack, kADecay, kARelease, kFAttack, kFDecay, kFRelease,
-                                              kEnv1Attack, kEnv1Decay, kEnv1Release, kEnv2Attack, kEnv2Decay,
-                                              kEnv2Release}));
+    EXPECT_EQ(followsRate,
+              (std::set<ParamId>{kAAttack, kADecay, kARelease, kFAttack, kFDecay, kFRelease, kEnv1Attack,
+                                 kEnv1Decay, kEnv1Release, kEnv2Attack, kEnv2Decay, kEnv2Release}));
 }
 
 TEST(ParamRecords, EngineQuantitiesOfWorkedExamples)

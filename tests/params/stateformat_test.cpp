@@ -145,7 +145,8 @@ TEST(StateWriter, RefusesValuesWithoutAnEncodingAfterWritingThoseBefore)
         Defaults state;
         state.values[c.id] = c.value;
         MemoryStream stream;
-        EXPECT_EQ(writeState(&stream, state.values), kResultFalse) << paramRecord(c.id).title.c_str() << " " << c.value;
+        EXPECT_EQ(writeState(&stream, state.values), kResultFalse)
+            << paramRecord(c.id).title.c_str() << " " << c.value;
         EXPECT_EQ(stream.bytes().size(), 12u + 4u * c.id) << "the items before stay written";
     }
     Defaults beyond;
@@ -253,7 +254,8 @@ TEST(StateReader, PlainValuesOutsideTheirRangeAreOutOfRange)
         StateImage image = defaults;
         image.setPlain(c.id, c.plain);
         Accepted accepted;
-        EXPECT_EQ(read(image, OutOfRangeValue::EndLoad, accepted), kResultFalse) << paramRecord(c.id).title.c_str();
+        EXPECT_EQ(read(image, OutOfRangeValue::EndLoad, accepted), kResultFalse)
+            << paramRecord(c.id).title.c_str();
         EXPECT_EQ(accepted.ids.size(), c.id);
     }
     StateImage edges = defaults;

@@ -39,13 +39,16 @@ float flag(bool b)
 }
 
 // Stage rates are per host sample at 44.1 kHz: 1 / (seconds * 44100).
-const Examples kAttackRates = {{0.0f, 2.2675737f}, {0.5f, 4.5350680e-05f}, {1.0f, 5.6689342e-06f}}; // 10 us, 0.50000875 s, 4 s
-const Examples kDecayRates = {{0.0f, 0.0045351474f}, {0.5f, 4.4958091e-05f}, {1.0f, 5.6689342e-06f}}; // 5 ms, 0.504375 s, 4 s
-const Examples kReleaseRates = {{0.0f, 0.0045351474f}, {0.5f, 9.0544495e-06f}, {1.0f, 1.1337868e-06f}}; // 5 ms, 2.504375 s, 20 s
+const Examples kAttackRates = {
+    {0.0f, 2.2675737f}, {0.5f, 4.5350680e-05f}, {1.0f, 5.6689342e-06f}}; // 10 us, 0.50000875 s, 4 s
+const Examples kDecayRates = {
+    {0.0f, 0.0045351474f}, {0.5f, 4.4958091e-05f}, {1.0f, 5.6689342e-06f}}; // 5 ms, 0.504375 s, 4 s
+const Examples kReleaseRates = {
+    {0.0f, 0.0045351474f}, {0.5f, 9.0544495e-06f}, {1.0f, 1.1337868e-06f}}; // 5 ms, 2.504375 s, 20 s
 const Examples kUnchanged = {{0.0f, 0.0f}, {0.37f, 0.37f}, {1.0f, 1.0f}};
 const Examples kPlusMinusOne = {{0.0f, -1.0f}, {0.25f, -0.5f}, {0.5f, 0.0f}, {1.0f, 1.0f}};
 const Examples kSwitch = {{0.0f, 0.0f}, {0.49f, 0.0f}, {0.5f, 1.0f}, {1.0f, 1.0f}};
-const Examples kWaveforms = {{0.0f, 0.0f}, {0.5f, 7.0f}, {1.0f, 13.0f}}; // 14 entries
+const Examples kWaveforms = {{0.0f, 0.0f}, {0.5f, 7.0f}, {1.0f, 13.0f}};     // 14 entries
 const Examples kDestinations = {{0.0f, 0.0f}, {0.5f, 42.0f}, {1.0f, 83.0f}}; // 84 entries
 
 std::vector<Row> rows()
@@ -54,8 +57,8 @@ std::vector<Row> rows()
     auto add = [&r](ParamId id, std::function<float(const SynthEngine&)> q, Examples examples) {
         r.push_back({id, std::move(q), std::move(examples)});
     };
-    add(
-        kGlobalVolume, [](const SynthEngine& e) { return e.outputGain; }, {{0.0f, 0.0f}, {0.5f, 0.125f}, {1.0f, 1.0f}});
+    add(kGlobalVolume, [](const SynthEngine& e) { return e.outputGain; },
+        {{0.0f, 0.0f}, {0.5f, 0.125f}, {1.0f, 1.0f}});
     add(
         kPortamento, [](const SynthEngine& e) { return e.portamento; }, kUnchanged);
     struct EnvIds
@@ -87,8 +90,7 @@ std::vector<Row> rows()
         kFCutoff, [](const SynthEngine& e) { return e.filter.settings.cutoff; }, kUnchanged);
     add(
         kFQ, [](const SynthEngine& e) { return e.filter.settings.resonance; }, kUnchanged);
-    add(
-        kFType, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.type); },
+    add(kFType, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.type); },
         {{0.0f, 0.0f}, {0.3f, 1.0f}, {0.8f, 4.0f}, {1.0f, 4.0f}}); // LP, BP, Notch, Notch
     add(
         kFAmount, [](const SynthEngine& e) { return e.filter.settings.envAmount; }, kPlusMinusOne);
@@ -109,22 +111,20 @@ std::vector<Row> rows()
         add(
             base + osc_param::kRetrig, [=](const SynthEngine& e) { return flag(osc(e).retrig); }, kSwitch);
         // Semitones: -3 .. +3 octaves.
-        add(
-            base + osc_param::kOctave, [=](const SynthEngine& e) { return osc(e).octave; },
+        add(base + osc_param::kOctave, [=](const SynthEngine& e) { return osc(e).octave; },
             {{0.0f, -36.0f}, {0.1f, -36.0f}, {0.5f, 0.0f}, {0.99f, 36.0f}, {1.0f, 36.0f}});
-        add(
-            base + osc_param::kDetune, [=](const SynthEngine& e) { return osc(e).detune; },
+        add(base + osc_param::kDetune, [=](const SynthEngine& e) { return osc(e).detune; },
             {{0.0f, -12.0f}, {0.45f, -1.0f}, {0.5f, 0.0f}, {1.0f, 12.0f}});
         // Semitones: one either side of the centre.
-        add(
-            base + osc_param::kFineTune, [=](const SynthEngine& e) { return osc(e).fineTune; },
+        add(base + osc_param::kFineTune, [=](const SynthEngine& e) { return osc(e).fineTune; },
             {{0.0f, -1.0f}, {0.5f, 0.0f}, {0.75f, 0.5f}, {1.0f, 1.0f}});
         add(
             base + osc_param::kWaveStretch, [=](const SynthEngine& e) { return osc(e).stretch; }, kUnchanged);
         add(
             base + osc_param::kInvert, [=](const SynthEngine& e) { return flag(osc(e).invert); }, kSwitch);
         add(
-            base + osc_param::kSterDeph, [=](const SynthEngine& e) { return osc(e).stereoDephase; }, kUnchanged);
+            base + osc_param::kSterDeph, [=](const SynthEngine& e) { return osc(e).stereoDephase; },
+            kUnchanged);
         add(
             kO1Mix + static_cast<ParamId>(i), [=](const SynthEngine& e) { return osc(e).mix; }, kUnchanged);
     }
@@ -140,29 +140,23 @@ std::vector<Row> rows()
         kRm1x3, [](const SynthEngine& e) { return e.oscillators.common.rm13; }, kUnchanged);
     add(
         kRm2x3, [](const SynthEngine& e) { return e.oscillators.common.rm23; }, kUnchanged);
-    add(
-        kNoteMode, [](const SynthEngine& e) { return static_cast<float>(e.noteMode); },
+    add(kNoteMode, [](const SynthEngine& e) { return static_cast<float>(e.noteMode); },
         {{0.0f, 0.0f}, {0.5f, 1.0f}, {1.0f, 2.0f}}); // Poly, Mono, Legato
-    add(
-        kPolyphony, [](const SynthEngine& e) { return static_cast<float>(e.polyphony); },
+    add(kPolyphony, [](const SynthEngine& e) { return static_cast<float>(e.polyphony); },
         {{0.0f, 1.0f}, {0.5f, 9.0f}, {1.0f, 16.0f}});
     add(
         kModWheel, [](const SynthEngine& e) { return e.modulation.inputs.modWheel; }, kPlusMinusOne);
     // Semitones, with the default bend ranges of 1 semitone each way.
-    add(
-        kPitchBend, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
+    add(kPitchBend, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
         {{0.0f, -1.0f}, {0.25f, -0.5f}, {0.5f, 0.0f}, {0.75f, 0.5f}, {1.0f, 1.0f}});
-    add(
-        kPbUp, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
+    add(kPbUp, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
         {{0.0f, 0.0f}, {1.0f, 0.0f}}); // no bend at the centre whatever the range
     add(
         kKeyFollow, [](const SynthEngine& e) { return e.filter.settings.keyFollow; }, kUnchanged);
     // MIDI keys, with the other half of the reference at its default (octave "3", note "A").
-    add(
-        kRefNote, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
+    add(kRefNote, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
         {{0.0f, 60.0f}, {0.8f, 69.0f}, {1.0f, 71.0f}});
-    add(
-        kRefOctave, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
+    add(kRefOctave, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
         {{0.0f, 9.0f}, {0.5f, 69.0f}, {1.0f, 117.0f}});
 
     for (int l = 0; l < 2; ++l)
@@ -184,14 +178,14 @@ std::vector<Row> rows()
         add(
             base + lfo_param::kInitPhase, [=](const SynthEngine& e) { return lfo(e).initPhase; }, kUnchanged);
         add(
-            base + lfo_param::kClipping, [=](const SynthEngine& e) { return lfo(e).clipping; }, kPlusMinusOne);
+            base + lfo_param::kClipping, [=](const SynthEngine& e) { return lfo(e).clipping; },
+            kPlusMinusOne);
     }
     for (int m = 0; m < 2; ++m)
     {
         const ParamId base = matrix_param::kFirst + static_cast<ParamId>(m) * matrix_param::kStride;
         auto matrix = [m](const SynthEngine& e) -> const MatrixSettings& { return e.modulation.matrices[m]; };
-        add(
-            base + matrix_param::kSource,
+        add(base + matrix_param::kSource,
             [=](const SynthEngine& e) { return static_cast<float>(matrix(e).source); },
             {{0.0f, 0.0f}, {0.5f, 5.0f}, {1.0f, 9.0f}}); // None, FilterEnv, Lfo2
         add(
@@ -207,8 +201,7 @@ std::vector<Row> rows()
             base + env_param::kAmount, [=](const SynthEngine& s) { return s.modulation.modEnvs[e].amount; },
             kUnchanged);
         // Truncated: 1.0 gives 4, one past the last of the four types.
-        add(
-            base + env_param::kType,
+        add(base + env_param::kType,
             [=](const SynthEngine& s) { return static_cast<float>(s.modulation.modEnvs[e].type); },
             {{0.0f, 0.0f}, {0.3f, 1.0f}, {0.99f, 3.0f}, {1.0f, 4.0f}});
     }
@@ -234,7 +227,8 @@ std::vector<Row> rows()
             const ParamId dest = b.firstSlot + 2 * static_cast<ParamId>(s);
             auto slots = b.slots;
             add(
-                dest, [=](const SynthEngine& e) { return static_cast<float>(slots(e).target[s]); }, kDestinations);
+                dest, [=](const SynthEngine& e) { return static_cast<float>(slots(e).target[s]); },
+                kDestinations);
             add(
                 dest + 1, [=](const SynthEngine& e) { return slots(e).amount[s]; }, kPlusMinusOne);
         }
