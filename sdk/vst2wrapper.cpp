@@ -844,8 +844,13 @@ VstIntPtr Vst2Wrapper::editorRect(ERect** rect)
     if (!canEdit)
         return 0;
     ViewRect size = editorSize;
-    if (view && view->getSize(&size) == kResultOk)
+    // A closed editor's size is that of a new view: the controller's state, restored from a chunk,
+    // may have changed it since the last view closed.
+    IPlugView* sized = view ? view : controller->createView(kEditorViewName);
+    if (sized && sized->getSize(&size) == kResultOk)
         editorSize = size;
+    if (sized && sized != view)
+        sized->release();
     hostEditorRect.top = 0;
     hostEditorRect.left = 0;
     hostEditorRect.bottom = toRectCoordinate(size.getHeight());

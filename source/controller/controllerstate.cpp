@@ -1,5 +1,7 @@
 #include "source/controller/controllerstate.h"
 
+#include "source/editor/editorzoom.h"
+
 #include <cstring>
 #include <new>
 
@@ -19,6 +21,7 @@ constexpr int kBitsPerByte = 8;
 constexpr char kNameTag[4] = {'n', 'a', 'm', 'e'};
 constexpr char kEditedTag[4] = {'e', 'd', 'i', 't'};
 constexpr char kProgramTag[4] = {'p', 'r', 'o', 'g'};
+constexpr char kZoomTag[4] = {'z', 'o', 'o', 'm'};
 
 void putWord(Bytes& out, std::uint32_t value)
 {
@@ -116,6 +119,12 @@ std::vector<std::uint8_t> encodeControllerState(const ControllerState& state)
     Bytes program;
     putWord(program, static_cast<std::uint32_t>(state.program));
     putField(out, kProgramTag, program);
+    if (state.editorZoom)
+    {
+        Bytes zoom;
+        putWord(zoom, static_cast<std::uint32_t>(*state.editorZoom));
+        putField(out, kZoomTag, zoom);
+    }
     return out;
 }
 
@@ -156,6 +165,12 @@ std::optional<ControllerState> decodeControllerState(const std::vector<std::uint
             if (length != kWordBytes)
                 return std::nullopt;
             state.program = static_cast<std::int32_t>(wordAt(in, payload));
+        }
+        else if (isTag(in, at, kZoomTag))
+        {
+            if (length != kWordBytes)
+                return std::nullopt;
+            state.editorZoom = nearestZoomStep(wordAt(in, payload));
         }
         at = payload + length;
     }

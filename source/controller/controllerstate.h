@@ -6,6 +6,8 @@
 //   "name"  the loaded sound's name, UTF-8, at most kMaxSoundNameBytes
 //   "edit"  one byte, 1 if the sound was edited since it was loaded, else 0
 //   "prog"  int32, the program the program-change parameter selects
+//   "zoom"  uint32, the editor's zoom in percent; a value that is no zoom step is read as the
+//           nearest step, so a zoom this version does not offer is not a broken record
 // New content comes as new fields, which older readers skip; the version changes only if the
 // framing itself does, and readers refuse versions newer than theirs. A record whose framing is
 // broken, whose known fields have the wrong size or content, or that is larger than
@@ -30,6 +32,8 @@ struct ControllerState
     std::string soundName;
     bool soundEdited = false;
     std::int32_t program = 0;
+    // One of kZoomSteps; empty when the record does not say (it was saved before the zoom was kept).
+    std::optional<int> editorZoom;
 };
 
 std::vector<std::uint8_t> encodeControllerState(const ControllerState& state);

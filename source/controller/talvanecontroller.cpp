@@ -167,6 +167,9 @@ tresult PLUGIN_API TalvaneController::setState(IBStream* state)
     if (programs.contains(record->program))
         setProgramQuietly(record->program);
     setSound(record->soundName.empty() ? soundName : record->soundName, record->soundEdited);
+    // A record saved before the zoom was kept leaves the zoom as it is.
+    if (record->editorZoom)
+        restoreEditorZoom(*record->editorZoom);
     return kResultOk;
 }
 
@@ -176,7 +179,7 @@ tresult PLUGIN_API TalvaneController::getState(IBStream* state)
         return kInvalidArgument;
     try
     {
-        const talvane::ControllerState record{soundName, soundEdited, getProgramIndex()};
+        const talvane::ControllerState record{soundName, soundEdited, getProgramIndex(), editorZoom};
         return talvane::writeAllBytes(state, talvane::encodeControllerState(record)) ? kResultOk
                                                                                      : kResultFalse;
     }
@@ -356,6 +359,16 @@ void TalvaneController::setEditorZoom(int percent)
 {
     if (talvane::isZoomStep(percent))
         editorZoom = percent;
+}
+
+void TalvaneController::restoreEditorZoom(int percent)
+{
+    setEditorZoom(percent);
+    // Every open view follows, whatever zoom each had: the project says how the editor looks. By
+    // index: a host may attach or remove a view while one resizes.
+    for (std::size_t i = 0; i < editorViews.size(); ++i)
+        if (ParameterDisplay* display = editorViews[i].display)
+            display->updateZoomDisplay(editorZoom);
 }
 
 IPlugView* PLUGIN_API TalvaneController::createView(FIDString name)

@@ -58,8 +58,8 @@ public:
                                                    CtrlNumber midiControllerNumber,
                                                    ParamID& id) SMTG_OVERRIDE;
 
-    // The editor's zoom in percent (one of talvane::kZoomSteps): kept with the instance, so that a
-    // new editor view opens at the zoom last chosen.
+    // The editor's zoom in percent (one of talvane::kZoomSteps): kept with the instance and saved in
+    // its state, so that a new editor view opens at the zoom last chosen or restored.
     int getEditorZoom() const { return editorZoom; }
     // Ignores a zoom that is not a step.
     void setEditorZoom(int percent);
@@ -107,6 +107,8 @@ protected:
     void setProgramQuietly(int32 program);
     void setSound(const std::string& name, bool edited);
     void tellDisplaysAboutTheSound();
+    // The zoom a restored state brings, taken by the open views too.
+    void restoreEditorZoom(int percent);
 
     float controllerValues[talvane::kNumParams] = {};
     int editorZoom = talvane::kDefaultZoomPercent;

@@ -2,6 +2,8 @@
 // offer, in percent of the editor's size at 100 %.
 #pragma once
 
+#include <cstdint>
+
 namespace talvane {
 
 constexpr int kZoomSteps[] = {75, 100, 125, 150, 175, 200};
@@ -14,6 +16,21 @@ constexpr bool isZoomStep(int percent)
         if (step == percent)
             return true;
     return false;
+}
+
+// The step closest to `percent`: a zoom saved by another version (a step this one lacks, or one
+// beyond the range on offer) opens at the nearest one here. Steps are 25 apart, so there is no tie.
+constexpr int nearestZoomStep(std::uint32_t percent)
+{
+    const auto distanceTo = [percent](int step) {
+        const auto target = static_cast<std::uint32_t>(step);
+        return percent > target ? percent - target : target - percent;
+    };
+    int nearest = kZoomSteps[0];
+    for (int step : kZoomSteps)
+        if (distanceTo(step) < distanceTo(nearest))
+            nearest = step;
+    return nearest;
 }
 
 // The zoom as a scale factor (1 for 100 %).

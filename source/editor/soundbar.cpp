@@ -276,8 +276,9 @@ void SoundBar::startSaving()
 
 void SoundBar::save(const std::string& name)
 {
+    // A sound file leaves the editor's zoom as it is where it is loaded.
     const talvane::ControllerState state{controller.getSoundName(), controller.isSoundEdited(),
-                                         controller.getProgramIndex()};
+                                         controller.getProgramIndex(), std::nullopt};
     const talvane::SaveOutcome outcome =
         controller.soundLibrary().save(name, controller.getSoundValues(), talvane::kUserCategory, state);
     if (outcome.saved)

@@ -483,6 +483,13 @@ void TalvaneEditorView::updateSoundDisplay()
         soundBar->updateSound();
 }
 
+void TalvaneEditorView::updateZoomDisplay(int percent)
+{
+    // A host that refuses the size leaves this view at its zoom; the controller keeps the one
+    // restored, for the next view.
+    setZoom(percent);
+}
+
 namespace {
 // One side of a proposed rect held to [least, most]. Computed wide, since a host may pass edges whose
 // distance, or whose far edge after the change, does not fit an int32: then the near edge moves.

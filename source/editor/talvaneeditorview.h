@@ -6,7 +6,8 @@
 //
 // The window is shown at the host's content scale times the musician's zoom (a right-click on the
 // background offers the zoom steps); the layout stays that of 1066 x 544 at every scale. The zoom
-// chosen last is kept by the controller, and a new view opens at it.
+// chosen last is kept by the controller and saved with its state; a new view opens at it, and an open
+// view follows a zoom the host restores.
 #pragma once
 
 #include "source/controller/parameterdisplay.h"
@@ -88,6 +89,7 @@ public:
     // ParameterDisplay
     void updateParameterDisplay(ParamID id, ParamValue value) override;
     void updateSoundDisplay() override;
+    void updateZoomDisplay(int percent) override;
 
     int32 getCurrentPage() const { return currentPage; }
     // The control of parameter `id` and its caption; null while the parameter has none.

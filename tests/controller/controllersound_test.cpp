@@ -163,7 +163,8 @@ TEST_F(ControllerSound, ARestoredProjectNamesItsSoundByTheControllersState)
     EXPECT_EQ(controller().getSoundName(), "Bright Pluck");
     EXPECT_TRUE(controller().isSoundEdited());
     // ...the controller's own state, which hosts restore next, does.
-    talvane::host::MemoryStream own(talvane::encodeControllerState({"Wind", true, programIndex("Wind")}));
+    talvane::host::MemoryStream own(
+        talvane::encodeControllerState({"Wind", true, programIndex("Wind"), std::nullopt}));
     ASSERT_EQ(controller().setState(&own), kResultOk);
     EXPECT_EQ(controller().getSoundName(), "Wind");
     EXPECT_TRUE(controller().isSoundEdited());
@@ -172,7 +173,7 @@ TEST_F(ControllerSound, ARestoredProjectNamesItsSoundByTheControllersState)
 
     talvane::host::MemoryStream saved;
     ASSERT_EQ(controller().getState(&saved), kResultOk);
-    EXPECT_EQ(saved.bytes(), talvane::encodeControllerState({"Wind", true, programIndex("Wind")}));
+    EXPECT_EQ(saved.bytes(), talvane::encodeControllerState({"Wind", true, programIndex("Wind"), 100}));
 
     // The same processor state again changes nothing about the sound.
     talvane::host::MemoryStream again(stateOf(edited));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace talvane;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -42,7 +44,7 @@ Bytes operator+(Bytes a, const Bytes& b)
 
 TEST(ControllerState, IsATaggedRecordOfNameEditedMarkAndProgram)
 {
-    EXPECT_EQ(encodeControllerState({"Pad", true, 7}), kWorkedRecord);
+    EXPECT_EQ(encodeControllerState({"Pad", true, 7, std::nullopt}), kWorkedRecord);
     const std::optional<ControllerState> read = decodeControllerState(kWorkedRecord);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->soundName, "Pad");
@@ -50,7 +52,7 @@ TEST(ControllerState, IsATaggedRecordOfNameEditedMarkAndProgram)
     EXPECT_EQ(read->program, 7);
 
     // UTF-8 names and negative programs survive the round trip.
-    const ControllerState unusual{"Ch\xC5\x93ur \xF0\x9F\x8E\xB9", false, -1};
+    const ControllerState unusual{"Ch\xC5\x93ur \xF0\x9F\x8E\xB9", false, -1, std::nullopt};
     const std::optional<ControllerState> back = decodeControllerState(encodeControllerState(unusual));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->soundName, unusual.soundName);
@@ -60,7 +62,7 @@ TEST(ControllerState, IsATaggedRecordOfNameEditedMarkAndProgram)
 TEST(ControllerState, LaterFieldsAreSkippedAndMissingOnesKeepTheirDefaults)
 {
     // A newer writer's record: an unknown field first, the known ones in another order.
-    const Bytes newer = header() + field("zoom", {0, 0, 0x40, 0x3F}) + field("prog", {2, 0, 0, 0}) +
+    const Bytes newer = header() + field("tint", {0, 0, 0x40, 0x3F}) + field("prog", {2, 0, 0, 0}) +
                         field("name", {'B', 'a', 's', 's'}) + field("xtra", {});
     const std::optional<ControllerState> read = decodeControllerState(newer);
     ASSERT_TRUE(read);
@@ -72,11 +74,46 @@ TEST(ControllerState, LaterFieldsAreSkippedAndMissingOnesKeepTheirDefaults)
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->soundName, "");
     EXPECT_EQ(bare->program, 0);
+    EXPECT_FALSE(bare->editorZoom);
+}
+
+TEST(ControllerState, KeepsTheEditorZoomInAFieldOfItsOwn)
+{
+    // The worked record with "zoom" 150 after it.
+    const Bytes withZoom = kWorkedRecord + Bytes{'z', 'o', 'o', 'm', 4, 0, 0, 0, 150, 0, 0, 0};
+    EXPECT_EQ(encodeControllerState({"Pad", true, 7, 150}), withZoom);
+    const std::optional<ControllerState> read = decodeControllerState(withZoom);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->editorZoom, 150);
+    EXPECT_EQ(read->soundName, "Pad");
+    EXPECT_EQ(read->program, 7);
+
+    // A record that does not say (saved before the zoom was kept) has none, and one without a zoom
+    // is written as before.
+    const std::optional<ControllerState> older = decodeControllerState(kWorkedRecord);
+    ASSERT_TRUE(older);
+    EXPECT_FALSE(older->editorZoom);
+    EXPECT_EQ(encodeControllerState({"Pad", true, 7, std::nullopt}), kWorkedRecord);
+
+    // A zoom that is no step here comes back as the nearest step, from 75 to 200 %.
+    const std::pair<Bytes, int> values[] = {
+        {{75, 0, 0, 0}, 75},       {{200, 0, 0, 0}, 200},     {{0, 0, 0, 0}, 75},
+        {{74, 0, 0, 0}, 75},       {{110, 0, 0, 0}, 100},     {{113, 0, 0, 0}, 125},
+        {{0xFA, 0, 0, 0}, 200},    {{0x2C, 0x01, 0, 0}, 200}, {{0xFF, 0xFF, 0xFF, 0xFF}, 200},
+        {{0x96, 0, 0, 0x80}, 200},
+    };
+    for (const auto& [payload, zoom] : values)
+    {
+        const std::optional<ControllerState> odd = decodeControllerState(header() + field("zoom", payload));
+        ASSERT_TRUE(odd) << zoom;
+        EXPECT_EQ(odd->editorZoom, zoom)
+            << static_cast<int>(payload[0]) << " " << static_cast<int>(payload[1]);
+    }
 }
 
 TEST(ControllerState, DamagedRecordsAreRefusedWhole)
 {
-    const Bytes good = encodeControllerState({"Lead", false, 3});
+    const Bytes good = encodeControllerState({"Lead", false, 3, 100});
     ASSERT_TRUE(decodeControllerState(good));
     Bytes badMagic = good;
     badMagic[0] = 't';
@@ -96,6 +133,8 @@ TEST(ControllerState, DamagedRecordsAreRefusedWhole)
         {"an edited mark of two bytes", header() + field("edit", {1, 0})},
         {"an edited mark of 2", header() + field("edit", {2})},
         {"a program of three bytes", header() + field("prog", {1, 0, 0})},
+        {"a zoom of two bytes", header() + field("zoom", {150, 0})},
+        {"a zoom of eight bytes", header() + field("zoom", {150, 0, 0, 0, 0, 0, 0, 0})},
         {"a name that is no UTF-8", header() + field("name", {'A', 0xC0, 0xAF})},
         {"a name with a surrogate", header() + field("name", {0xED, 0xA0, 0x80})},
         {"a name beyond U+10FFFF", header() + field("name", {0xF4, 0x90, 0x80, 0x80})},

@@ -52,7 +52,7 @@ const presets::Program& warmPad()
 
 TEST(SoundFile, CarriesTheProcessorStateTheControllerStateAndMetaInformation)
 {
-    const Bytes file = encodeSoundFile(warmPad().values, {"Warm Pad", false, 1}, "Pads");
+    const Bytes file = encodeSoundFile(warmPad().values, {"Warm Pad", false, 1, std::nullopt}, "Pads");
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(classOf(file), kProcessorClassId);
 
@@ -63,7 +63,8 @@ TEST(SoundFile, CarriesTheProcessorStateTheControllerStateAndMetaInformation)
     for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
         EXPECT_EQ(image.normalized(id), warmPad().values[id]) << id;
 
-    EXPECT_EQ(chunkOf(file, Steinberg::Vst::kControllerState), encodeControllerState({"Warm Pad", false, 1}));
+    EXPECT_EQ(chunkOf(file, Steinberg::Vst::kControllerState),
+              encodeControllerState({"Warm Pad", false, 1, std::nullopt}));
     const Bytes xml = chunkOf(file, Steinberg::Vst::kMetaInfo);
     const std::string text(xml.begin(), xml.end());
     EXPECT_NE(text.find("<Attr id=\"Name\" value=\"Warm Pad\" type=\"string\"/>"), std::string::npos) << text;
@@ -83,8 +84,8 @@ TEST(SoundFile, CarriesTheProcessorStateTheControllerStateAndMetaInformation)
 TEST(SoundFile, NamesWithMarkupCharactersSurviveTheMetaInformation)
 {
     const std::string name = "Bass & <Drums> \"live\" 'dub' \xC3\xA9";
-    const std::optional<SoundFileContents> read =
-        decodeSoundFile(encodeSoundFile(presets::defaultValues(), {name, false, 0}, "Keys & Pads"));
+    const std::optional<SoundFileContents> read = decodeSoundFile(
+        encodeSoundFile(presets::defaultValues(), {name, false, 0, std::nullopt}, "Keys & Pads"));
     ASSERT_TRUE(read);
     EXPECT_EQ(read->name, name);
     EXPECT_EQ(read->category, "Keys & Pads");
@@ -95,7 +96,7 @@ TEST(SoundFile, NamesWithMarkupCharactersSurviveTheMetaInformation)
 
 TEST(SoundFile, FilesOfOthersAndDamagedFilesAreRefused)
 {
-    const Bytes good = encodeSoundFile(warmPad().values, {"Warm Pad", false, 1}, "Pads");
+    const Bytes good = encodeSoundFile(warmPad().values, {"Warm Pad", false, 1, std::nullopt}, "Pads");
     ASSERT_TRUE(decodeSoundFile(good));
 
     // Another plug-in's preset: the same layout under another class ID.

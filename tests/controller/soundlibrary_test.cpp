@@ -67,7 +67,8 @@ TEST(SoundLibrary, SavesListsAndReadsBackTheUsersSounds)
 
     presets::SoundValues values = program("Acid Bass").values;
     values[kFCutoff] = 0.125f;
-    const SaveOutcome saved = library.save("  My Acid  ", values, "Basses", {"Acid Bass", true, 12});
+    const SaveOutcome saved =
+        library.save("  My Acid  ", values, "Basses", {"Acid Bass", true, 12, std::nullopt});
     ASSERT_TRUE(saved.saved) << saved.message;
     EXPECT_EQ(saved.message, "Saved \"My Acid\"");
     EXPECT_EQ(saved.file, library.userFolder() / "My Acid.vstpreset");
@@ -86,7 +87,7 @@ TEST(SoundLibrary, SavesListsAndReadsBackTheUsersSounds)
     EXPECT_EQ(read->controllerState->soundName, "My Acid") << "saved under its new name";
     EXPECT_FALSE(read->controllerState->soundEdited);
 
-    const SaveOutcome again = library.save("My Acid", values, "Basses", {"My Acid", false, 12});
+    const SaveOutcome again = library.save("My Acid", values, "Basses", {"My Acid", false, 12, std::nullopt});
     EXPECT_TRUE(again.saved);
     EXPECT_EQ(again.message, "Replaced \"My Acid\"");
     EXPECT_EQ(library.userSounds().size(), 1u);

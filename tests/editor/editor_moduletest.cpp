@@ -3,6 +3,7 @@
 #include "support/hostwindow.h"
 #include "support/moduletest.h"
 
+#include "host/hostobjects.h"
 #include "sdk/nativewindowtype.h"
 
 #include "pluginterfaces/gui/iplugview.h"
@@ -10,10 +11,14 @@
 #include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivstplugview.h"
 
+#include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
+using talvane::host::MemoryStream;
 
 namespace {
 
@@ -22,6 +27,36 @@ constexpr const char* kOffscreenPlatformType = "TalvaneOffscreen";
 
 class EditorModule : public talvane::testing::ModuleTest
 {};
+
+// A controller state as an older or a newer version may have saved it: the header alone, or with a
+// "zoom" field in percent.
+std::vector<std::uint8_t> controllerRecord(std::uint8_t zoomLow = 0, std::uint8_t zoomHigh = 0)
+{
+    constexpr std::size_t kHeaderBytes = 8;
+    std::vector<std::uint8_t> record = {'T', 'v', 'C', 's', 1, 0, 0,       0,        'z', 'o',
+                                        'o', 'm', 4,   0,   0, 0, zoomLow, zoomHigh, 0,   0};
+    if (!zoomLow && !zoomHigh)
+        record.resize(kHeaderBytes);
+    return record;
+}
+
+tresult restore(IEditController* controller, const std::vector<std::uint8_t>& bytes)
+{
+    MemoryStream stream(bytes);
+    return controller->setState(&stream);
+}
+
+// The size a new view of `controller` reports before it is attached.
+std::pair<int32, int32> newViewSize(IEditController* controller)
+{
+    IPlugView* view = controller->createView("editor");
+    if (!view)
+        return {0, 0};
+    ViewRect size;
+    view->getSize(&size);
+    view->release();
+    return {size.getWidth(), size.getHeight()};
+}
 
 TEST_F(EditorModule, TheControllerOffersAnEditorThatOpensAndCloses)
 {
@@ -95,6 +130,58 @@ TEST_F(EditorModule, TheViewFollowsTheHostsContentScale)
     EXPECT_EQ(view->removed(), kResultOk);
     scaling->release();
     EXPECT_EQ(view->release(), 0u);
+}
+
+TEST_F(EditorModule, TheEditorsZoomComesBackWithTheHostsProject)
+{
+    using Size = std::pair<int32, int32>;
+    IEditController* controller = plugin.controller();
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(newViewSize(controller), Size(1066, 544));
+    ASSERT_EQ(restore(controller, controllerRecord(150)), kResultOk);
+    EXPECT_EQ(newViewSize(controller), Size(1599, 816));
+
+    // The host saves the project and loads it into a new instance: its editor opens at 150 %.
+    MemoryStream saved;
+    ASSERT_EQ(controller->getState(&saved), kResultOk);
+    talvane::host::PluginInstance loaded;
+    ASSERT_TRUE(loaded.create(talvane::testing::loadedModule().factory()));
+    EXPECT_EQ(newViewSize(loaded.controller()), Size(1066, 544));
+    ASSERT_EQ(restore(loaded.controller(), saved.bytes()), kResultOk);
+    EXPECT_EQ(newViewSize(loaded.controller()), Size(1599, 816));
+
+    // An open view on a screen the host scales by 1.25 follows a restored zoom through the host's
+    // frame: 200 % of that is 2665 x 1360, 75 % is 999 x 510.
+    IPlugView* view = loaded.controller()->createView("editor");
+    ASSERT_NE(view, nullptr);
+    talvane::testing::HostWindow window;
+    view->setFrame(&window);
+    ASSERT_EQ(view->attached(nullptr, kOffscreenPlatformType), kResultTrue);
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    ASSERT_EQ(view->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),
+              kResultOk);
+    EXPECT_EQ(scaling->setContentScaleFactor(1.25f), kResultTrue);
+    scaling->release();
+    ASSERT_EQ(restore(loaded.controller(), controllerRecord(200)), kResultOk);
+    ASSERT_FALSE(window.requests.empty());
+    EXPECT_EQ(window.requests.back().getWidth(), 2665);
+    EXPECT_EQ(window.requests.back().getHeight(), 1360);
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultTrue);
+    EXPECT_EQ(size.getWidth(), 2665);
+    ASSERT_EQ(restore(loaded.controller(), controllerRecord(75)), kResultOk);
+    EXPECT_EQ(window.requests.back().getWidth(), 999);
+    EXPECT_EQ(window.requests.back().getHeight(), 510);
+    EXPECT_EQ(view->removed(), kResultOk);
+    EXPECT_EQ(view->release(), 0u);
+
+    // A project from before the zoom was kept opens at 100 %; a zoom beyond the menu's at 200 %.
+    talvane::host::PluginInstance older;
+    ASSERT_TRUE(older.create(talvane::testing::loadedModule().factory()));
+    ASSERT_EQ(restore(older.controller(), controllerRecord()), kResultOk);
+    EXPECT_EQ(newViewSize(older.controller()), Size(1066, 544));
+    ASSERT_EQ(restore(older.controller(), controllerRecord(0xE8, 0x03)), kResultOk);
+    EXPECT_EQ(newViewSize(older.controller()), Size(2132, 1088));
 }
 
 } // namespace

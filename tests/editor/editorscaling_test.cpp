@@ -12,6 +12,8 @@
 #include "source/editor/zoommenu.h"
 #include "source/params/paramtable.h"
 
+#include "host/hostobjects.h"
+
 #include "gui/menupopup.h"
 #include "gui/platform/offscreenframe.h"
 #include "gui/vstgui.h"
@@ -28,6 +30,7 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace VSTGUI;
+using talvane::host::MemoryStream;
 using talvane::testing::editTriple;
 using talvane::testing::HostEdits;
 using talvane::testing::PixelGrid;
@@ -321,6 +324,92 @@ TEST(EditorScaling, SeveralViewsOfOneControllerKeepTheirOwnZooms)
     EXPECT_EQ(plugin.handler.performed(talvane::kFCutoff), std::vector<ParamValue>{0.6f});
     EXPECT_FLOAT_EQ(first.editor->getControl(talvane::kFCutoff)->getValue(), 0.6f);
     EXPECT_EQ(first.editor->getFrame()->getDeviceSize(), CPoint(1599, 816));
+}
+
+// The controller's state, as a host saves it with the project.
+std::vector<std::uint8_t> savedState(Vst::TalvaneController& controller)
+{
+    MemoryStream stream;
+    EXPECT_EQ(controller.getState(&stream), kResultOk);
+    return stream.bytes();
+}
+
+tresult restoreState(Vst::TalvaneController& controller, const std::vector<std::uint8_t>& bytes)
+{
+    MemoryStream stream(bytes);
+    return controller.setState(&stream);
+}
+
+TEST(EditorScaling, TheZoomChosenInTheMenuComesBackWithTheHostsProject)
+{
+    // The musician chooses 150 % from the background's menu and closes the editor; the host saves.
+    talvane::testing::ControllerWithHost chosen;
+    std::vector<std::uint8_t> project;
+    {
+        ZoomedEditor shown(chosen, talvane::kDefaultZoomPercent);
+        shown.screen->mouseDown(shown.pixel(kBackgroundPoint), kRButton);
+        ASSERT_TRUE(shown.screen->isPopupOpen());
+        shown.screen->popupMouseDown(shown.editor->getFrame()->getPopup()->entryRect(3).getCenter());
+        ASSERT_EQ(shown.editor->getZoom(), 150);
+    }
+    project = savedState(*chosen.controller);
+
+    // Another instance loads the project: its first view opens at 1599 x 816, 150 % of 1066 x 544.
+    talvane::testing::ControllerWithHost loaded;
+    ASSERT_EQ(restoreState(*loaded.controller, project), kResultOk);
+    EXPECT_EQ(loaded.controller->getEditorZoom(), 150);
+    TalvaneEditorView* view = loaded.createEditor();
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultTrue);
+    EXPECT_EQ(size.getWidth(), 1599);
+    EXPECT_EQ(size.getHeight(), 816);
+    view->release();
+    EXPECT_EQ(savedState(*loaded.controller), project);
+}
+
+TEST(EditorScaling, OpenViewsFollowARestoredZoomTimesTheHostsScale)
+{
+    talvane::testing::ControllerWithHost source;
+    source.controller->setEditorZoom(200);
+    const std::vector<std::uint8_t> at200 = savedState(*source.controller);
+    source.controller->setEditorZoom(75);
+    const std::vector<std::uint8_t> at75 = savedState(*source.controller);
+
+    // Two open views at their own zooms, one on a screen the host scales by 1.5, both take the
+    // restored zoom and ask the host for their new sizes.
+    talvane::testing::ControllerWithHost plugin;
+    ZoomedEditor plain(plugin, 100);
+    ZoomedEditor scaled(plugin, 150);
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    ASSERT_EQ(
+        scaled.editor->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)),
+        kResultOk);
+    ASSERT_EQ(scaling->setContentScaleFactor(1.5f), kResultTrue);
+    scaling->release();
+    ASSERT_EQ(restoreState(*plugin.controller, at200), kResultOk);
+    EXPECT_EQ(plain.editor->getZoom(), 200);
+    EXPECT_EQ(plain.window.requests.back().getWidth(), 2132);
+    EXPECT_EQ(plain.window.requests.back().getHeight(), 1088);
+    EXPECT_EQ(getImageWidth(plain.screen->getBackBuffer()), 2132);
+    EXPECT_EQ(scaled.editor->getZoom(), 200);
+    EXPECT_EQ(scaled.window.requests.back().getWidth(), 3198);
+    EXPECT_EQ(scaled.window.requests.back().getHeight(), 1632);
+    EXPECT_TRUE(plugin.handler.edits.empty());
+
+    // A host that refuses the size keeps that view as it was; the next view opens at the zoom
+    // restored all the same.
+    plain.window.accept = false;
+    ASSERT_EQ(restoreState(*plugin.controller, at75), kResultOk);
+    EXPECT_EQ(plain.editor->getZoom(), 200);
+    EXPECT_EQ(scaled.editor->getZoom(), 75);
+    EXPECT_EQ(scaled.window.requests.back().getWidth(), 1199);
+    EXPECT_EQ(plugin.controller->getEditorZoom(), 75);
+
+    // A project saved before the zoom was kept leaves the zoom alone.
+    const std::vector<std::uint8_t> older = {'T', 'v', 'C', 's', 1, 0, 0, 0};
+    ASSERT_EQ(restoreState(*plugin.controller, older), kResultOk);
+    EXPECT_EQ(plugin.controller->getEditorZoom(), 75);
+    EXPECT_EQ(scaled.editor->getZoom(), 75);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstunits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -547,6 +548,34 @@ TEST_F(Vst2Module, ChunksAreTheProcessorStateThenTheControllerStateBothWays)
     ASSERT_TRUE(older.load(modulePath())) << older.error();
     EXPECT_EQ(older.setChunk(processorState), 1);
     EXPECT_EQ(older.getChunk(), chunk);
+}
+
+TEST_F(Vst2Module, AChunkBringsTheEditorsZoomAndTheClosedEditorReportsItsSize)
+{
+    ERect* rect = nullptr;
+    ASSERT_EQ(vst2.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 1066);
+    EXPECT_EQ(rect->bottom - rect->top, 544);
+
+    // The processor's state, then a controller state whose only field is "zoom" 150.
+    std::vector<uint8_t> chunk = vst2.getChunk();
+    ASSERT_GE(chunk.size(), static_cast<size_t>(kStateBytes));
+    chunk.resize(kStateBytes);
+    chunk.insert(chunk.end(), {'T', 'v', 'C', 's', 1, 0, 0, 0, 'z', 'o', 'o', 'm', 4, 0, 0, 0, 150, 0, 0, 0});
+    ASSERT_EQ(vst2.setChunk(chunk), 1);
+
+    // Hosts ask for the size before they open the editor: 150 % of 1066 x 544.
+    rect = nullptr;
+    ASSERT_EQ(vst2.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 1599);
+    EXPECT_EQ(rect->bottom - rect->top, 816);
+    // The zoom is saved again with the next chunk.
+    const std::vector<uint8_t> saved = vst2.getChunk();
+    const std::vector<uint8_t> zoomField = {'z', 'o', 'o', 'm', 4, 0, 0, 0, 150, 0, 0, 0};
+    EXPECT_NE(std::search(saved.begin() + kStateBytes, saved.end(), zoomField.begin(), zoomField.end()),
+              saved.end());
 }
 
 TEST_F(Vst2Module, BadChunksAreRefusedAndTheStateStays)

@@ -39,8 +39,8 @@ int main(int argc, char** argv)
     for (int program = 1; program < programs.count(); ++program)
     {
         const presets::Program& sound = programs.at(program);
-        const std::vector<std::uint8_t> bytes =
-            encodeSoundFile(sound.values, ControllerState{sound.name, false, program}, sound.category);
+        const std::vector<std::uint8_t> bytes = encodeSoundFile(
+            sound.values, ControllerState{sound.name, false, program, std::nullopt}, sound.category);
         const fs::path path = directory / pathFromUtf8(sound.name + kSoundFileExtension);
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
