@@ -2,8 +2,10 @@
 #pragma once
 
 #include "host/plugininstance.h"
+#include "source/engine/engineconstants.h"
 #include "source/params/paramtable.h"
 
+#include <cstdlib>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -66,15 +68,39 @@ struct Session
         if (heavy)
             for (const auto& [id, value] : heavyPatch())
                 runner.parameterChanges.add(id, 0, value);
+        // The engine keeps at most kMaxPendingNotes notes waiting to start, so the notes come in
+        // batches of that many, and each batch must have started before the next arrives: a note
+        // starts in a sub-block not yet rendered, which with the sub-block rendered ahead may lie
+        // in the next host block (with blocks of 16, always). So after each batch the host plays
+        // enough blocks to cover the sub-block rendered ahead and the one the notes start in.
         for (int v = 0; v < voices; ++v)
+        {
             runner.events.noteOn(0, static_cast<int16>(40 + 3 * v), 0.8f, v);
-        // Let every voice start before measuring.
-        runner.process(block);
-        runner.process(block);
+            if ((v + 1) % kMaxPendingNotes == 0 || v + 1 == voices)
+                playSamples(kStartSamples, block);
+        }
     }
     host::AudioProcessRunner& runner() { return *runnerStorage; }
     host::PluginInstance plugin;
     std::unique_ptr<host::AudioProcessRunner> runnerStorage;
+
+private:
+    static constexpr int kStartSamples = kRenderAheadSamples + 2 * kSubBlockSamples;
+
+    // Whole blocks covering at least `samples` samples.
+    void playSamples(int samples, int32 block)
+    {
+        for (int done = 0; done < samples; done += block)
+            runnerStorage->process(block);
+    }
 };
+
+// The module the benchmarks load: the one this tree builds, or another build's where
+// TALVANE_BENCH_MODULE names it, so that two builds run the very same sessions.
+inline const char* modulePath()
+{
+    const char* other = std::getenv("TALVANE_BENCH_MODULE");
+    return other && *other ? other : TALVANE_MODULE_PATH;
+}
 
 } // namespace talvane::bench

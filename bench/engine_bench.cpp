@@ -35,7 +35,7 @@ host::PluginModule& module()
 {
     static host::PluginModule* m = [] {
         auto* loaded = new host::PluginModule();
-        if (!loaded->load(TALVANE_MODULE_PATH))
+        if (!loaded->load(talvane::bench::modulePath()))
             std::fprintf(stderr, "%s\n", loaded->error().c_str());
         return loaded;
     }();
@@ -108,6 +108,7 @@ void overVoiceCounts(benchmark::internal::Benchmark* family)
 {
     family->ComputeStatistics("max", largest)
         ->Arg(1)
+        ->Arg(2)
         ->Arg(4)
         ->Arg(8)
         ->Arg(16)

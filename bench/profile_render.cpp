@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     const bool heavy = argc > 3 ? std::atoi(argv[3]) != 0 : true;
     const int32 block = argc > 4 ? std::atoi(argv[4]) : 512;
     talvane::host::PluginModule module;
-    if (!module.load(TALVANE_MODULE_PATH))
+    if (!module.load(talvane::bench::modulePath()))
     {
         std::fprintf(stderr, "%s\n", module.error().c_str());
         return 1;

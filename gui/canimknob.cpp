@@ -157,6 +157,11 @@ CMouseEventResult CAnimKnob::onMouseMoved(CPoint& where, const CButtonState& but
 
 CMouseEventResult CAnimKnob::onMouseUp(CPoint& /*where*/, const CButtonState& /*buttons*/)
 {
+    return onMouseCancel();
+}
+
+CMouseEventResult CAnimKnob::onMouseCancel()
+{
     if (!dragging)
         return kMouseEventNotHandled;
     dragging = false;

@@ -32,6 +32,8 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
+    // The drag ends where it is, as at a release.
+    CMouseEventResult onMouseCancel() override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
 
 protected:

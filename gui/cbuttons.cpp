@@ -97,4 +97,18 @@ CMouseEventResult CKickButton::onMouseUp(CPoint& /*where*/, const CButtonState& 
     return kMouseEventHandled;
 }
 
+CMouseEventResult CKickButton::onMouseCancel()
+{
+    if (!pressed)
+        return kMouseEventNotHandled;
+    pressed = false;
+    if (value != vmin)
+    {
+        value = vmin;
+        invalid();
+    }
+    endEdit();
+    return kMouseEventHandled;
+}
+
 } // namespace VSTGUI

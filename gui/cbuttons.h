@@ -36,6 +36,8 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
+    // Nothing fires: the button pops up and its edit closes, as when released elsewhere.
+    CMouseEventResult onMouseCancel() override;
 
 private:
     CPoint offset;

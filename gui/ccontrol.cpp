@@ -58,19 +58,19 @@ void CControl::valueChanged()
 void CControl::beginEdit()
 {
     editing = true;
-    if (listener)
-        listener->controlBeginEdit(this);
     if (frame)
         frame->beginEdit(tag);
+    if (listener)
+        listener->controlBeginEdit(this);
 }
 
 void CControl::endEdit()
 {
-    if (frame)
-        frame->endEdit(tag);
     editing = false;
     if (listener)
         listener->controlEndEdit(this);
+    if (frame)
+        frame->endEdit(tag);
 }
 
 bool CControl::isDirty() const

@@ -50,7 +50,9 @@ public:
 
     // Tells the listener about the current value.
     virtual void valueChanged();
-    // An edit gesture; both reach the listener and, through the frame, the editor.
+    // An edit gesture; both reach the listener and, through the frame, the editor. The frame's
+    // notifications enclose the listener's, so that a change the listener makes when the edit ends
+    // (a control springing back) still belongs to the gesture.
     virtual void beginEdit();
     virtual void endEdit();
     bool isEditing() const { return editing; }

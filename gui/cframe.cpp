@@ -76,6 +76,8 @@ CFrame::~CFrame()
 void CFrame::close()
 {
     cancelPopup();
+    // While every view is still in place: the drag's end may reach other views through the editor.
+    onMouseCancel();
     removeAll(true);
     platform.reset();
     forget();
@@ -92,11 +94,16 @@ bool CFrame::addView(CView* view)
 
 bool CFrame::removeView(CView* view, bool withForget)
 {
-    auto it = std::find(views.begin(), views.end(), view);
-    if (it == views.end())
+    if (!isChild(view))
         return false;
     if (popup && popup->getMenu() == view)
         cancelPopup();
+    if (view == mouseDownView)
+        onMouseCancel();
+    // What those two told the editor may have changed the list of views.
+    const auto it = std::find(views.begin(), views.end(), view);
+    if (it == views.end())
+        return false;
     view->invalid();
     views.erase(it);
     forgetPointerTargets(view);
@@ -382,6 +389,18 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& button
     }
     updateMouseOver(where, buttons);
     return kMouseEventHandled;
+}
+
+CMouseEventResult CFrame::onMouseCancel()
+{
+    CView* target = mouseDownView;
+    if (!target)
+        return kMouseEventNotHandled;
+    mouseDownView = nullptr;
+    target->remember();
+    const CMouseEventResult result = target->onMouseCancel();
+    target->forget();
+    return result;
 }
 
 CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& buttons)

@@ -51,14 +51,16 @@ public:
     CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
     ~CFrame() override;
 
-    // Removes and releases every view, closes the window and releases the frame's own reference.
+    // Ends a drag in progress, removes and releases every view, closes the window and releases the
+    // frame's own reference.
     void close();
     // False when the window system could not give the frame a window.
     bool isOpen() const { return platform != nullptr; }
 
     // The frame adopts the caller's reference to the view.
     bool addView(CView* view);
-    // Takes the view out of the frame; with `withForget` the frame's reference goes too.
+    // Takes the view out of the frame (ending its drag, if it has one); with `withForget` the
+    // frame's reference goes too.
     bool removeView(CView* view, bool withForget = true);
     void removeAll(bool withForget = true);
     bool isChild(const CView* view) const;
@@ -102,6 +104,9 @@ public:
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
+    // The window lost the mouse while a button was down (another window took it, the window was
+    // hidden): the view that took the press hears that no release will come.
+    CMouseEventResult onMouseCancel() override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
 
     // Keyboard: the view keys go to (null: none). A new focus view tells the old one it lost the

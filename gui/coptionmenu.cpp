@@ -109,7 +109,6 @@ CMouseEventResult COptionMenu::onMouseDown(CPoint& /*where*/, const CButtonState
 {
     if (!(buttons & (kLButton | kRButton | kApple)) || !frame || frame->isPopupOpen())
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
-    beginEdit();
     inPopup = true;
     setDirty();
     if (!frame->openPopup(this))
@@ -121,12 +120,14 @@ void COptionMenu::popupFinished(int32_t chosenIndex)
 {
     inPopup = false;
     setDirty();
+    // The choice is the edit: browsing the entries, or dismissing them, edits nothing.
     if (chosenIndex >= 0 && setCurrent(chosenIndex))
     {
+        beginEdit();
         setValue(static_cast<float>(chosenIndex));
         valueChanged();
+        endEdit();
     }
-    endEdit();
 }
 
 } // namespace VSTGUI

@@ -1,5 +1,6 @@
 // A list box: shows its current entry over a background bitmap and, when clicked, pops up its
-// entries (in columns of a chosen height); choosing one makes it current and the control's value.
+// entries (in columns of a chosen height); choosing one makes it current and the control's value,
+// as one edit.
 #pragma once
 
 #include "gui/cparamdisplay.h"

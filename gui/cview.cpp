@@ -45,6 +45,10 @@ CMouseEventResult CView::onMouseExited(CPoint& /*where*/, const CButtonState& /*
 {
     return kMouseEventNotImplemented;
 }
+CMouseEventResult CView::onMouseCancel()
+{
+    return kMouseEventNotImplemented;
+}
 bool CView::onWheel(const CPoint& /*where*/, const float& /*distance*/, const CButtonState& /*buttons*/)
 {
     return false;

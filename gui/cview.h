@@ -26,6 +26,9 @@ public:
     virtual CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseEntered(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons);
+    // The view that took a press loses the mouse before the button's release reaches it (the
+    // window lost it, or the frame closes): whatever the press began ends here, as it is.
+    virtual CMouseEventResult onMouseCancel();
     // distance: +1 for one wheel notch away from the user, -1 towards.
     virtual bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons);
     virtual bool hitTest(const CPoint& where, const CButtonState& buttons);

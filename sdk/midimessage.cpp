@@ -11,12 +11,15 @@ constexpr uint8 kChannelMask = 0x0F;
 constexpr uint8 kNoteOff = 0x80;
 constexpr uint8 kNoteOn = 0x90;
 constexpr uint8 kControlChange = 0xB0;
+constexpr uint8 kProgramChange = 0xC0;
 constexpr uint8 kChannelPressure = 0xD0;
 constexpr uint8 kPitchWheel = 0xE0;
 constexpr float kMaxDataValue = 127.0f;
 constexpr int32 kPitchCentre = 8192;
 constexpr int32 kPitchMax = 16383;
 constexpr int kDataBits = 7;
+constexpr uint8 kSystemMessages = 0xF0;
+constexpr int32 kNoNoteId = -1;
 } // namespace
 
 ParamValue pitchBendToNormalized(int32 position14Bit)
@@ -73,6 +76,40 @@ MidiMessage MidiMessage::decode(uint8 status, uint8 data1, uint8 data2)
         break;
     }
     return m;
+}
+
+int32 MidiMessage::lengthOf(uint8 status)
+{
+    if (!(status & kStatusBit) || status >= kSystemMessages)
+        return 0;
+    const uint8 type = status & kTypeMask;
+    return type == kProgramChange || type == kChannelPressure ? 2 : 3;
+}
+
+bool MidiMessage::toNoteEvent(int32 sampleOffset, Event& e) const
+{
+    if (kind != Kind::NoteOn && kind != Kind::NoteOff)
+        return false;
+    e = Event{};
+    e.busIndex = 0;
+    e.sampleOffset = sampleOffset;
+    if (kind == Kind::NoteOn)
+    {
+        e.type = Event::kNoteOnEvent;
+        e.noteOn.channel = channel;
+        e.noteOn.pitch = pitch;
+        e.noteOn.velocity = velocity;
+        e.noteOn.noteId = kNoNoteId;
+    }
+    else
+    {
+        e.type = Event::kNoteOffEvent;
+        e.noteOff.channel = channel;
+        e.noteOff.pitch = pitch;
+        e.noteOff.velocity = velocity;
+        e.noteOff.noteId = kNoNoteId;
+    }
+    return true;
 }
 
 } // namespace Vst

@@ -3,6 +3,7 @@
 // control changes, kAfterTouch for channel pressure, kPitchBend for the pitch wheel).
 #pragma once
 
+#include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/vsttypes.h"
 
@@ -28,6 +29,13 @@ struct MidiMessage
 
     // Decodes three MIDI bytes. A note-on with velocity 0 is a note-off, as MIDI defines it.
     static MidiMessage decode(uint8 status, uint8 data1, uint8 data2);
+    // The length in bytes of the message a status byte begins (2 or 3), or 0 for a status this
+    // decodes nothing from (system messages).
+    static int32 lengthOf(uint8 status);
+
+    // A note-on or note-off as the VST 3 event at `sampleOffset` of event bus 0, without a note ID
+    // (notes are told apart by pitch and channel). False for other messages.
+    bool toNoteEvent(int32 sampleOffset, Event& e) const;
 };
 
 // The 14-bit pitch-wheel position as a normalized value: 0 is 0, the centre 8192 is exactly 0.5

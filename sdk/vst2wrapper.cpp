@@ -2,8 +2,8 @@
 // thread's work are in vst2wrapperparameters.cpp and vst2wrapperprocess.cpp.
 #include "sdk/vst2wrapper.h"
 
+#include "sdk/componentstate.h"
 #include "sdk/nativewindowtype.h"
-#include "sdk/refcounting.h"
 
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/base/ustring.h"
@@ -92,65 +92,6 @@ VstInt32 versionNumber(const char* text)
     }
     return number;
 }
-
-// A read-only stream over a host's chunk that, unlike a lenient memory stream, fails any read that
-// would run past the chunk's end.
-class ChunkReader : public OwnerManaged<IBStream>
-{
-public:
-    ChunkReader(const void* data, int64 size) : bytes(static_cast<const char*>(data)), size(size) {}
-
-    bool readToEnd() const { return position == size; }
-
-    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
-    {
-        if (numBytesRead)
-            *numBytesRead = 0;
-        if (!buffer || numBytes < 0)
-            return kInvalidArgument;
-        if (numBytes > size - position)
-            return kResultFalse;
-        std::memcpy(buffer, bytes + position, static_cast<std::size_t>(numBytes));
-        position += numBytes;
-        if (numBytesRead)
-            *numBytesRead = numBytes;
-        return kResultOk;
-    }
-    tresult PLUGIN_API write(void*, int32, int32* numBytesWritten) override
-    {
-        if (numBytesWritten)
-            *numBytesWritten = 0;
-        return kResultFalse;
-    }
-    tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override
-    {
-        int64 target = pos;
-        if (mode == kIBSeekCur)
-            target = position + pos;
-        else if (mode == kIBSeekEnd)
-            target = size + pos;
-        else if (mode != kIBSeekSet)
-            return kInvalidArgument;
-        if (target < 0 || target > size)
-            return kResultFalse;
-        position = target;
-        if (result)
-            *result = position;
-        return kResultOk;
-    }
-    tresult PLUGIN_API tell(int64* pos) override
-    {
-        if (!pos)
-            return kInvalidArgument;
-        *pos = position;
-        return kResultOk;
-    }
-
-private:
-    const char* bytes;
-    int64 size;
-    int64 position = 0;
-};
 
 template <typename Interface>
 Interface* queryOf(FUnknown* object)
@@ -697,7 +638,7 @@ void Vst2Wrapper::setProgram(int32 index)
     data.tell(&size);
     // The processor takes the program as a state, at once, whether processing or not; the
     // controller follows as a host's program change moves it.
-    if (!loadComponentState(data.getData(), size))
+    if (!loadComponentState(*component, data.getData(), size))
         return;
     toProcessor->discard();
     toController->discard();
@@ -716,19 +657,16 @@ VstIntPtr Vst2Wrapper::getChunk(void** data)
     if (!data)
         return 0;
     *data = nullptr;
-    MemoryStream state;
-    if (component->getState(&state) != kResultOk)
-        return 0;
-    int64 componentSize = 0;
-    state.tell(&componentSize);
-    if (componentSize <= 0)
+    if (!saveComponentState(*component, chunk))
         return 0;
     // A controller that fails to save leaves the processor's state alone in the chunk.
-    if (controller->getState(&state) != kResultOk)
-        state.setSize(componentSize);
-    int64 size = 0;
-    state.seek(0, IBStream::kIBSeekEnd, &size);
-    chunk.assign(state.getData(), state.getData() + size);
+    MemoryStream controllerState;
+    if (controller->getState(&controllerState) == kResultOk)
+    {
+        int64 size = 0;
+        controllerState.tell(&size);
+        chunk.insert(chunk.end(), controllerState.getData(), controllerState.getData() + size);
+    }
     *data = chunk.data();
     return static_cast<VstIntPtr>(chunk.size());
 }
@@ -737,13 +675,11 @@ VstIntPtr Vst2Wrapper::setChunk(const void* data, VstIntPtr size)
 {
     if (!data || size <= 0 || size > kMaxChunkBytes)
         return 0;
-    // The processor may take part of a bad state before it notices: the state it had is put back.
-    MemoryStream previous;
-    const bool havePrevious = component->getState(&previous) == kResultOk;
+    ComponentStateBackup previous(*component);
     ChunkReader reader(data, size);
     if (component->setState(&reader) != kResultOk)
     {
-        restoreComponentState(havePrevious ? &previous : nullptr);
+        previous.restore();
         return 0;
     }
     int64 componentSize = 0;
@@ -758,7 +694,7 @@ VstIntPtr Vst2Wrapper::setChunk(const void* data, VstIntPtr size)
         ChunkReader controllerReader(controllerBytes, controllerSize);
         if (controller->setState(&controllerReader) != kResultOk)
         {
-            restoreComponentState(havePrevious ? &previous : nullptr);
+            previous.restore();
             return 0;
         }
     }
@@ -774,25 +710,6 @@ VstIntPtr Vst2Wrapper::setChunk(const void* data, VstIntPtr size)
     }
     refreshHostValuesFromController();
     return 1;
-}
-
-bool Vst2Wrapper::loadComponentState(const void* data, VstIntPtr size)
-{
-    MemoryStream previous;
-    const bool havePrevious = component->getState(&previous) == kResultOk;
-    ChunkReader reader(data, size);
-    if (component->setState(&reader) == kResultOk && reader.readToEnd())
-        return true;
-    restoreComponentState(havePrevious ? &previous : nullptr);
-    return false;
-}
-
-void Vst2Wrapper::restoreComponentState(IBStream* previous)
-{
-    if (!previous)
-        return;
-    previous->seek(0, IBStream::kIBSeekSet, nullptr);
-    component->setState(previous);
 }
 
 // ---- editor ----------------------------------------------------------------------------------

@@ -144,9 +144,6 @@ private:
     // Chunks.
     VstIntPtr getChunk(void** data);
     VstIntPtr setChunk(const void* data, VstIntPtr size);
-    // The processor takes `data` whole as its state, or keeps the one it had.
-    bool loadComponentState(const void* data, VstIntPtr size);
-    void restoreComponentState(IBStream* previous);
 
     // Editor.
     bool openEditor(void* parentWindow);

@@ -217,25 +217,8 @@ void Vst2Wrapper::queueMidiForPiece(int32 pieceStart, int32 pieceLength, int32 f
         case MidiMessage::Kind::NoteOff:
         {
             Event e{};
-            e.busIndex = 0;
-            e.sampleOffset = offset;
-            if (message.kind == MidiMessage::Kind::NoteOn)
-            {
-                e.type = Event::kNoteOnEvent;
-                e.noteOn.channel = message.channel;
-                e.noteOn.pitch = message.pitch;
-                e.noteOn.velocity = message.velocity;
-                e.noteOn.noteId = -1;
-            }
-            else
-            {
-                e.type = Event::kNoteOffEvent;
-                e.noteOff.channel = message.channel;
-                e.noteOff.pitch = message.pitch;
-                e.noteOff.velocity = message.velocity;
-                e.noteOff.noteId = -1;
-            }
-            inputEvents.addEvent(e);
+            if (message.toNoteEvent(offset, e))
+                inputEvents.addEvent(e);
             break;
         }
         case MidiMessage::Kind::Controller:

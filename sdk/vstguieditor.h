@@ -71,8 +71,8 @@ public:
     tresult PLUGIN_API canResize() override { return kResultFalse; }
     tresult PLUGIN_API checkSizeConstraint(ViewRect* rect) override;
 
-    // One idle period: what the timer does.
-    void onIdleTimer();
+    // One idle period: what the timer does (the frame redraws).
+    virtual void onIdleTimer();
 
     OBJ_METHODS(VSTGUIEditor, EditorView)
     DEFINE_INTERFACES

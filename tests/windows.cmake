@@ -50,8 +50,11 @@ add_test(NAME module_exports_and_imports
 set_tests_properties(module_exports_and_imports PROPERTIES LABELS module)
 
 # Unit tests of the GDI+ drawing: the real editor drawn offscreen at 100 % and zoomed, its pictures
-# saved for people to look at (screenshots/editor-*.png in this tree).
-add_executable(talvane_windows_unit_tests editor/editorscreenshot_test.cpp editor/editorscaling_test.cpp)
+# saved for people to look at (screenshots/editor-*.png in this tree); and the engine's kernels on
+# every instruction-set target the processor has, as the MinGW build compiles them.
+file(GLOB WINDOWS_KERNEL_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/engine/kernels/*_test.cpp")
+add_executable(talvane_windows_unit_tests editor/editorscreenshot_test.cpp editor/editorscaling_test.cpp
+    ${WINDOWS_KERNEL_TEST_SOURCES})
 target_link_libraries(talvane_windows_unit_tests PRIVATE talvane_core talvane_host GTest::gtest_main talvane_warnings)
 target_include_directories(talvane_windows_unit_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
 target_compile_definitions(talvane_windows_unit_tests PRIVATE TALVANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

@@ -138,6 +138,12 @@ int32_t heldButtonsOf(WPARAM keys)
     return bits;
 }
 
+// The buttons as the message being handled left them.
+bool anyButtonHeld()
+{
+    return GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0;
+}
+
 CPoint pointOf(LPARAM lParam)
 {
     return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -362,6 +368,13 @@ std::intptr_t Win32Frame::onFrameMessage(HWND target, unsigned message, std::uin
             return 0;
         break;
     }
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse while a button was held (a host's dialog, a switch of
+        // application): the drag ends where it is. Giving the mouse back at a release happens with
+        // no button held.
+        if (reinterpret_cast<HWND>(lParam) != target && anyButtonHeld())
+            frame.onMouseCancel();
+        return 0;
     case WM_NCDESTROY:
         // The host destroyed its window, and this one with it, before removing the view: the frame
         // lives on without a window until then, and must never touch the dead handle again.

@@ -234,9 +234,14 @@ bool X11Frame::open(unsigned long parentWindow, int width, int height)
         XSetWindowAttributes attributes{};
         attributes.event_mask = kFrameEventMask;
         attributes.background_pixmap = None;
+        // The host's window may have another visual than the screen's default (GTK hosts choose
+        // their own): the window names its colormap and border rather than taking the parent's,
+        // which would not fit its visual.
+        attributes.colormap = DefaultColormap(display, screen);
+        attributes.border_pixel = 0;
         window = XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
                                static_cast<unsigned>(height), 0, DefaultDepth(display, screen), InputOutput,
-                               visual, CWEventMask | CWBackPixmap, &attributes);
+                               visual, CWEventMask | CWBackPixmap | CWColormap | CWBorderPixel, &attributes);
         if (trap.sawError() || window == 0)
         {
             window = 0;
@@ -408,6 +413,12 @@ void X11Frame::handleFrameEvent(XEvent& event)
     case LeaveNotify:
     {
         const XCrossingEvent& crossing = event.xcrossing;
+        // A drag loses the mouse when another client grabs it, or when the window stops being
+        // viewable while a button is down (the host hid it): the server drops the button's grab,
+        // and no release will come here. A release that ended the drag came before this.
+        if (crossing.mode == NotifyGrab || crossing.mode == NotifyUngrab ||
+            (heldButtonsOf(crossing.state) != 0 && !isViewable()))
+            frame.onMouseCancel();
         CPoint where = frame.pointFromDevice(CPoint(crossing.x, crossing.y));
         frame.onMouseExited(where, CButtonState(modifiersOf(crossing.state)));
         break;
@@ -424,6 +435,12 @@ void X11Frame::handleFrameEvent(XEvent& event)
     default:
         break;
     }
+}
+
+bool X11Frame::isViewable() const
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
 void X11Frame::takeKeyboardFocus()

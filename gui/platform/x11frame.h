@@ -54,6 +54,7 @@ private:
     void handleEvent(::_XEvent& event);
     void handleFrameEvent(::_XEvent& event);
     void handlePopupEvent(::_XEvent& event);
+    bool isViewable() const;
     void drawPopup();
     void putImage(unsigned long target, cairo_surface_t* image, const CRect& area);
 

@@ -1,6 +1,7 @@
 #include "source/controller/talvanecontroller.h"
 
 #include "source/controller/controllerstate.h"
+#include "source/controller/midimapping.h"
 #include "source/controller/parameterdisplay.h"
 #include "source/controller/valuestrings.h"
 #include "source/editor/editorfactory.h"
@@ -24,8 +25,6 @@ namespace Vst {
 namespace {
 
 constexpr const char kEditorViewName[] = "editor";
-constexpr int32 kMappedBus = 0;
-constexpr int16 kMappedChannel = 0;
 constexpr const char kRootUnitName[] = "Root";
 // The program attribute that carries a factory sound's category, as in the preset files.
 constexpr const char kCategoryAttribute[] = "MusicalCategory";
@@ -38,6 +37,9 @@ void toString128(const std::string& text, String128 out)
     Steinberg::String wide(text.c_str(), kCP_Utf8);
     wide.copyTo16(out, 0, str16BufferSize(String128) - 1);
 }
+
+static_assert(talvane::kModWheelController == kCtrlModWheel && talvane::kPitchWheelController == kPitchBend,
+              "the MIDI mapping counts controllers as the VST 3 interfaces do");
 
 bool isParameter(ParamID id)
 {
@@ -383,19 +385,11 @@ tresult PLUGIN_API TalvaneController::getMidiControllerAssignment(int32 busIndex
                                                                   CtrlNumber midiControllerNumber,
                                                                   ParamID& id)
 {
-    if (busIndex != kMappedBus || channel != kMappedChannel)
+    talvane::ParamId mapped = 0;
+    if (!talvane::midiMappedParameter(busIndex, channel, midiControllerNumber, mapped))
         return kResultFalse;
-    if (midiControllerNumber == kCtrlModWheel)
-    {
-        id = talvane::kModWheel;
-        return kResultTrue;
-    }
-    if (midiControllerNumber == kPitchBend)
-    {
-        id = talvane::kPitchBend;
-        return kResultTrue;
-    }
-    return kResultFalse;
+    id = mapped;
+    return kResultTrue;
 }
 
 void TalvaneController::editorAttached(EditorView* editor)

@@ -55,7 +55,7 @@ struct ListEntries
 // The entries of a list parameter's menu; the long list of modulation destinations in columns.
 ListEntries listEntriesOf(ParamID id)
 {
-    const talvane::NameList list = talvane::nameListOf(id);
+    const talvane::NameList list = talvane::nameListOf(static_cast<talvane::ParamId>(id));
     return {list.names, list.count, list.names == talvane::kModDestNames ? kDestinationsPerColumn : -1};
 }
 
@@ -188,10 +188,13 @@ void PLUGIN_API TalvaneEditorView::close()
 {
     if (!frame)
         return;
-    // The frame releases every control and caption it holds, the sound bar's among them.
+    // The frame ends a drag in progress, then releases every control and caption it holds, the
+    // sound bar's among them.
     frame->close();
     frame = nullptr;
     soundBar.reset();
+    // A wheel's gesture waiting for its pause ends with the editor too.
+    gestures.endAll();
     std::fill(std::begin(controls), std::end(controls), nullptr);
     std::fill(std::begin(labels), std::end(labels), nullptr);
     pageSwitcher = nullptr;
@@ -379,24 +382,19 @@ void TalvaneEditorView::valueChanged(CControl* control)
     ParamID id = 0;
     if (!isShownControl(control, id) || !controller)
         return;
-    controller->beginEdit(id);
     if (talvane::isListStyle(static_cast<ControlStyle>(controlStyles[id])))
     {
         const int32_t count = listEntriesOf(id).count;
         const float value = control->getValue() / static_cast<float>(count - 1);
-        controller->setParamNormalized(id, value);
-        controller->performEdit(id, value);
+        gestures.change(id, value);
         // The controller's answer decides the entry shown, as for a change from the host.
         if (auto* menu = dynamic_cast<COptionMenu*>(controls[id]))
             menu->setCurrent(listIndexFor(id, controllerValue(id)));
     }
     else
     {
-        const float value = control->getValue();
-        controller->setParamNormalized(id, value);
-        controller->performEdit(id, value);
+        gestures.change(id, control->getValue());
     }
-    controller->endEdit(id);
     // The control may be gone if a display removed it while told of the change.
     if (controls[id] == control)
         controlBeginEdit(control);
@@ -444,18 +442,62 @@ void TalvaneEditorView::controlEndEdit(CControl* control)
         valueChanged(control);
     }
     const auto* knob = dynamic_cast<const TLKnob*>(control);
-    if (labels[id] && controls[id] == control && !(knob && knob->isWheelEditPending()))
+    if (knob && knob->isWheelEditPending())
+        return;
+    if (labels[id] && controls[id] == control)
         labels[id]->setText(talvane::paramRecord(id).caption);
+    // No wheel step pending: a gesture the wheel left open waits no longer.
+    gestures.finishWheel(id);
 }
 
-bool TalvaneEditorView::beginEdit(int32_t /*index*/)
+talvane::EditGestures::Hold TalvaneEditorView::holdOf(int32_t index) const
 {
-    return false;
+    const auto id = static_cast<ParamID>(index);
+    const auto* knob = isParameter(id) ? dynamic_cast<const TLKnob*>(controls[id]) : nullptr;
+    return knob && knob->isWheelEditPending() ? talvane::EditGestures::Hold::WheelStep
+                                              : talvane::EditGestures::Hold::Button;
 }
 
-bool TalvaneEditorView::endEdit(int32_t /*index*/)
+// A control that is no parameter's (a negative tag is no parameter ID either) begins no gesture,
+// but taking hold of it still ends what the wheel holds.
+bool TalvaneEditorView::beginEdit(int32_t index)
 {
-    return false;
+    gestures.take(static_cast<talvane::ParamId>(index), holdOf(index));
+    return true;
+}
+
+bool TalvaneEditorView::endEdit(int32_t index)
+{
+    gestures.release(static_cast<talvane::ParamId>(index), holdOf(index),
+                     talvane::EditGestures::Clock::now());
+    return true;
+}
+
+void TalvaneEditorView::onIdleTimer()
+{
+    VSTGUIEditor::onIdleTimer();
+    gestures.idle(talvane::EditGestures::Clock::now());
+}
+
+void TalvaneEditorView::gestureBegan(talvane::ParamId id)
+{
+    if (controller)
+        controller->beginEdit(id);
+}
+
+void TalvaneEditorView::gestureChanged(talvane::ParamId id, double value)
+{
+    if (!controller)
+        return;
+    // The controller first, so that every open editor shows the value before the host hears it.
+    controller->setParamNormalized(id, value);
+    controller->performEdit(id, value);
+}
+
+void TalvaneEditorView::gestureEnded(talvane::ParamId id)
+{
+    if (controller)
+        controller->endEdit(id);
 }
 
 void TalvaneEditorView::updateParameterDisplay(ParamID id, ParamValue value)
@@ -463,17 +505,16 @@ void TalvaneEditorView::updateParameterDisplay(ParamID id, ParamValue value)
     if (!isParameter(id) || !controls[id])
         return;
     CControl* control = controls[id];
-    if (talvane::isListStyle(static_cast<ControlStyle>(controlStyles[id])))
-    {
-        const int32_t index = listIndexFor(id, static_cast<float>(value));
-        control->setValue(static_cast<float>(index));
-        if (auto* menu = dynamic_cast<COptionMenu*>(control))
-            menu->setCurrent(index);
-    }
-    else
-    {
-        control->setValue(static_cast<float>(value));
-    }
+    const bool isList = talvane::isListStyle(static_cast<ControlStyle>(controlStyles[id]));
+    const int32_t index = isList ? listIndexFor(id, static_cast<float>(value)) : 0;
+    const float shown = isList ? static_cast<float>(index) : static_cast<float>(value);
+    // A whole state read again, or a host's echo of an edit, mostly shows what is shown already:
+    // such a control is not drawn again.
+    if (control->getValue() == shown)
+        return;
+    control->setValue(shown);
+    if (auto* menu = isList ? dynamic_cast<COptionMenu*>(control) : nullptr)
+        menu->setCurrent(index);
     control->invalid();
 }
 

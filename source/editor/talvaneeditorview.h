@@ -2,7 +2,8 @@
 // that are always present, the modulation panel, which shows one of three pages (envelopes,
 // LFOs, matrices), and the sound bar in the header. Only the controls of the page on show exist. The editor keeps no values of its
 // own: controls read the controller when they are created, every user change goes to the controller
-// and the host as one begin/perform/end edit, and the controller pushes every value back here.
+// and the host within an edit gesture (beginEdit at the press, performEdit for each change, endEdit
+// at the release; see EditGestures), and the controller pushes every value back here.
 //
 // The window is shown at the host's content scale times the musician's zoom (a right-click on the
 // background offers the zoom steps); the layout stays that of 1066 x 544 at every scale. The zoom
@@ -11,6 +12,7 @@
 #pragma once
 
 #include "source/controller/parameterdisplay.h"
+#include "source/editor/editgestures.h"
 #include "source/editor/editorlayout.h"
 #include "source/editor/zoommenu.h"
 #include "source/params/paramids.h"
@@ -41,7 +43,8 @@ class TalvaneEditorView : public VSTGUIEditor,
                           public VSTGUI::CControlListener,
                           public IParameterFinder,
                           public IContextMenuTarget,
-                          public ParameterDisplay
+                          public ParameterDisplay,
+                          private talvane::EditGestureTarget
 {
 public:
     static constexpr int32 kIdleRate = 50; // milliseconds between redraws
@@ -70,10 +73,13 @@ public:
     // VSTGUIEditorInterface: a right-click where no control takes it opens the zoom menu.
     bool onBackgroundMouseDown(const VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
 
-    // The frame's notifications of control edits: the editor sends a complete edit per change
-    // (valueChanged) instead, so there is no gesture spanning a whole drag.
+    // The frame's notifications of control edits: a control of parameter `index` is taken hold of
+    // and let go again. They begin and end the parameter's gesture.
     bool beginEdit(int32_t index) override;
     bool endEdit(int32_t index) override;
+
+    // Each idle period also ends the gesture of a wheel that came to rest.
+    void onIdleTimer() override;
 
     // CControlListener
     void valueChanged(VSTGUI::CControl* control) override;
@@ -125,6 +131,13 @@ private:
     bool isShownControl(const VSTGUI::CControl* control, ParamID& id) const;
     float controllerValue(ParamID id) const;
     void showValueText(ParamID id);
+    // How the control of `index` is held by an edit beginning or ending now.
+    talvane::EditGestures::Hold holdOf(int32_t index) const;
+
+    // talvane::EditGestureTarget: the controller, and through it the host.
+    void gestureBegan(talvane::ParamId id) override;
+    void gestureChanged(talvane::ParamId id, double value) override;
+    void gestureEnded(talvane::ParamId id) override;
     TalvaneController* owner() const;
 
     int32 currentPage = talvane::kEnvelopePage;
@@ -145,6 +158,8 @@ private:
 
     int zoomPercent;
     ZoomMenu zoomMenu{[this](int percent) { setZoom(percent); }};
+
+    talvane::EditGestures gestures{*this};
 };
 
 } // namespace Vst

@@ -24,9 +24,10 @@ CMouseEventResult TLKnob::onMouseExited(CPoint& /*where*/, const CButtonState& /
     if (wheelEditPending)
     {
         wheelEditPending = false;
-        // An empty edit: the listener puts the caption back now that the wheel edit is over.
-        beginEdit();
-        endEdit();
+        // The wheel's edit is over: the listener puts the caption back. No edit of the frame's:
+        // nothing took hold of the knob.
+        if (listener)
+            listener->controlEndEdit(this);
     }
     return kMouseEventHandled;
 }

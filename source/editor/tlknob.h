@@ -1,6 +1,7 @@
 // The editor's knob, used for every continuous control and for the two wheels: the library's
 // animated knob plus a left double-click that resets to the default, a fine mouse wheel, and a flag
-// that keeps the value text in the knob's caption after a wheel step until the pointer leaves.
+// that marks the wheel's edit as going on after a wheel step until the pointer leaves: meanwhile the
+// caption keeps the value text, and further steps may join the wheel's gesture.
 #pragma once
 
 #include "gui/canimknob.h"

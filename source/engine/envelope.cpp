@@ -29,7 +29,7 @@ float stageIncrement(float rate, float setting, int destination, const EnvelopeM
 
 } // namespace
 
-void EnvelopeState::start()
+void EnvelopeState::start() noexcept
 {
     stage = EnvStage::Attack;
     phase = 0.0f;
@@ -37,14 +37,14 @@ void EnvelopeState::start()
     std::fill(std::begin(out), std::end(out), 0.0f);
 }
 
-void EnvelopeState::startRelease()
+void EnvelopeState::startRelease() noexcept
 {
     stage = EnvStage::Release;
     phase = 0.0f;
     releaseLevel = lastOutput();
 }
 
-void EnvelopeState::startFade()
+void EnvelopeState::startFade() noexcept
 {
     stage = EnvStage::Fade;
     phase = 0.0f;
@@ -52,7 +52,7 @@ void EnvelopeState::startFade()
 }
 
 EnvelopeEnd runEnvelope(EnvelopeState& state, const EnvelopeSettings& settings, const EnvelopeModulation& mod,
-                        float hostRate)
+                        float hostRate) noexcept
 {
     float phase = state.phase;
     switch (state.stage)

@@ -35,11 +35,11 @@ struct EnvelopeState
     float out[kSubBlockSamples] = {};
     float releaseLevel = 0.0f;
 
-    void start();
+    void start() noexcept;
     // Enters the release from the level reached.
-    void startRelease();
+    void startRelease() noexcept;
     // Fades a stolen voice out from its last level.
-    void startFade();
+    void startFade() noexcept;
     float lastOutput() const { return out[kSubBlockSamples - 1]; }
 };
 
@@ -61,6 +61,6 @@ struct EnvelopeModulation
 
 // Computes the sub-block's 16 output values and advances the stage at the sub-block boundary.
 EnvelopeEnd runEnvelope(EnvelopeState& state, const EnvelopeSettings& settings, const EnvelopeModulation& mod,
-                        float hostRate);
+                        float hostRate) noexcept;
 
 } // namespace talvane

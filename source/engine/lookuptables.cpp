@@ -105,7 +105,7 @@ LookupTables::LookupTables()
 
 LookupTables::~LookupTables() = default;
 
-float LookupTables::hzAboveTable(double v)
+float LookupTables::hzAboveTable(double v) noexcept
 {
     return static_cast<float>(noteHz(kNotesPerUnitPitch * v));
 }

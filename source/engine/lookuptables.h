@@ -31,7 +31,7 @@ public:
 
     // Frequency in Hz of the pitch v = note / 128: the table entry (int)(v × 65536) for v in [0, 1),
     // computed directly above the table's range; v below 0 (or NaN) counts as 0.
-    float noteToHz(double v) const
+    float noteToHz(double v) const noexcept
     {
         if (!(v > 0.0))
             return noteFrequency[0];
@@ -41,7 +41,7 @@ public:
     }
 
     // Resonance compensation at the relative cutoff b in [0, 1] (clamped; NaN counts as 0).
-    float resonanceComp(double b) const
+    float resonanceComp(double b) const noexcept
     {
         const double x = b > 0.0 ? std::min(b, 1.0) : 0.0;
         return resonanceCompensation[std::min(static_cast<int>(x * kResonanceCompLength),
@@ -66,7 +66,7 @@ public:
     const float* resonanceCompTable() const { return resonanceCompensation; }
 
     // 440 × 2^((128v − 69)/12), for pitches beyond the table.
-    static float hzAboveTable(double v);
+    static float hzAboveTable(double v) noexcept;
 
 private:
     LookupTables();

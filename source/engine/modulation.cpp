@@ -1,6 +1,5 @@
 #include "source/engine/modulation.h"
 
-#include "source/engine/avx2math.h"
 #include "source/engine/crandom.h"
 #include "source/engine/noisebuffers.h"
 #include "source/engine/waveforms.h"
@@ -8,12 +7,8 @@
 #include "source/engine/wavetablebank.h"
 
 #include <algorithm>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-#include <iterator>
 #include <cmath>
+#include <iterator>
 
 namespace talvane {
 
@@ -21,8 +16,6 @@ namespace {
 
 constexpr int kNoiseMask = 524287;
 constexpr int kLfoTableNote = 0; // LFOs read the fully band-limited tables of note 0
-constexpr float kTableLength = 4096.0f;
-constexpr int kTableMask = 4095;
 
 // Tempo sync: 39 divisions in 13 groups of dotted, straight and triplet lengths.
 constexpr int kSyncDivisions = 39;
@@ -94,46 +87,16 @@ inline float advancePhase(float phase, float increment)
     return s < 2.0f ? s - 1.0f : frac(s);
 }
 
-constexpr int kLfoLanes = 24; // all voice slots, padded to whole vectors
-using LfoRaw = float[kSubBlockSamples][kLfoLanes];
-
-// frac(phase + increment) is written as s - trunc(s), which for s >= 0 is exactly it.
-TALVANE_KERNEL_BODY void advanceLfoLanesBody(const float* table, float* phase, const float* increment,
-                                             LfoRaw& raw, int lanes)
-{
-    for (int k = 0; k < kSubBlockSamples; ++k)
-        for (int v = 0; v < lanes; ++v)
-        {
-            raw[k][v] = table[static_cast<int>(phase[v] * kTableLength) & kTableMask];
-            const float sum = phase[v] + increment[v];
-            phase[v] = sum - static_cast<float>(static_cast<int>(sum));
-        }
-}
-
-#ifdef TALVANE_HAS_AVX2_PATH
-TALVANE_TARGET_AVX2 void advanceLfoLanesAvx2(const float* table, float* phase, const float* increment,
-                                             LfoRaw& raw, int lanes)
-{
-    const __m256 length = _mm256_set1_ps(kTableLength);
-    const __m256i mask = _mm256_set1_epi32(kTableMask);
-    for (int v = 0; v < lanes; v += 8)
+// Every destination, for a clamp of the whole bus.
+constexpr auto kAllDestinations = [] {
+    struct List
     {
-        __m256 p = _mm256_load_ps(phase + v);
-        const __m256 inc = _mm256_load_ps(increment + v);
-        for (int k = 0; k < kSubBlockSamples; ++k)
-        {
-            const __m256i index = _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(p, length)), mask);
-            _mm256_store_ps(&raw[k][v], _mm256_i32gather_ps(table, index, sizeof(float)));
-            const __m256 sum = _mm256_add_ps(p, inc);
-            p = _mm256_sub_ps(sum, _mm256_round_ps(sum, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-        }
-        _mm256_store_ps(phase + v, p);
-    }
-}
-#endif
-TALVANE_KERNEL_WITH_AVX2(advanceLfoLanes,
-                         (const float* table, float* phase, const float* increment, LfoRaw& raw, int lanes),
-                         (table, phase, increment, raw, lanes))
+        int destination[kNumModDestinations];
+    } list = {};
+    for (int d = 0; d < kNumModDestinations; ++d)
+        list.destination[d] = d;
+    return list;
+}();
 
 inline bool isNoise(int w)
 {
@@ -149,7 +112,7 @@ void ModulationStage::setSources(const WavetableBank* bankIn, const NoiseBuffers
     hostRateF = hostRate;
 }
 
-void ModulationStage::startLfos(ModulationVoiceState& state) const
+void ModulationStage::startLfos(ModulationVoiceState& state) const noexcept
 {
     for (int l = 0; l < kNumLfos; ++l)
     {
@@ -162,7 +125,7 @@ void ModulationStage::startLfos(ModulationVoiceState& state) const
     }
 }
 
-EnvelopeEnd ModulationStage::run(ModulationVoiceState& state, float velocity) const
+EnvelopeEnd ModulationStage::run(ModulationVoiceState& state, float velocity) const noexcept
 {
     const EnvelopeEnd ampEnd = runEnvelopes(state);
 
@@ -185,7 +148,7 @@ EnvelopeEnd ModulationStage::run(ModulationVoiceState& state, float velocity) co
     return ampEnd;
 }
 
-EnvelopeEnd ModulationStage::runEnvelopes(ModulationVoiceState& state) const
+EnvelopeEnd ModulationStage::runEnvelopes(ModulationVoiceState& state) const noexcept
 {
     EnvelopeEnd ampEnd = EnvelopeEnd::Running;
     for (int e = 0; e < kNumEnvelopes; ++e)
@@ -201,7 +164,7 @@ EnvelopeEnd ModulationStage::runEnvelopes(ModulationVoiceState& state) const
     return ampEnd;
 }
 
-void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const
+void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const noexcept
 {
     if (whole)
     {
@@ -214,38 +177,17 @@ void ModulationStage::clearBus(ModulationVoiceState& state, bool whole) const
                   std::end(state.bus.value[routing.modulatedList[i]]), 0.0f);
 }
 
-namespace {
-void clampRow(ModBus& bus, int d)
+void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const noexcept
 {
-    float* row = bus.value[d];
-#ifdef __SSE2__
-    // min(1, max(-1, x)) as std::min(std::max(x, -1), 1) computes it, NaN included, four at a time.
-    const __m128 low = _mm_set1_ps(-1.0f), high = _mm_set1_ps(1.0f);
-    for (int k = 0; k < kSubBlockSamples; k += 4)
-        _mm_storeu_ps(row + k, _mm_min_ps(high, _mm_max_ps(low, _mm_loadu_ps(row + k))));
-#else
-    for (int k = 0; k < kSubBlockSamples; ++k)
-        row[k] = clampBipolar(row[k]);
-#endif
-    bus.prev[d] = row[kSubBlockSamples - 1];
-}
-} // namespace
-
-void ModulationStage::clampBus(ModulationVoiceState& state, bool whole) const
-{
+    ModBus& bus = state.bus;
     if (whole)
-    {
-        for (int d = 0; d < kNumModDestinations; ++d)
-            clampRow(state.bus, d);
-        return;
-    }
-    // The "None" row is never written, so it stays zero.
-    for (int i = 0; i < routing.modulatedCount; ++i)
-        if (routing.modulatedList[i] != mod_dest::kNone)
-            clampRow(state.bus, routing.modulatedList[i]);
+        kernelSet->busClamp({bus.value, bus.prev, kAllDestinations.destination, kNumModDestinations});
+    else
+        // The "None" row may be listed; it is never written, so it stays zero.
+        kernelSet->busClamp({bus.value, bus.prev, routing.modulatedList, routing.modulatedCount});
 }
 
-void ModulationStage::beginSubBlock()
+void ModulationStage::beginSubBlock() noexcept
 {
     // Without frequency modulation every voice's LFO advances by the same amount, so the rate law
     // is evaluated once here rather than once per voice.
@@ -254,7 +196,7 @@ void ModulationStage::beginSubBlock()
         sharedIncrement[l] = rateIncrement(l, kNoModulation);
 }
 
-void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count) const
+void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count) const noexcept
 {
     for (int l = 0; l < kNumLfos; ++l)
     {
@@ -279,19 +221,17 @@ void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count
             }
             continue;
         }
-        // The phase chains of all voices side by side. frac(phase + increment) is written as
-        // s - trunc(s), which for s >= 0 is exactly it, without a branch.
-        alignas(32) float phase[kLfoLanes] = {};
-        alignas(32) float increment[kLfoLanes] = {};
-        alignas(32) LfoRaw raw;
+        // The phase chains of all voices side by side.
+        alignas(lanes::kBlockAlignment) lanes::LaneRow phase = {};
+        alignas(lanes::kBlockAlignment) lanes::LaneRow increment = {};
+        alignas(lanes::kBlockAlignment) lanes::HostRateLanes raw;
         for (int v = 0; v < count; ++v)
         {
             phase[v] = states[v]->lfo[l].phase;
             increment[v] = lfoIncrement(l, states[v]->bus.prev);
         }
-        const int lanes = (count + 7) / 8 * 8;
-        const float* table = bank->table(s.waveform, kLfoTableNote);
-        advanceLfoLanes(table, phase, increment, raw, lanes);
+        kernelSet->lfoAdvance(
+            {bank->table(s.waveform, kLfoTableNote), phase, increment, &raw, lanes::paddedLanes(count)});
         for (int v = 0; v < count; ++v)
         {
             LfoVoiceState& lfo = states[v]->lfo[l];
@@ -302,14 +242,14 @@ void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count
     }
 }
 
-float ModulationStage::lfoIncrement(int l, const float* prevMod) const
+float ModulationStage::lfoIncrement(int l, const float* prevMod) const noexcept
 {
     if (!routing.modulated[mod_dest::lfo(l, mod_dest::kLfoFreq)])
         return sharedIncrement[l];
     return rateIncrement(l, prevMod);
 }
 
-float ModulationStage::rateIncrement(int l, const float* prevMod) const
+float ModulationStage::rateIncrement(int l, const float* prevMod) const noexcept
 {
     const LfoSettings& s = lfos[l];
     const float freqMod = prevMod[mod_dest::lfo(l, mod_dest::kLfoFreq)];
@@ -326,7 +266,7 @@ float ModulationStage::rateIncrement(int l, const float* prevMod) const
     return clamp01((std::pow(kLfoRateBase, s.freq + 0.5f * freqMod) - kLfoRateOffset) / hostRateF);
 }
 
-void ModulationStage::runLfo(int l, ModulationVoiceState& state) const
+void ModulationStage::runLfo(int l, ModulationVoiceState& state) const noexcept
 {
     const LfoSettings& s = lfos[l];
     LfoVoiceState& lfo = state.lfo[l];
@@ -345,7 +285,7 @@ void ModulationStage::runLfo(int l, ModulationVoiceState& state) const
     addToSlots(state.bus, s.slots, slotAmount, shaped);
 }
 
-void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const
+void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const noexcept
 {
     const ModEnvSettings& s = modEnvs[e];
     const float* prev = state.bus.prev;
@@ -379,7 +319,7 @@ void ModulationStage::runModEnv(int e, ModulationVoiceState& state) const
     addToSlots(state.bus, s.slots, slotAmount, shaped);
 }
 
-void ModulationStage::runMatrix(int m, ModulationVoiceState& state, float velocity) const
+void ModulationStage::runMatrix(int m, ModulationVoiceState& state, float velocity) const noexcept
 {
     const MatrixSettings& s = matrices[m];
     const float* prev = state.bus.prev;

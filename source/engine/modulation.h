@@ -4,6 +4,7 @@
 
 #include "source/engine/engineconstants.h"
 #include "source/engine/envelope.h"
+#include "source/engine/kernels/kernelset.h"
 #include "source/engine/modbus.h"
 #include "source/engine/modrouting.h"
 
@@ -115,37 +116,40 @@ public:
     ModulationInputs inputs;
 
     void setSources(const WavetableBank* bank, const NoiseBuffers* noise, float hostRate);
+    // The kernels to run with: the best the processor has unless a test chooses.
+    void useKernels(const kernels::KernelSet& set) noexcept { kernelSet = &set; }
 
-    void startLfos(ModulationVoiceState& state) const;
+    void startLfos(ModulationVoiceState& state) const noexcept;
 
     // Per-sub-block preparation shared by all voices; call before running any voice.
-    void beginSubBlock();
+    void beginSubBlock() noexcept;
 
     // Advances the LFOs of the given voices by one sub-block, all voices side by side: their raw
     // values, which run() then shapes and routes. Call it first in every sub-block.
-    void advanceLfos(ModulationVoiceState* const* states, int count) const;
+    void advanceLfos(ModulationVoiceState* const* states, int count) const noexcept;
 
     // Runs the envelopes and the modulators of one voice for one sub-block (not the glide).
     // Returns how the amplitude envelope ended, so the caller can free the voice.
-    EnvelopeEnd run(ModulationVoiceState& state, float velocity) const;
+    EnvelopeEnd run(ModulationVoiceState& state, float velocity) const noexcept;
 
     // Rebuilds the modulated-destination and in-use flags from the current slot targets.
     void rebuildModulationUse();
 
 private:
-    EnvelopeEnd runEnvelopes(ModulationVoiceState& state) const;
-    void clearBus(ModulationVoiceState& state, bool whole) const;
-    void clampBus(ModulationVoiceState& state, bool whole) const;
-    void runLfo(int l, ModulationVoiceState& state) const;
-    void runModEnv(int e, ModulationVoiceState& state) const;
-    void runMatrix(int m, ModulationVoiceState& state, float velocity) const;
-    float lfoIncrement(int l, const float* prevMod) const;
-    float rateIncrement(int l, const float* prevMod) const;
+    EnvelopeEnd runEnvelopes(ModulationVoiceState& state) const noexcept;
+    void clearBus(ModulationVoiceState& state, bool whole) const noexcept;
+    void clampBus(ModulationVoiceState& state, bool whole) const noexcept;
+    void runLfo(int l, ModulationVoiceState& state) const noexcept;
+    void runModEnv(int e, ModulationVoiceState& state) const noexcept;
+    void runMatrix(int m, ModulationVoiceState& state, float velocity) const noexcept;
+    float lfoIncrement(int l, const float* prevMod) const noexcept;
+    float rateIncrement(int l, const float* prevMod) const noexcept;
 
     const WavetableBank* bank = nullptr;
     const NoiseBuffers* noise = nullptr;
     float hostRateF = 0.0f;
     float sharedIncrement[kNumLfos] = {};
+    const kernels::KernelSet* kernelSet = &kernels::bestKernels();
 };
 
 } // namespace talvane

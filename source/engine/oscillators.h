@@ -2,13 +2,11 @@
 #pragma once
 
 #include "source/engine/engineconstants.h"
+#include "source/engine/kernels/kernelset.h"
+#include "source/engine/kernels/lanes.h"
 #include "source/engine/modbus.h"
 #include "source/engine/modrouting.h"
-#include "source/engine/voicelanes.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <memory>
 
 namespace talvane {
@@ -49,24 +47,11 @@ struct OscillatorVoiceState
     float phaseL[kNumOscillators] = {};
     float phaseR[kNumOscillators] = {};
     int noisePos[kNumOscillators] = {};
+    // The frequency of the pitch each oscillator last played: a pitch usually stays for many
+    // sub-blocks, and its lookup in the large frequency table is slow when the table is not cached.
+    double lastPitchValue[kNumOscillators] = {-1.0, -1.0, -1.0};
+    float lastFrequency[kNumOscillators] = {};
 };
-
-// The exponent-bit approximation of base^x on IEEE doubles: the upper word of `base` is rescaled
-// by x around the bias of 1.0 and the lower word cleared.
-inline double fastPow(double base, double x)
-{
-    constexpr double kOneUpperWord = 1072632447.0; // upper word of 1.0 minus a small bias
-    std::uint64_t bits;
-    std::memcpy(&bits, &base, sizeof bits);
-    const auto upper = static_cast<double>(static_cast<std::int32_t>(bits >> 32));
-    double scaled = x * (upper - kOneUpperWord) + kOneUpperWord;
-    // Saturate rather than overflow the integer conversion for wild inputs.
-    scaled = std::min(std::max(scaled, -2147483648.0), 2147483647.0);
-    bits = static_cast<std::uint64_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled))) << 32;
-    double result;
-    std::memcpy(&result, &bits, sizeof result);
-    return result;
-}
 
 // One voice's share of an oscillator sub-block.
 struct OscillatorVoice
@@ -89,33 +74,42 @@ public:
 
     void setSources(const WavetableBank* bank, const LookupTables* lookup, const NoiseBuffers* noise,
                     float internalRate);
+    // The kernels to render with: the best the processor has unless a test chooses.
+    void useKernels(const kernels::KernelSet& set) noexcept { kernelSet = &set; }
 
     // Start phases of a new note; reads the slot's bus as last computed.
-    void startVoice(OscillatorVoiceState& state, const ModBus& bus) const;
+    void startVoice(OscillatorVoiceState& state, const ModBus& bus) const noexcept;
 
     // Renders one sub-block (32 internal samples) of one voice into outL / outR.
     void render(OscillatorVoiceState& state, float currentPitch, const ModBus& bus, const ModRouting& routing,
-                float* outL, float* outR) const;
+                float* outL, float* outR) noexcept;
     // Renders one sub-block of several voices (up to all voice slots) side by side: voice v's
     // samples become lane v of `out`.
     void renderVoices(const OscillatorVoice* voices, int count, const ModRouting& routing,
-                      VoiceLanes& out) const;
+                      VoiceLanes& out) noexcept;
 
 private:
     struct Lanes;
 
-    void readNoise(int i, const OscillatorVoice* voices, int count) const;
-    void readTable(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) const;
-    void computeFmIncrements(int i, const OscillatorVoice* voices, int count,
-                             const ModRouting& routing) const;
-    void panAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing) const;
-    void ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing) const;
-    bool fmActive(int i, const ModRouting& routing) const;
+    // The pitch and frequency of every table oscillator in every lane.
+    void tunePitches(const OscillatorVoice* voices, int count) noexcept;
+    // Each prepares its part of oscillator i's kernel arguments.
+    void prepareNoise(int i, const OscillatorVoice* voices, int count, kernels::Oscillator& o) noexcept;
+    void prepareTables(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                       kernels::Oscillator& o, kernels::FmModulation& fm) noexcept;
+    void prepareFm(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                   kernels::FmModulation& fm) noexcept;
+    void preparePanAndMix(int i, const OscillatorVoice* voices, int count, const ModRouting& routing,
+                          kernels::Oscillator& o, VoiceLanes& out) noexcept;
+    void ringModulate(const OscillatorVoice* voices, int count, const ModRouting& routing,
+                      VoiceLanes& out) noexcept;
+    bool fmActive(int i, const ModRouting& routing) const noexcept;
 
     const WavetableBank* bank = nullptr;
     const LookupTables* lookup = nullptr;
     const NoiseBuffers* noise = nullptr;
     float internalRateF = 0.0f;
+    const kernels::KernelSet* kernelSet = &kernels::bestKernels();
     // Working storage, kept with the stage so the audio thread never allocates.
     std::unique_ptr<Lanes> lanes;
 };

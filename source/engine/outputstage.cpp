@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace talvane {
 
 const float Decimator::kCoefficients[kTaps] = {
@@ -16,7 +12,7 @@ const float Decimator::kCoefficients[kTaps] = {
     -0.0127375321f,   -0.0152176218f,  -0.00909698382f, -0.00321114645f, -0.000557354768f,
 };
 
-void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right)
+void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right) noexcept
 {
     float gain[kSubBlockSamples];
     if (volumeMod)
@@ -32,7 +28,7 @@ void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, 
     }
 }
 
-void Decimator::process(const float* input, float* output, int outputCount)
+void Decimator::process(const float* input, float* output, int outputCount) noexcept
 {
     float even[kHistoryPairs + kChunk];
     float odd[kHistoryPairs + kChunk];
@@ -46,28 +42,11 @@ void Decimator::process(const float* input, float* output, int outputCount)
             even[kHistoryPairs + i] = input[2 * (first + i)];
             odd[kHistoryPairs + i] = input[2 * (first + i) + 1];
         }
-        // The taps are summed in order 0..28 for every output; four outputs run side by side.
+        // The taps are summed in order 0..28 for every output.
         const float* source[kTaps];
         for (int k = 0; k < kTaps; ++k)
             source[k] = (k % 2 == 0 ? even : odd) + kHistoryPairs - k / 2;
-        float* y = output + first;
-        int i = 0;
-#ifdef __SSE2__
-        for (; i + 4 <= count; i += 4)
-        {
-            __m128 sum = _mm_setzero_ps();
-            for (int k = 0; k < kTaps; ++k)
-                sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(kCoefficients[k]), _mm_loadu_ps(source[k] + i)));
-            _mm_storeu_ps(y + i, sum);
-        }
-#endif
-        for (; i < count; ++i)
-        {
-            float sum = 0.0f;
-            for (int k = 0; k < kTaps; ++k)
-                sum += kCoefficients[k] * source[k][i];
-            y[i] = sum;
-        }
+        kernelSet->tapSum({source, kCoefficients, kTaps, output + first, count});
         std::copy(even + count, even + count + kHistoryPairs, pastEven);
         std::copy(odd + count, odd + count + kHistoryPairs, pastOdd);
     }

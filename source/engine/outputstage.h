@@ -3,11 +3,12 @@
 #pragma once
 
 #include "source/engine/engineconstants.h"
+#include "source/engine/kernels/kernelset.h"
 
 namespace talvane {
 
 // Scales one sub-block of a voice by its amplitude envelope (and its "AMP | Volume" modulation).
-void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right);
+void applyVoiceAmp(const float* ampEnvOut, const float* volumeMod, float* left, float* right) noexcept;
 
 // A symmetric 29-tap half-band style FIR that halves the rate, with its state kept from block to
 // block. Not copyable: it belongs to one output channel.
@@ -21,8 +22,11 @@ public:
     Decimator(const Decimator&) = delete;
     Decimator& operator=(const Decimator&) = delete;
 
+    // The kernels to run with: the best the processor has unless a test chooses.
+    void useKernels(const kernels::KernelSet& set) noexcept { kernelSet = &set; }
+
     // Reads 2 * outputCount internal samples and writes outputCount host samples.
-    void process(const float* input, float* output, int outputCount);
+    void process(const float* input, float* output, int outputCount) noexcept;
 
 private:
     static constexpr int kHistoryPairs = (kTaps - 1) / 2; // 14 earlier input pairs reach an output
@@ -34,6 +38,7 @@ private:
     // first, then its later one, then the older pairs in the same order.
     float pastEven[kHistoryPairs] = {};
     float pastOdd[kHistoryPairs] = {};
+    const kernels::KernelSet* kernelSet = &kernels::bestKernels();
 };
 
 } // namespace talvane

@@ -61,7 +61,16 @@ void SynthEngine::setRates(float hostRate, float internalRate)
     modulation.setSources(bank, &noise, hostRate);
 }
 
-void SynthEngine::clearMix(int end)
+void SynthEngine::useKernels(const kernels::KernelSet& set) noexcept
+{
+    oscillators.useKernels(set);
+    filter.useKernels(set);
+    modulation.useKernels(set);
+    decimatorL.useKernels(set);
+    decimatorR.useKernels(set);
+}
+
+void SynthEngine::clearMix(int end) noexcept
 {
     mixL.clear(0, static_cast<std::size_t>(end));
     mixR.clear(0, static_cast<std::size_t>(end));
@@ -76,7 +85,7 @@ void SynthEngine::clearAllVoiceBuffers()
     }
 }
 
-void SynthEngine::beginBlock(int firstIndex)
+void SynthEngine::beginBlock(int firstIndex) noexcept
 {
     blockFirstIndex = firstIndex;
     std::copy(std::begin(voiceActive), std::end(voiceActive), voiceMixed);
@@ -85,7 +94,7 @@ void SynthEngine::beginBlock(int firstIndex)
 // ---------------------------------------------------------------------------------------------
 // Note intake
 
-void SynthEngine::noteIntake(const NoteEvent& event, int carryIn, int blockLength)
+void SynthEngine::noteIntake(const NoteEvent& event, int carryIn, int blockLength) noexcept
 {
     // Offsets outside the block are brought into it.
     const int offset = std::min(std::max(event.sampleOffset, 0), std::max(blockLength - 1, 0));
@@ -96,7 +105,7 @@ void SynthEngine::noteIntake(const NoteEvent& event, int carryIn, int blockLengt
         noteOff(event, countdown);
 }
 
-void SynthEngine::noteOn(const NoteEvent& event, int countdown)
+void SynthEngine::noteOn(const NoteEvent& event, int countdown) noexcept
 {
     if (event.noteId < 0)
     {
@@ -140,7 +149,7 @@ void SynthEngine::noteOn(const NoteEvent& event, int countdown)
     free->releaseCountdown = 0;
 }
 
-void SynthEngine::noteOff(const NoteEvent& event, int countdown)
+void SynthEngine::noteOff(const NoteEvent& event, int countdown) noexcept
 {
     // In Legato a note ends only when the next note takes its voice, or by panic.
     if (noteMode == NoteMode::Legato)
@@ -185,13 +194,13 @@ int SynthEngine::orderedVoiceCount() const
     return count;
 }
 
-void SynthEngine::stopOldestVoice()
+void SynthEngine::stopOldestVoice() noexcept
 {
     if (hasOrderedVoice())
         freeVoice(voiceOrder[0], true);
 }
 
-void SynthEngine::voiceBookkeeping()
+void SynthEngine::voiceBookkeeping() noexcept
 {
     int count = orderedVoiceCount();
     for (int j = 0; j < kMaxPendingNotes; ++j)
@@ -258,7 +267,7 @@ void SynthEngine::voiceBookkeeping()
     }
 }
 
-void SynthEngine::startVoice(int slotIndex, int pendingIndex)
+void SynthEngine::startVoice(int slotIndex, int pendingIndex) noexcept
 {
     VoiceSlot& slot = slots[slotIndex];
     Voice& voice = slot.voice;
@@ -294,7 +303,7 @@ void SynthEngine::startVoice(int slotIndex, int pendingIndex)
     modulation.startLfos(slot.mod);
 }
 
-void SynthEngine::freeVoice(int slotIndex, bool copyToFade)
+void SynthEngine::freeVoice(int slotIndex, bool copyToFade) noexcept
 {
     VoiceSlot& slot = slots[slotIndex];
     if (copyToFade)
@@ -317,7 +326,7 @@ void SynthEngine::freeVoice(int slotIndex, bool copyToFade)
     std::fill(end, std::end(voiceOrder), kEmptyOrderEntry);
 }
 
-void SynthEngine::resetAllVoices()
+void SynthEngine::resetAllVoices() noexcept
 {
     const auto length = static_cast<std::size_t>(kOversampling * maxBlock);
     mixL.clear(0, length);
@@ -332,7 +341,7 @@ void SynthEngine::resetAllVoices()
     }
 }
 
-void SynthEngine::glide(Voice& voice) const
+void SynthEngine::glide(Voice& voice) const noexcept
 {
     if (portamento == 0.0f || voice.glideProgress >= 1.0f)
     {
@@ -350,7 +359,7 @@ void SynthEngine::glide(Voice& voice) const
 // A mixed voice's buffer is summed over the whole block, so every sub-block it did not render
 // must read as silence there. Clearing just those stretches, instead of every mixed buffer after
 // each block, spares the voices that sound throughout the clearing of what they overwrite anyway.
-void SynthEngine::silenceUnrenderedVoices(int writeIndex)
+void SynthEngine::silenceUnrenderedVoices(int writeIndex) noexcept
 {
     const auto subBlock = static_cast<std::size_t>(kSubBlockInternalSamples);
     for (int s = 0; s < kNumVoiceSlots; ++s)
@@ -372,7 +381,7 @@ void SynthEngine::silenceUnrenderedVoices(int writeIndex)
     }
 }
 
-void SynthEngine::renderSubBlock(int writeIndex)
+void SynthEngine::renderSubBlock(int writeIndex) noexcept
 {
     voiceBookkeeping();
     silenceUnrenderedVoices(writeIndex);
@@ -415,7 +424,7 @@ void SynthEngine::renderSubBlock(int writeIndex)
     }
 }
 
-void SynthEngine::modulateVoice(int slotIndex)
+void SynthEngine::modulateVoice(int slotIndex) noexcept
 {
     VoiceSlot& slot = slots[slotIndex];
     const EnvelopeEnd ampEnd = modulation.run(slot.mod, slot.voice.velocity);
@@ -427,7 +436,7 @@ void SynthEngine::modulateVoice(int slotIndex)
     glide(slot.voice);
 }
 
-void SynthEngine::mixVoices(int first, int end)
+void SynthEngine::mixVoices(int first, int end) noexcept
 {
     float* left = mixL.data();
     float* right = mixR.data();
@@ -450,7 +459,7 @@ void SynthEngine::mixVoices(int first, int end)
     }
 }
 
-void SynthEngine::decimate(float* left, float* right, int hostSamples)
+void SynthEngine::decimate(float* left, float* right, int hostSamples) noexcept
 {
     decimatorL.process(mixL.data(), left, hostSamples);
     decimatorR.process(mixR.data(), right, hostSamples);

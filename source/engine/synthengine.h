@@ -44,26 +44,29 @@ public:
     void prepare(float hostRate, float internalRate);
     void setRates(float hostRate, float internalRate);
     float hostRate() const { return hostRateF; }
+    // Renders with the kernels of one instruction-set target (tests); by default the best the
+    // processor has.
+    void useKernels(const kernels::KernelSet& set) noexcept;
 
     // ---- one host block ----
     // Clears internal samples [0, end) of the mix: a block never uses more.
-    void clearMix(int end);
+    void clearMix(int end) noexcept;
     void clearAllVoiceBuffers();
     // Starts a block whose sub-blocks write internal samples from `firstIndex` on. A voice that
     // sounded in the previous block stays mixed in this one.
-    void beginBlock(int firstIndex);
-    void noteIntake(const NoteEvent& event, int carryIn, int blockLength);
+    void beginBlock(int firstIndex) noexcept;
+    void noteIntake(const NoteEvent& event, int carryIn, int blockLength) noexcept;
     // Voice bookkeeping, modulation, oscillators, filter and voice amplifier of one sub-block.
-    void renderSubBlock(int writeIndex);
+    void renderSubBlock(int writeIndex) noexcept;
     // Sums the mixed voices over internal samples [first, end) and applies the output gain.
-    void mixVoices(int first, int end);
-    void decimate(float* left, float* right, int hostSamples);
+    void mixVoices(int first, int end) noexcept;
+    void decimate(float* left, float* right, int hostSamples) noexcept;
 
     // ---- voice control from the parameter intake ----
-    void resetAllVoices();
+    void resetAllVoices() noexcept;
     int orderedVoiceCount() const;
     // Stops the oldest started voice, fading it out in a fade slot.
-    void stopOldestVoice();
+    void stopOldestVoice() noexcept;
     bool hasOrderedVoice() const { return voiceOrder[0] != kEmptyOrderEntry; }
 
     float* mixLeft() { return mixL.data(); }
@@ -80,14 +83,14 @@ public:
     const NoiseBuffers& noiseBuffers() const { return noise; }
 
 private:
-    void noteOn(const NoteEvent& event, int countdown);
-    void noteOff(const NoteEvent& event, int countdown);
-    void voiceBookkeeping();
-    void startVoice(int slotIndex, int pendingIndex);
-    void freeVoice(int slotIndex, bool copyToFade);
-    void glide(Voice& voice) const;
-    void modulateVoice(int slotIndex);
-    void silenceUnrenderedVoices(int writeIndex);
+    void noteOn(const NoteEvent& event, int countdown) noexcept;
+    void noteOff(const NoteEvent& event, int countdown) noexcept;
+    void voiceBookkeeping() noexcept;
+    void startVoice(int slotIndex, int pendingIndex) noexcept;
+    void freeVoice(int slotIndex, bool copyToFade) noexcept;
+    void glide(Voice& voice) const noexcept;
+    void modulateVoice(int slotIndex) noexcept;
+    void silenceUnrenderedVoices(int writeIndex) noexcept;
 
     VoiceSlot slots[kNumVoiceSlots];
     PendingNote pending[kMaxPendingNotes];

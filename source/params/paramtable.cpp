@@ -154,18 +154,28 @@ constexpr ParamRecord continuous(RecordText title, RecordText caption, float def
 {
     const bool followsRate =
         law == EngineLaw::AttackTime || law == EngineLaw::DecayTime || law == EngineLaw::ReleaseTime;
-    return {0,       title,    caption,    ParamKind::Continuous, 0, 0, defaultValue, law,
-            display, kNoNames, followsRate};
+    return {0,       title,    caption,     ParamKind::Continuous, 0, 0, defaultValue, law,
+            display, kNoNames, followsRate, PlainUnit::Unitless};
 }
 
 constexpr ParamRecord toggle(RecordText title, RecordText caption, bool on, EngineLaw law = EngineLaw::Switch)
 {
-    return {0,        title, caption, ParamKind::Toggle, 2, 0, on ? 1.0f : 0.0f, law, DisplayRule::Plain,
-            kNoNames, false};
+    return {0,
+            title,
+            caption,
+            ParamKind::Toggle,
+            2,
+            0,
+            on ? 1.0f : 0.0f,
+            law,
+            DisplayRule::Plain,
+            kNoNames,
+            false,
+            PlainUnit::Unitless};
 }
 
 constexpr ParamRecord stepped(RecordText title, RecordText caption, int lowest, int highest, int defaultValue,
-                              EngineLaw law = EngineLaw::PlainValue)
+                              PlainUnit unit = PlainUnit::Unitless, EngineLaw law = EngineLaw::PlainValue)
 {
     return {0,
             title,
@@ -177,7 +187,8 @@ constexpr ParamRecord stepped(RecordText title, RecordText caption, int lowest, 
             law,
             DisplayRule::Plain,
             kNoNames,
-            false};
+            false,
+            unit};
 }
 
 constexpr ParamRecord list(RecordText title, RecordText caption, NameList names, int defaultValue,
@@ -193,7 +204,8 @@ constexpr ParamRecord list(RecordText title, RecordText caption, NameList names,
             law,
             DisplayRule::Plain,
             names,
-            false};
+            false,
+            PlainUnit::Unitless};
 }
 
 struct RecordTable
@@ -237,8 +249,9 @@ constexpr void addOscillator(RecordTable& t, int i)
                                                     EngineLaw::Normalized, DisplayRule::Phase));
     t.set(first + osc_param::kRetrig, toggle(text("O", n, "_Retrig"), text("RTG"), true));
     t.set(first + osc_param::kOctave,
-          stepped(text("O", n, "_Octave"), text("OCTAVE"), -3, 3, 0, EngineLaw::Octave));
-    t.set(first + osc_param::kDetune, stepped(text("O", n, "_Detune"), text("DETUNE"), -12, 12, 0));
+          stepped(text("O", n, "_Octave"), text("OCTAVE"), -3, 3, 0, PlainUnit::Octaves, EngineLaw::Octave));
+    t.set(first + osc_param::kDetune,
+          stepped(text("O", n, "_Detune"), text("DETUNE"), -12, 12, 0, PlainUnit::Semitones));
     t.set(first + osc_param::kFineTune, continuous(text("O", n, "_FineTune"), text("FINE"), 0.5f,
                                                    EngineLaw::FineTune, DisplayRule::FineTune));
     t.set(first + osc_param::kWaveStretch, continuous(text("O", n, "_WaveStrech"), text("STRETCH"), 0.5f,
@@ -344,8 +357,9 @@ constexpr std::array<ParamRecord, kNumParams> buildRecords()
           continuous(text("ModWheel"), text("WHEEL"), 0.5f, EngineLaw::Bipolar, DisplayRule::PlusMinus));
     t.set(kPitchBend,
           continuous(text("PitchBend"), text("PB"), 0.5f, EngineLaw::Combined, DisplayRule::PlusMinus));
-    t.set(kPbUp, stepped(text("PB_Up"), text("PB UP"), 0, 36, 1, EngineLaw::Combined));
-    t.set(kPbDown, stepped(text("PB_Down"), text("PB DOWN"), 0, 36, 1, EngineLaw::Combined));
+    t.set(kPbUp, stepped(text("PB_Up"), text("PB UP"), 0, 36, 1, PlainUnit::Semitones, EngineLaw::Combined));
+    t.set(kPbDown,
+          stepped(text("PB_Down"), text("PB DOWN"), 0, 36, 1, PlainUnit::Semitones, EngineLaw::Combined));
     t.set(kPanic, toggle(text("Panic"), text("PANIC"), false, EngineLaw::IntakeOnly));
     t.set(kKeyFollow, continuous(text("KeyFollow"), text("KEY FLW"), 0.0f));
     t.set(kRefOctave,
@@ -378,6 +392,17 @@ static_assert(everyIdHasItsRecord(kParamRecords), "every parameter ID needs its 
 bool isDiscrete(ParamId id)
 {
     return id < kNumParams && kParamRecords[id].numValues > 0;
+}
+
+// Only the routing slots select from the destinations and shape their amount by them.
+bool isSlotDestination(ParamId id)
+{
+    return id < kNumParams && kParamRecords[id].names.names == kModDestNames;
+}
+
+bool isSlotAmount(ParamId id)
+{
+    return id < kNumParams && kParamRecords[id].law == EngineLaw::SlotAmount;
 }
 
 NameList nameListOf(ParamId id)

@@ -1,6 +1,7 @@
 // The instrument's 147 parameters, one record each: everything the system knows about a parameter
 // lives in its record (paramtable.cpp), and the processor, the controller, the value texts, the
-// editor and the factory sounds read it from there. Adding a parameter is adding its record.
+// editor, the factory sounds and the LV2 ports read it from there. Adding a parameter is adding its
+// record.
 #pragma once
 
 #include "source/params/paramids.h"
@@ -55,7 +56,15 @@ enum class DisplayRule : std::uint8_t
     Plain,        // the plain value: "-3", "16"
 };
 
-// The names a list parameter's plain values select from; no names (count 0) for the others.
+// What a number's plain value counts; lists, toggles and continuous parameters count nothing.
+enum class PlainUnit : std::uint8_t
+{
+    Unitless,
+    Octaves,
+    Semitones,
+};
+
+// The names a list parameter's plain values select (entry i names plain value minValue + i).
 struct NameList
 {
     const char* const* names;
@@ -85,6 +94,7 @@ struct ParamRecord
     DisplayRule display;
     NameList names;
     bool followsSampleRate; // its engine quantity is recomputed when the sample rate changes
+    PlainUnit unit;         // what a number's plain value counts
 };
 
 extern const std::array<ParamRecord, kNumParams> kParamRecords;
@@ -117,6 +127,13 @@ extern const char* const kModDestNames[kNumModDestinations];
 
 bool isDiscrete(ParamId id);
 
+// The two parameters of each routing slot of the LFO, envelope and matrix blocks: the destination
+// (a list of kModDestNames) and its amount.
+bool isSlotDestination(ParamId id);
+bool isSlotAmount(ParamId id);
+
+// The list a parameter selects from; {nullptr, 0} for a parameter that is not a list (continuous
+// parameters, toggles and numbers).
 NameList nameListOf(ParamId id);
 // The plain value whose name in the parameter's list is `name`; -1 if the list has no such entry.
 int plainValueNamed(ParamId id, const char* name);

@@ -1,5 +1,6 @@
 #include "source/processor/talvane.h"
 
+#include "source/engine/kernels/kernelset.h"
 #include "source/factory/classids.h"
 #include "source/processor/parameterapplication.h"
 #include "source/params/paramcurves.h"
@@ -126,6 +127,9 @@ tresult PLUGIN_API Talvane::setupProcessing(ProcessSetup& setup)
         return kInvalidArgument;
     // Refused before anything changes, so the stored setup and the block buffers always agree.
     if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue)
+        return kResultFalse;
+    // The engine's kernels need SSSE3 at least: without it the processor cannot run them.
+    if (!talvane::kernels::processorSupported())
         return kResultFalse;
 
     updateSampleRate(setup.sampleRate);

@@ -80,6 +80,7 @@ public:
     float currentTempo() const { return engine.modulation.inputs.tempo; }
     int32 carryInSamples() const { return carryIn; }
     const talvane::SynthEngine& synthEngine() const { return engine; }
+    talvane::SynthEngine& synthEngine() { return engine; }
 
     static constexpr int32 kLatencySamples = talvane::kRenderAheadSamples;
 

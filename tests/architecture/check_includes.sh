@@ -17,7 +17,9 @@ allowed() {
         source/controller) echo "source/params source/presets source/factory/classids.h source/editor/editorfactory.h source/editor/editorzoom.h" ;;
         source/editor) echo "source/params source/presets source/controller gui sdk" ;;
         source/factory) echo "source/params source/presets source/processor source/controller source/editor sdk" ;;
+        lv2) echo "source/params source/presets source/processor source/controller source/factory/classids.h sdk" ;;
         host) echo "sdk" ;;
+        tools) echo "source sdk gui lv2 host" ;;
     esac
 }
 
@@ -28,11 +30,11 @@ known_exception() {
 }
 
 for room in source/params source/presets source/engine source/processor gui sdk source/controller \
-    source/editor source/factory host; do
+    source/editor source/factory lv2 host tools; do
     ok=$(allowed "$room")
     for file in $(find "$root/$room" -name '*.h' -o -name '*.cpp'); do
         relative=${file#"$root"/}
-        for included in $(sed -n 's/^#include "\(\(source\/[a-z]*\|sdk\|gui\|host\|tools\)\/[^"]*\)".*/\1/p' "$file"); do
+        for included in $(sed -n 's/^#include "\(\(source\/[a-z]*\|sdk\|gui\|lv2\|host\|tools\)\/[^"]*\)".*/\1/p' "$file"); do
             case "$included" in "$room"/*) continue ;; esac
             permitted=0
             for entry in $ok; do

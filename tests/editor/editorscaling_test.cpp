@@ -32,6 +32,7 @@ using namespace Steinberg::Vst;
 using namespace VSTGUI;
 using talvane::host::MemoryStream;
 using talvane::testing::editTriple;
+using talvane::testing::oneGesture;
 using talvane::testing::HostEdits;
 using talvane::testing::PixelGrid;
 
@@ -159,16 +160,22 @@ TEST(EditorScaling, ClicksDragsWheelAndResetsHitTheirControlsAtEveryZoom)
         EXPECT_NEAR(cutoff[0], 0.5 + 30 / (400 * scale), 1e-6);
         EXPECT_NEAR(cutoff[1], 0.5 + 60 / (400 * scale), 1e-6);
 
-        // A wheel notch and a double-click reset.
+        // A wheel notch (its gesture ends as the pointer leaves the knob) and a double-click reset
+        // (after the first click's touch).
         edits.clear();
         plugin.controller->setParamNormalized(talvane::kGlobalVolume, 0.8);
+        screen.mouseMove(shown.centreOf(talvane::kGlobalVolume));
         EXPECT_TRUE(screen.wheel(shown.centreOf(talvane::kGlobalVolume), 1.f));
+        screen.mouseMove(shown.centreOf(talvane::kO1Detune));
         EXPECT_EQ(edits, editTriple(talvane::kGlobalVolume, 0.8f + TLKnob::kWheelStep));
         edits.clear();
         plugin.controller->setParamNormalized(talvane::kO1Detune, 0.8);
         shown.editor->getFrame()->idle();
         screen.doubleClick(shown.centreOf(talvane::kO1Detune));
-        EXPECT_EQ(edits, editTriple(talvane::kO1Detune, 0.5));
+        HostEdits touchThenReset = oneGesture(talvane::kO1Detune, {});
+        const HostEdits reset = editTriple(talvane::kO1Detune, 0.5);
+        touchThenReset.insert(touchThenReset.end(), reset.begin(), reset.end());
+        EXPECT_EQ(edits, touchThenReset);
 
         // The switcher's zones start at x 895 and 947 of the layout, whichever pixel holds them.
         const double y = std::ceil(150 * scale);

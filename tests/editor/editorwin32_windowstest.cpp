@@ -9,7 +9,9 @@
 
 #include "support/hostedits.h"
 #include "support/moduletest.h"
+#include "support/vst2automation.h"
 
+#include "source/editor/editgestures.h"
 #include "source/editor/editorlayout.h"
 #include "source/params/paramids.h"
 
@@ -49,18 +51,15 @@ constexpr milliseconds kSettle{10};
 // Several idle periods: every invalid area has been drawn after this.
 constexpr milliseconds kRedraw{300};
 
-// How a knob drag reaches the host, given the knob's value after each mouse step of the drag: each
-// step that moves the knob is an edit of its own, begin, perform and end, so that the host sees as
-// many complete edits as there were steps and no gesture around the whole drag.
+// Long enough for the wheel's gesture to end by itself, with room for the idle timer's period.
+constexpr milliseconds kPastTheWheelPause = talvane::EditGestures::kWheelPause * 2 + milliseconds(100);
+
+// How a knob drag reaches the host, given the knob's value after each mouse step of the drag: one
+// gesture, begun at the press, with the value of each step that moves the knob, ended at the
+// release, so that the host records the drag as one touch and undoes it in one step.
 HostEdits expectedDragEdits(Vst::ParamID id, const std::vector<Vst::ParamValue>& stepValues)
 {
-    HostEdits edits;
-    for (const Vst::ParamValue value : stepValues)
-    {
-        const HostEdits step = editTriple(id, value);
-        edits.insert(edits.end(), step.begin(), step.end());
-    }
-    return edits;
+    return oneGesture(id, stepValues);
 }
 
 const talvane::ControlPlacement* placementOf(talvane::ParamId id)
@@ -187,17 +186,11 @@ class EditorInAWindow : public ModuleTest
 protected:
     void SetUp() override
     {
-        ModuleTest::SetUp();
-        if (HasFatalFailure())
+        openHostWindow();
+        if (HasFatalFailure() || IsSkipped())
             return;
-        pluginCode = std::make_unique<ModuleCode>(loadedModule().symbol("GetPluginFactory"));
-        ASSERT_NE(pluginCode->handle(), nullptr);
-        loop = std::make_unique<HostMessageLoop>(*pluginCode);
-        std::string error;
-        if (!host.createWindow(kFirstWindowAt.x, kFirstWindowAt.y, talvane::kEditorWidth, talvane::kEditorHeight,
-                               error))
-            GTEST_SKIP() << "no window system to open the editor in (under Wine: no display): " << error;
         controller()->setComponentHandler(&handler);
+        std::string error;
         ASSERT_TRUE(host.openEditor(controller(), error)) << error;
         loop->run(kRedraw);
     }
@@ -212,6 +205,21 @@ protected:
             loop->run(kSettle);
         if (controller())
             controller()->setComponentHandler(nullptr);
+    }
+
+    // The module, the host's loop and its window, without an editor yet.
+    void openHostWindow()
+    {
+        ModuleTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        pluginCode = std::make_unique<ModuleCode>(loadedModule().symbol("GetPluginFactory"));
+        ASSERT_NE(pluginCode->handle(), nullptr);
+        loop = std::make_unique<HostMessageLoop>(*pluginCode);
+        std::string error;
+        if (!host.createWindow(kFirstWindowAt.x, kFirstWindowAt.y, talvane::kEditorWidth, talvane::kEditorHeight,
+                               error))
+            GTEST_SKIP() << "no window system to open the editor in (under Wine: no display): " << error;
     }
 
     Vst::IEditController* controller() { return plugin.controller(); }
@@ -427,10 +435,19 @@ TEST_F(EditorInAWindow, ResizesWithinItsConstraintsAndDrawsTheNewArea)
 
 // ---- knobs --------------------------------------------------------------------------------------
 
-TEST_F(EditorInAWindow, AKnobDragSendsTheValueOfEveryMouseStep)
+TEST_F(EditorInAWindow, AKnobDragIsOneGestureWithTheValueOfEveryMouseStep)
 {
     hostSets(talvane::kFCutoff, 0.5);
     loop->run(kRedraw);
+    // The gesture begins at the press, before anything moves.
+    pointAt(centreOf(talvane::kFCutoff));
+    press();
+    EXPECT_TRUE(sameEdits(handler.edits, HostEdits{{HostEdit::Begin, talvane::kFCutoff}}));
+    release();
+    EXPECT_TRUE(sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {})));
+    handler.edits.clear();
+    loop->run(milliseconds(600)); // no double-click
+
     // Linear drags: 400 pixels span the whole range, so each step of 4 pixels up adds 0.01.
     dragUp(talvane::kFCutoff, 10, 4);
     release();
@@ -475,6 +492,46 @@ TEST_F(EditorInAWindow, ADragKeepsTheMouseWhenThePointerLeavesTheWindow)
     EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
 }
 
+TEST_F(EditorInAWindow, ADragEndsWhenAnotherWindowTakesTheMouse)
+{
+    hostSets(talvane::kFCutoff, 0.5);
+    loop->run(kRedraw);
+    dragUp(talvane::kFCutoff, 2, 4);
+    // The host takes the mouse in the middle of the drag (a dialog of its own, say).
+    SetCapture(host.window());
+    loop->run(kSettle);
+    EXPECT_TRUE(sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.51, 0.52})));
+    // The rest of the drag goes to the host's window.
+    POINT further{centreOf(talvane::kFCutoff).x, centreOf(talvane::kFCutoff).y - 40};
+    ClientToScreen(editorWindow(), &further);
+    ASSERT_TRUE(movePointerTo(further));
+    loop->run(kSettle);
+    ASSERT_TRUE(releaseLeftButton());
+    loop->run(kSettle);
+    ReleaseCapture();
+    loop->run(kRedraw);
+    EXPECT_TRUE(sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.51, 0.52})));
+    EXPECT_NEAR(controller()->getParamNormalized(talvane::kFCutoff), 0.52, 1e-6);
+}
+
+TEST_F(EditorInAWindow, ThePitchBendWheelSpringsBackWithinItsGesture)
+{
+    // 20 pixels up bend by 0.05 each; at the release the wheel returns to its centre.
+    dragUp(talvane::kPitchBend, 2, 20);
+    release();
+    EXPECT_TRUE(sameEdits(handler.edits, oneGesture(talvane::kPitchBend, {0.55, 0.6, 0.5})));
+    loop->run(kRedraw);
+    ReferenceEditor reference;
+    EXPECT_EQ(mismatches(onScreen(), reference.picture()), 0) << "the wheel is not back at its centre";
+}
+
+TEST_F(EditorInAWindow, AToggleClickIsOneCompleteEdit)
+{
+    const double switchedOn = controller()->getParamNormalized(talvane::kO1On) < 0.5 ? 1.0 : 0.0;
+    clickAt(centreOf(talvane::kO1On));
+    EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kO1On, switchedOn)));
+}
+
 TEST_F(EditorInAWindow, ShiftMakesAKnobDragFourTimesFiner)
 {
     hostSets(talvane::kFCutoff, 0.5);
@@ -500,16 +557,26 @@ TEST_F(EditorInAWindow, AWheelNotchMovesAKnobByAThousandth)
     hostSets(talvane::kGlobalVolume, 0.8);
     loop->run(kRedraw);
     pointAt(centreOf(talvane::kGlobalVolume));
+    const auto turned = std::chrono::steady_clock::now();
     wheel(1);
+    // The wheel holds the knob for a moment: the gesture ends once the wheel rests. (A machine
+    // busy enough to take longer than the pause to get here has ended it already.)
+    if (std::chrono::steady_clock::now() - turned < talvane::EditGestures::kWheelPause)
+    {
+        EXPECT_TRUE(sameEdits(handler.edits, HostEdits{{HostEdit::Begin, talvane::kGlobalVolume},
+                                                       {HostEdit::Perform, talvane::kGlobalVolume, 0.801}}));
+    }
+    loop->run(kPastTheWheelPause);
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.801)));
 
+    // Steps in quick succession are one gesture; the pointer leaving the knob ends it at once.
     handler.edits.clear();
-    wheel(-1);
-    EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.8)));
+    wheel(-2);
+    pointAt(POINT{300, 30});
+    EXPECT_TRUE(sameEdits(handler.edits, oneGesture(talvane::kGlobalVolume, {0.8, 0.799})));
 
     // Off every control the wheel changes nothing.
     handler.edits.clear();
-    pointAt(POINT{300, 30});
     wheel(1);
     EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
 }
@@ -540,19 +607,26 @@ TEST_F(EditorInAWindow, ADoubleClickResetsAKnobToItsDefault)
     hostSets(talvane::kFCutoff, 0.3);
     loop->run(kRedraw);
 
-    // The system makes the second press of two quick ones at one place a double-click.
+    // The system makes the second press of two quick ones at one place a double-click. The first
+    // press holds the knob without moving it; the second resets it as one edit.
     clickAt(centreOf(talvane::kFCutoff));
     press();
     release();
-    EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kFCutoff, info.defaultNormalizedValue)));
+    const HostEdits touch = oneGesture(talvane::kFCutoff, {});
+    HostEdits expected = touch;
+    const HostEdits reset = editTriple(talvane::kFCutoff, info.defaultNormalizedValue);
+    expected.insert(expected.end(), reset.begin(), reset.end());
+    EXPECT_TRUE(sameEdits(handler.edits, expected));
 
-    // At its default already, the knob sends nothing.
+    // At its default already, the knob sends no value: the two presses touch it, no more.
     loop->run(milliseconds(600)); // no triple-click
     handler.edits.clear();
     clickAt(centreOf(talvane::kFCutoff));
     press();
     release();
-    EXPECT_TRUE(handler.edits.empty()) << ::testing::PrintToString(handler.edits);
+    expected = touch;
+    expected.insert(expected.end(), touch.begin(), touch.end());
+    EXPECT_TRUE(sameEdits(handler.edits, expected));
 }
 
 // ---- list boxes ---------------------------------------------------------------------------------
@@ -679,11 +753,12 @@ TEST_F(EditorInAWindow, AtTheHostsScaleItGrowsAndTakesInputAtTheScaledPlaces)
     EXPECT_TRUE(
         sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.51, 0.52, 0.53, 0.54, 0.55})));
 
-    // A wheel notch on the volume knob.
+    // A wheel notch on the volume knob, whose gesture ends as the pointer leaves it.
     handler.edits.clear();
     hostSets(talvane::kGlobalVolume, 0.8);
     pointAt(scaled(centreOf(talvane::kGlobalVolume)));
     wheel(1);
+    pointAt(scaled(centreOf(talvane::kFType)));
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.8f + 0.001f)));
 
     // A list's pop-up opens at the scaled place and takes the entry under the pointer.
@@ -715,13 +790,30 @@ TEST_F(EditorInAWindow, TheSoundBarStepsToTheNextSoundAndTakesTypedKeysInItsName
     const RECT nameArea{talvane::kSoundNameRect.left, talvane::kSoundNameRect.top, talvane::kSoundNameRect.right,
                         talvane::kSoundNameRect.bottom};
 
-    // Next: the first factory sound, every parameter it changes an edit the host records.
+    // Next: the first factory sound, every parameter it changes one complete edit the host
+    // records, all in one group edit that the host undoes as one step.
+    auto soundValues = [&] {
+        std::vector<float> values;
+        for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
+            values.push_back(static_cast<float>(controller()->getParamNormalized(id)));
+        return values;
+    };
+    const std::vector<float> before = soundValues();
     clickAt(centre(talvane::kNextSoundRect));
     loop->run(kRedraw);
     EXPECT_FLOAT_EQ(static_cast<float>(controller()->getParamNormalized(talvane::kGlobalVolume)), 0.85f);
     const std::vector<Vst::ParamValue> volume = handler.performed(talvane::kGlobalVolume);
     ASSERT_EQ(volume.size(), 1u);
     EXPECT_FLOAT_EQ(static_cast<float>(volume[0]), 0.85f);
+    const std::vector<float> after = soundValues();
+    HostEdits load;
+    for (std::size_t id = 0; id < after.size(); ++id)
+        if (after[id] != before[id])
+            for (const HostEdit& edit : editTriple(static_cast<Vst::ParamID>(id), after[id]))
+                load.push_back(edit);
+    EXPECT_TRUE(sameEdits(handler.edits, load));
+    using Group = RecordingComponentHandler::Group;
+    EXPECT_EQ(handler.groups, (std::vector<Group>{{0, handler.edits.size()}}));
     const WindowPicture named = onScreen();
 
     // Save opens the name entry with the keyboard: a typed key shows in it, Backspace takes it
@@ -740,7 +832,7 @@ TEST_F(EditorInAWindow, TheSoundBarStepsToTheNextSoundAndTakesTypedKeysInItsName
     key(VK_ESCAPE);
     loop->run(kRedraw);
     EXPECT_EQ(mismatches(onScreen(), named, nameArea), 0) << "the name again";
-    EXPECT_EQ(handler.performed(talvane::kGlobalVolume).size(), 1u) << "nothing more reached the host";
+    EXPECT_TRUE(sameEdits(handler.edits, load)) << "nothing more reached the host";
 }
 
 TEST_F(EditorInAWindow, ThePageSwitcherShowsEachPageAndSendsNothing)
@@ -849,6 +941,8 @@ TEST_F(EditorInAWindow, RemovedDuringADrag)
     POINT further{centreOf(talvane::kFCutoff).x, centreOf(talvane::kFCutoff).y - 40};
     ClientToScreen(editorWindow(), &further);
     EXPECT_EQ(host.removeEditor(), kResultOk);
+    // The drag's gesture ends with the view.
+    EXPECT_TRUE(sameEdits(handler.edits, expectedDragEdits(talvane::kFCutoff, {0.51, 0.52})));
     EXPECT_EQ(host.releaseEditor(), 0u);
     // The drag goes on with nothing to receive it.
     moveTo(further);
@@ -882,7 +976,7 @@ TEST_F(EditorInAWindow, TwoViewsAtOnceEachWithItsWindowAndTimer)
     reference.setValue(talvane::kFCutoff, 0.9);
     pointAt(centreOf(talvane::kGlobalVolume), second.get());
     wheel(1);
-    loop->run(kRedraw);
+    loop->run(kPastTheWheelPause);
     const double volume = controller()->getParamNormalized(talvane::kGlobalVolume);
     EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, volume)));
     reference.setValue(talvane::kGlobalVolume, volume);
@@ -935,12 +1029,89 @@ TEST_F(EditorInAWindow, OpensAgainAfterClosing)
         hostSets(talvane::kGlobalVolume, 0.5);
         pointAt(centreOf(talvane::kGlobalVolume));
         wheel(1);
-        EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.501)));
         pointAt(POINT{300, 30});
+        EXPECT_TRUE(sameEdits(handler.edits, editTriple(talvane::kGlobalVolume, 0.501)));
         EXPECT_EQ(host.removeEditor(), kResultOk);
         EXPECT_EQ(host.releaseEditor(), 0u);
         expectNothingOfThePluginRunning();
     }
+}
+
+// ---- a VST 2 host ------------------------------------------------------------------------------
+
+// The same module loaded by a VST 2 host, which opens the editor in its window (effEditOpen) and
+// hears of the gestures through its callback: audioMasterBeginEdit, audioMasterAutomate for each
+// value, audioMasterEndEdit.
+class Vst2EditorInAWindow : public EditorInAWindow
+{
+protected:
+    void SetUp() override
+    {
+        openHostWindow();
+        if (HasFatalFailure() || IsSkipped())
+            return;
+        ASSERT_TRUE(vst2.load(modulePath())) << vst2.error();
+        vst2.start(44100.0f, 512);
+        ASSERT_EQ(vst2.dispatch(effEditOpen, 0, 0, host.window()), 1);
+        loop->run(kRedraw);
+        vst2.calls.clear();
+    }
+    void TearDown() override
+    {
+        if (vst2.effect())
+            vst2.dispatch(effEditClose);
+        vst2.unload();
+        EditorInAWindow::TearDown();
+    }
+
+    // The host's automation calls so far.
+    HostEdits automation() const { return automationIn(vst2.calls); }
+
+    talvane::host::Vst2Host vst2;
+};
+
+TEST_F(Vst2EditorInAWindow, AKnobDragIsOneBeginAndEndAroundItsValues)
+{
+    vst2.effect()->setParameter(vst2.effect(), talvane::kFCutoff, 0.5f);
+    loop->run(kRedraw);
+    dragUp(talvane::kFCutoff, 5, 4);
+    release();
+    EXPECT_TRUE(
+        sameEdits(automation(), expectedDragEdits(talvane::kFCutoff, {0.51, 0.52, 0.53, 0.54, 0.55})));
+}
+
+TEST_F(Vst2EditorInAWindow, ThePitchBendWheelSpringsBackBeforeTheEnd)
+{
+    dragUp(talvane::kPitchBend, 1, 20);
+    release();
+    EXPECT_TRUE(sameEdits(automation(), oneGesture(talvane::kPitchBend, {0.55, 0.5})));
+}
+
+TEST_F(Vst2EditorInAWindow, ADragEndsWhenTheHostClosesTheEditorMidway)
+{
+    vst2.effect()->setParameter(vst2.effect(), talvane::kFCutoff, 0.5f);
+    loop->run(kRedraw);
+    dragUp(talvane::kFCutoff, 2, 4);
+    vst2.dispatch(effEditClose);
+    EXPECT_TRUE(sameEdits(automation(), expectedDragEdits(talvane::kFCutoff, {0.51, 0.52})));
+    ASSERT_TRUE(releaseLeftButton());
+    loop->run(kSettle);
+    EXPECT_TRUE(sameEdits(automation(), expectedDragEdits(talvane::kFCutoff, {0.51, 0.52})));
+}
+
+TEST_F(Vst2EditorInAWindow, WheelStepsAndAToggleAreGesturesToo)
+{
+    vst2.effect()->setParameter(vst2.effect(), talvane::kGlobalVolume, 0.8f);
+    loop->run(kRedraw);
+    pointAt(centreOf(talvane::kGlobalVolume));
+    wheel(2);
+    loop->run(kPastTheWheelPause);
+    EXPECT_TRUE(sameEdits(automation(), oneGesture(talvane::kGlobalVolume, {0.801, 0.802})));
+
+    vst2.calls.clear();
+    const double switchedOn = vst2.effect()->getParameter(vst2.effect(), talvane::kO1On) < 0.5f ? 1.0 : 0.0;
+    clickAt(centreOf(talvane::kO1On));
+    EXPECT_TRUE(sameEdits(automation(), editTriple(talvane::kO1On, switchedOn)));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/editor/editortest.h"
 #include "tests/gui/guitest.h"
 
+#include "source/editor/editgestures.h"
 #include "source/editor/editorlayout.h"
 #include "source/editor/switchercmoviebitmap.h"
 #include "source/editor/tlknob.h"
@@ -14,12 +15,17 @@
 #include <cstring>
 #include <limits>
 #include <set>
+#include <thread>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace VSTGUI;
+using talvane::EditGestures;
 using talvane::testing::editTriple;
+using talvane::testing::HostEdit;
 using talvane::testing::HostEdits;
+using talvane::testing::oneGesture;
+using talvane::testing::sameEdits;
 
 namespace {
 
@@ -409,24 +415,49 @@ TEST_F(EditorView, ButtonAndListCaptionsNeverChange)
     EXPECT_EQ(host.handler.performed(talvane::kNoteMode), std::vector<ParamValue>{1.0});
 }
 
-TEST_F(EditorView, EveryMouseStepOfADragIsACompleteEdit)
+TEST_F(EditorView, ADragIsOneGestureFromPressToRelease)
 {
     hostSets(talvane::kFCutoff, 0.5);
     const CPoint knob = centreOf(talvane::kFCutoff);
     screen->mouseDown(knob);
+    EXPECT_EQ(host.handler.edits, (HostEdits{{HostEdit::Begin, talvane::kFCutoff}}));
+    std::vector<ParamValue> steps;
     for (int step = 1; step <= 10; ++step)
-        screen->mouseMove(CPoint(knob.x, knob.y - 4 * step), kLButton);
-    screen->mouseUp(CPoint(knob.x, knob.y - 40));
-
-    ASSERT_EQ(host.handler.edits.size(), 30u);
-    const std::vector<ParamValue> values = host.handler.performed(talvane::kFCutoff);
-    for (size_t step = 0; step < 10; ++step)
     {
-        const auto first = host.handler.edits.begin() + static_cast<long>(3 * step);
-        EXPECT_EQ(HostEdits(first, first + 3), editTriple(talvane::kFCutoff, values[step])) << step;
-        EXPECT_NEAR(values[step], 0.5 + 0.01 * static_cast<double>(step + 1), 1e-6);
+        screen->mouseMove(CPoint(knob.x, knob.y - 4 * step), kLButton);
+        steps.push_back(0.5 + 0.01 * step);
     }
-    EXPECT_EQ(controllerValue(talvane::kFCutoff), values.back());
+    screen->mouseUp(CPoint(knob.x, knob.y - 40));
+    EXPECT_TRUE(sameEdits(host.handler.edits, oneGesture(talvane::kFCutoff, steps)));
+    EXPECT_EQ(controllerValue(talvane::kFCutoff), host.handler.performed(talvane::kFCutoff).back());
+
+    // A press that moves nothing is a gesture without a value.
+    host.handler.edits.clear();
+    screen->click(knob);
+    EXPECT_EQ(host.handler.edits, oneGesture(talvane::kFCutoff, {}));
+}
+
+TEST_F(EditorView, ADragEndsWhenTheWindowLosesTheMouseOrTheEditorCloses)
+{
+    hostSets(talvane::kFCutoff, 0.5);
+    const CPoint knob = centreOf(talvane::kFCutoff);
+    screen->mouseDown(knob);
+    screen->mouseMove(CPoint(knob.x, knob.y - 4), kLButton);
+    editor->getFrame()->onMouseCancel();
+    EXPECT_TRUE(sameEdits(host.handler.edits, oneGesture(talvane::kFCutoff, {0.51})));
+    EXPECT_EQ(caption(talvane::kFCutoff), "CUTOFF");
+    screen->mouseMove(CPoint(knob.x, knob.y - 40), kLButton);
+    screen->mouseUp(CPoint(knob.x, knob.y - 40));
+    EXPECT_TRUE(sameEdits(host.handler.edits, oneGesture(talvane::kFCutoff, {0.51})));
+
+    // Closed mid-drag, the pitch-bend wheel still springs back within its gesture.
+    host.handler.edits.clear();
+    const CPoint bend = centreOf(talvane::kPitchBend);
+    screen->mouseDown(bend);
+    screen->mouseMove(CPoint(bend.x, bend.y - 40), kLButton);
+    editor->removed();
+    EXPECT_TRUE(sameEdits(host.handler.edits, oneGesture(talvane::kPitchBend, {0.6, 0.5})));
+    EXPECT_EQ(controllerValue(talvane::kPitchBend), 0.5);
 }
 
 TEST_F(EditorView, ThePitchBendWheelSpringsBackTheModWheelStays)
@@ -435,12 +466,8 @@ TEST_F(EditorView, ThePitchBendWheelSpringsBackTheModWheelStays)
     screen->mouseDown(bend);
     screen->mouseMove(CPoint(bend.x, bend.y - 40), kLButton);
     screen->mouseUp(CPoint(bend.x, bend.y - 40));
-    const std::vector<ParamValue> bent = host.handler.performed(talvane::kPitchBend);
-    ASSERT_EQ(bent.size(), 2u);
-    EXPECT_NEAR(bent[0], 0.6, 1e-6);
-    EXPECT_EQ(bent[1], 0.5);
-    EXPECT_EQ(HostEdits(host.handler.edits.end() - 3, host.handler.edits.end()),
-              editTriple(talvane::kPitchBend, 0.5));
+    // The spring back belongs to the gesture.
+    EXPECT_TRUE(sameEdits(host.handler.edits, oneGesture(talvane::kPitchBend, {0.6, 0.5})));
     EXPECT_FLOAT_EQ(control(talvane::kPitchBend)->getValue(), 0.5f);
     EXPECT_EQ(controllerValue(talvane::kPitchBend), 0.5);
     EXPECT_EQ(caption(talvane::kPitchBend), "PB");
@@ -461,16 +488,24 @@ TEST_F(EditorView, ALeftDoubleClickResetsAKnobToItsDefault)
     ASSERT_EQ(talvane::defaultNormalized(talvane::kO1Detune), 0.5f);
     hostSets(talvane::kO1Detune, 0.8);
     editor->getFrame()->idle();
+    // The first click holds the knob without moving it; the second resets it as one edit.
     screen->doubleClick(centreOf(talvane::kO1Detune));
-    EXPECT_EQ(host.handler.edits, editTriple(talvane::kO1Detune, 0.5));
+    HostEdits expected = oneGesture(talvane::kO1Detune, {});
+    const HostEdits reset = editTriple(talvane::kO1Detune, 0.5);
+    expected.insert(expected.end(), reset.begin(), reset.end());
+    EXPECT_EQ(host.handler.edits, expected);
     EXPECT_FLOAT_EQ(control(talvane::kO1Detune)->getValue(), 0.5f);
     EXPECT_EQ(caption(talvane::kO1Detune), "DETUNE");
 
-    // Already at the default: nothing reaches the host.
+    // Already at the default: no value reaches the host, only the two touches.
     editor->getFrame()->idle();
     host.handler.edits.clear();
     screen->doubleClick(centreOf(talvane::kO1Detune));
-    EXPECT_TRUE(host.handler.edits.empty());
+    const HostEdits touch = oneGesture(talvane::kO1Detune, {});
+    expected = touch;
+    expected.insert(expected.end(), touch.begin(), touch.end());
+    EXPECT_EQ(host.handler.edits, expected);
+    host.handler.edits.clear();
 
     // The right button's double-click is an ordinary press.
     hostSets(talvane::kO1Detune, 0.8);
@@ -479,21 +514,78 @@ TEST_F(EditorView, ALeftDoubleClickResetsAKnobToItsDefault)
     EXPECT_TRUE(host.handler.edits.empty());
 }
 
-TEST_F(EditorView, WheelStepsAreFineAndAlwaysSent)
+TEST_F(EditorView, WheelStepsAreFineAlwaysSentAndOneGestureUntilThePointerLeaves)
 {
     const CPoint knob = centreOf(talvane::kGlobalVolume);
+    screen->mouseMove(knob);
     hostSets(talvane::kGlobalVolume, 0.8);
     // One notch is 0.001, Shift or not.
     EXPECT_TRUE(screen->wheel(knob, 1.f, kShift));
-    EXPECT_EQ(host.handler.edits, editTriple(talvane::kGlobalVolume, 0.8f + TLKnob::kWheelStep));
-
-    host.handler.edits.clear();
+    EXPECT_EQ(host.handler.edits,
+              (HostEdits{{HostEdit::Begin, talvane::kGlobalVolume},
+                         {HostEdit::Perform, talvane::kGlobalVolume, 0.8f + TLKnob::kWheelStep}}));
+    // At the end of the range a step still sends the value.
     hostSets(talvane::kGlobalVolume, 1.0);
     EXPECT_TRUE(screen->wheel(knob, 1.f));
-    EXPECT_EQ(host.handler.edits, editTriple(talvane::kGlobalVolume, 1.0));
-    host.handler.edits.clear();
     EXPECT_TRUE(screen->wheel(knob, -3.f));
-    EXPECT_EQ(host.handler.edits, editTriple(talvane::kGlobalVolume, 1.f + -3.f * TLKnob::kWheelStep));
+    screen->mouseMove(CPoint(10, 300));
+    EXPECT_EQ(host.handler.edits, oneGesture(talvane::kGlobalVolume, {0.8f + TLKnob::kWheelStep, 1.0,
+                                                                      1.f + -3.f * TLKnob::kWheelStep}));
+}
+
+TEST_F(EditorView, TheWheelsGestureEndsWhenTheWheelRestsAnotherControlIsTakenOrTheEditorCloses)
+{
+    const CPoint volume = centreOf(talvane::kGlobalVolume);
+    hostSets(talvane::kGlobalVolume, 0.5);
+    screen->mouseMove(volume);
+    screen->wheel(volume, 1.f);
+    editor->onIdleTimer();
+    EXPECT_EQ(host.handler.edits.back().kind, HostEdit::Perform) << "ended before the pause";
+    std::this_thread::sleep_for(EditGestures::kWheelPause + std::chrono::milliseconds(20));
+    editor->onIdleTimer();
+    EXPECT_TRUE(sameEdits(host.handler.edits, oneGesture(talvane::kGlobalVolume, {0.501})));
+    // A step after the pause is a gesture of its own.
+    host.handler.edits.clear();
+    screen->wheel(volume, 1.f);
+    EXPECT_TRUE(sameEdits(host.handler.edits, HostEdits{{HostEdit::Begin, talvane::kGlobalVolume},
+                                                        {HostEdit::Perform, talvane::kGlobalVolume, 0.502}}));
+
+    // The wheel on another control: the first gesture ends before the other begins.
+    host.handler.edits.clear();
+    const CPoint cutoff = centreOf(talvane::kFCutoff);
+    hostSets(talvane::kFCutoff, 0.5);
+    screen->wheel(cutoff, 1.f);
+    HostEdits expected{{HostEdit::End, talvane::kGlobalVolume}};
+    const HostEdits next{{HostEdit::Begin, talvane::kFCutoff}, {HostEdit::Perform, talvane::kFCutoff, 0.501}};
+    expected.insert(expected.end(), next.begin(), next.end());
+    EXPECT_TRUE(sameEdits(host.handler.edits, expected));
+
+    // A toggle taken meanwhile ends it too.
+    host.handler.edits.clear();
+    screen->click(centreOf(talvane::kO1Retrig));
+    ASSERT_GE(host.handler.edits.size(), 2u);
+    EXPECT_EQ(host.handler.edits[0], (HostEdit{HostEdit::End, talvane::kFCutoff}));
+    EXPECT_EQ(host.handler.edits[1], (HostEdit{HostEdit::Begin, talvane::kO1Retrig}));
+
+    // Closing ends one still waiting for its pause.
+    host.handler.edits.clear();
+    screen->wheel(cutoff, 1.f);
+    editor->removed();
+    EXPECT_TRUE(sameEdits(host.handler.edits, oneGesture(talvane::kFCutoff, {0.502})));
+}
+
+TEST_F(EditorView, AToggleAndTheKickButtonAreEachOneGesture)
+{
+    const double switchedOn = controllerValue(talvane::kO1Retrig) < 0.5 ? 1.0 : 0.0;
+    screen->click(centreOf(talvane::kO1Retrig));
+    EXPECT_EQ(host.handler.edits, editTriple(talvane::kO1Retrig, switchedOn));
+
+    // The kick button is held from the press to the release, which fires it.
+    host.handler.edits.clear();
+    screen->mouseDown(centreOf(talvane::kPanic));
+    EXPECT_EQ(host.handler.edits, (HostEdits{{HostEdit::Begin, talvane::kPanic}}));
+    screen->mouseUp(centreOf(talvane::kPanic));
+    EXPECT_EQ(host.handler.edits, oneGesture(talvane::kPanic, {1.0, 0.0}));
 }
 
 TEST_F(EditorView, AfterAWheelStepTheCaptionKeepsTheValueTextUntilThePointerLeaves)
@@ -508,7 +600,8 @@ TEST_F(EditorView, AfterAWheelStepTheCaptionKeepsTheValueTextUntilThePointerLeav
     host.handler.edits.clear();
     screen->mouseMove(CPoint(10, 300));
     EXPECT_EQ(caption(talvane::kGlobalVolume), "VOLUME");
-    EXPECT_TRUE(host.handler.edits.empty());
+    // Leaving ends the wheel's gesture, and sends nothing else.
+    EXPECT_EQ(host.handler.edits, (HostEdits{{HostEdit::End, talvane::kGlobalVolume}}));
     EXPECT_FALSE(dynamic_cast<TLKnob*>(control(talvane::kGlobalVolume))->isWheelEditPending());
 
     // A press clears it too: the pointer's knob hears that it was left.
@@ -526,10 +619,9 @@ TEST_F(EditorView, AWheelStepOnThePitchBendSendsTheStepThenTheCentre)
     screen->wheel(bend, 1.f);
     EXPECT_EQ(host.handler.performed(talvane::kPitchBend), (std::vector<ParamValue>{0.5f + 0.001f, 0.5}));
     EXPECT_FLOAT_EQ(control(talvane::kPitchBend)->getValue(), 0.5f);
-    // Leaving re-centres once more.
+    // Leaving re-centres once more, and ends the wheel's gesture.
     screen->mouseMove(CPoint(10, 300));
-    EXPECT_EQ(host.handler.performed(talvane::kPitchBend),
-              (std::vector<ParamValue>{0.5f + 0.001f, 0.5, 0.5}));
+    EXPECT_EQ(host.handler.edits, oneGesture(talvane::kPitchBend, {0.5f + 0.001f, 0.5, 0.5}));
     EXPECT_EQ(caption(talvane::kPitchBend), "PB");
 }
 

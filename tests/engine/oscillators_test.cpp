@@ -1,3 +1,4 @@
+#include "source/engine/kernels/fastpow.h"
 #include "source/engine/lookuptables.h"
 #include "source/engine/noisebuffers.h"
 #include "source/engine/oscillators.h"
@@ -12,6 +13,7 @@
 #include <memory>
 
 using namespace talvane;
+using talvane::fastpow::fastPow;
 
 namespace {
 

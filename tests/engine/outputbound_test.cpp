@@ -69,7 +69,7 @@ struct ImpulseResponse
     float tail = 0.0f;
 };
 
-ImpulseResponse impulseResponse(const FilterStage& stage)
+ImpulseResponse impulseResponse(FilterStage& stage)
 {
     auto bus = std::make_unique<ModBus>();
     std::memset(bus.get(), 0, sizeof(ModBus));

@@ -243,7 +243,7 @@ TEST_F(FrameTest, EditsOfControlsReachTheEditorThroughTheFrame)
     control->beginEdit();
     EXPECT_TRUE(control->isEditing());
     control->endEdit();
-    const std::vector<std::string> expected = {"begin", "editor begin 42", "editor end 42", "end"};
+    const std::vector<std::string> expected = {"editor begin 42", "begin", "end", "editor end 42"};
     EXPECT_EQ(listener.log, expected);
     EXPECT_EQ(frame->getKnobMode(), kLinearMode);
     editor.knobMode = -1;

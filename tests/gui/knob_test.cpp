@@ -111,9 +111,47 @@ TEST_F(KnobTest, EditsBracketEveryDragAndEachChangingStepReportsOnce)
     dragBy(0, -4); // no change: nothing reported
     dragBy(0, -8);
     screen->mouseUp(kCentre);
-    const std::vector<std::string> expected = {"begin",          "editor begin 7", "value 0.260000",
-                                               "value 0.270000", "editor end 7",   "end"};
+    // The editor hears of the drag around everything the listener hears.
+    const std::vector<std::string> expected = {"editor begin 7", "begin", "value 0.260000",
+                                               "value 0.270000", "end",   "editor end 7"};
     EXPECT_EQ(listener.log, expected);
+}
+
+TEST_F(KnobTest, ADragThatLosesTheMouseEndsWhereItIs)
+{
+    screen->mouseDown(kCentre);
+    dragBy(0, -8);
+    EXPECT_EQ(frame->onMouseCancel(), kMouseEventHandled);
+    EXPECT_EQ(listener.log,
+              (std::vector<std::string>{"editor begin 7", "begin", "value 0.270000", "end", "editor end 7"}));
+    EXPECT_FALSE(knob->isEditing());
+    // What the mouse does afterwards belongs to no drag.
+    listener.log.clear();
+    dragBy(0, -40);
+    screen->mouseUp(kCentre);
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.27f);
+    EXPECT_TRUE(listener.log.empty());
+    EXPECT_EQ(frame->onMouseCancel(), kMouseEventNotHandled);
+}
+
+TEST_F(KnobTest, ADragEndsBeforeItsKnobLeavesTheFrame)
+{
+    screen->mouseDown(kCentre);
+    dragBy(0, -8);
+    // The knob is still in the frame when its edit ends, so the editor hears the end.
+    knob->remember();
+    EXPECT_TRUE(frame->removeView(knob));
+    EXPECT_EQ(listener.log.back(), "editor end 7");
+    EXPECT_FALSE(knob->isEditing());
+    knob->forget();
+
+    auto* other = new CAnimKnob(kKnobRect, &listener, 8, 256, 50, nullptr);
+    frame->addView(other);
+    screen->mouseDown(kCentre);
+    listener.log.clear();
+    frame->close();
+    frame = nullptr;
+    EXPECT_EQ(listener.log, (std::vector<std::string>{"end", "editor end 8"}));
 }
 
 TEST_F(KnobTest, CtrlClickResetsToTheDefaultAsOneEditWithoutADrag)
@@ -126,11 +164,11 @@ TEST_F(KnobTest, CtrlClickResetsToTheDefaultAsOneEditWithoutADrag)
     screen->mouseUp(kCentre);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.3f);
     const std::vector<std::string> expected = {"modifier " + std::to_string(kLButton | kControl),
-                                               "begin",
                                                "editor begin 7",
+                                               "begin",
                                                "value 0.300000",
-                                               "editor end 7",
-                                               "end"};
+                                               "end",
+                                               "editor end 7"};
     EXPECT_EQ(listener.log, expected);
 
     // At the default already: the edit happens, no value is reported.
@@ -163,8 +201,8 @@ TEST_F(KnobTest, WheelStepsByTheIncrementShiftFinerAndReportsOnlyVisibleChanges)
     EXPECT_FLOAT_EQ(knob->getValue(), 0.6f);
     EXPECT_TRUE(screen->wheel(kCentre, -1.f, kShift));
     EXPECT_FLOAT_EQ(knob->getValue(), 0.59f);
-    const std::vector<std::string> oneStep = {"begin", "editor begin 7", "value 0.600000", "editor end 7",
-                                              "end"};
+    const std::vector<std::string> oneStep = {"editor begin 7", "begin", "value 0.600000", "end",
+                                              "editor end 7"};
     EXPECT_EQ(std::vector<std::string>(listener.log.begin(), listener.log.begin() + 5), oneStep);
 
     knob->setValue(1.f);

@@ -50,10 +50,20 @@ inline bool releaseLeftButton()
     return sendMouse(MOUSEEVENTF_LEFTUP);
 }
 
-// Positive notches turn the wheel away from the user.
+// Positive notches turn the wheel away from the user. Each notch is an input of its own, all sent
+// at once, as a wheel turned quickly: the window's queue holds them together, however long the
+// machine takes to deliver them.
 inline bool turnWheel(int notches)
 {
-    return sendMouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(notches * WHEEL_DELTA));
+    const int count = notches < 0 ? -notches : notches;
+    std::vector<INPUT> inputs(static_cast<std::size_t>(count));
+    for (INPUT& input : inputs)
+    {
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        input.mi.mouseData = static_cast<DWORD>((notches < 0 ? -1 : 1) * WHEEL_DELTA);
+    }
+    return SendInput(static_cast<UINT>(count), inputs.data(), sizeof(INPUT)) == static_cast<UINT>(count);
 }
 
 inline bool sendKey(WORD virtualKey, bool down)

@@ -136,4 +136,49 @@ TEST(X11Frame, EmbedsInTheHostWindowRedrawsFromTheTimerAndTakesRealClicks)
         unsetenv("DISPLAY");
 }
 
+TEST(X11Frame, OpensInAHostWindowOfAnotherVisual)
+{
+    // GTK hosts (jalv, and suil's X11-in-GTK wrappers) give windows of a visual of their own, here
+    // a 32-bit one with its own colormap: the frame's window must not inherit what fits only that.
+    Xvfb server;
+    if (!server.display)
+        GTEST_SKIP() << "no X server for this test: " << server.failure;
+    Display* hostDisplay = server.display;
+    XVisualInfo info{};
+    if (!XMatchVisualInfo(hostDisplay, DefaultScreen(hostDisplay), 32, TrueColor, &info))
+        GTEST_SKIP() << "the X server offers no 32-bit visual";
+    ScopedDisplay scopedDisplay(server.name);
+    const Window root = DefaultRootWindow(hostDisplay);
+    XSetWindowAttributes attributes{};
+    attributes.colormap = XCreateColormap(hostDisplay, root, info.visual, AllocNone);
+    attributes.border_pixel = 0;
+    attributes.background_pixel = 0;
+    const Window parent = XCreateWindow(hostDisplay, root, 0, 0, 320, 200, 0, info.depth, InputOutput, info.visual,
+                                        CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+    XMapWindow(hostDisplay, parent);
+    XSync(hostDisplay, False);
+
+    FakeHost host;
+    talvane::testing::RecordingListener listener;
+    auto* editor = new ProbeEditor(&listener);
+    editor->setFrame(&host);
+    EXPECT_EQ(editor->attached(reinterpret_cast<void*>(parent), Steinberg::kPlatformTypeX11EmbedWindowID),
+              kResultTrue);
+    host.runFor(std::chrono::milliseconds(150));
+    Window rootReturn = 0, parentReturn = 0;
+    Window* children = nullptr;
+    unsigned childCount = 0;
+    XQueryTree(hostDisplay, parent, &rootReturn, &parentReturn, &children, &childCount);
+    ASSERT_EQ(childCount, 1u);
+    XWindowAttributes childAttributes{};
+    XGetWindowAttributes(hostDisplay, children[0], &childAttributes);
+    XFree(children);
+    EXPECT_EQ(childAttributes.map_state, IsViewable);
+    EXPECT_EQ(childAttributes.width, 320);
+    editor->removed();
+    editor->release();
+    XDestroyWindow(hostDisplay, parent);
+    XFreeColormap(hostDisplay, attributes.colormap);
+}
+
 } // namespace

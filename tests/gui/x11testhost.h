@@ -13,6 +13,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -34,23 +35,15 @@ namespace talvane::testing {
 
 using Clock = std::chrono::steady_clock;
 
-// A private X server on a free display number, stopped with the test.
+// A private X server on a free display number, stopped with the test. Xvfb chooses the number
+// itself and tells it through a pipe: test programs starting at the same moment (ctest's parallel
+// jobs, other checkouts' tests on the same machine) each get a server of their own, where looking
+// for a free number first could give two of them the same one.
 class Xvfb
 {
 public:
     // `geometry`: the screen's width x height x depth.
-    explicit Xvfb(std::string geometry = "1280x800x24") : screenGeometry(std::move(geometry))
-    {
-        for (int number = 91; number < 160 && !display && !spawnFailed; ++number)
-        {
-            const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            struct stat info;
-            if (stat(lock.c_str(), &info) == 0 || stat(socket.c_str(), &info) == 0)
-                continue;
-            tryStart(number);
-        }
-    }
+    explicit Xvfb(std::string geometry = "1280x800x24") : screenGeometry(std::move(geometry)) { start(); }
     ~Xvfb()
     {
         if (display)
@@ -66,61 +59,98 @@ public:
 
     Display* display = nullptr;
     std::string name;
-    std::string failure = "no free display number";
+    std::string failure;
 
 private:
-    void tryStart(int number)
+    // Where Xvfb writes the display number, in its own descriptor table.
+    static constexpr int kNumberDescriptor = 9;
+    static constexpr std::chrono::seconds kStartTime{10};
+
+    void start()
     {
-        const std::string displayName = ":" + std::to_string(number);
+        int ends[2] = {-1, -1};
+        if (pipe2(ends, O_CLOEXEC) != 0)
+        {
+            failure = "no pipe for Xvfb's display number";
+            return;
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], kNumberDescriptor);
         char program[] = "Xvfb";
-        std::string displayArg = displayName;
+        char displayFdFlag[] = "-displayfd";
+        std::string descriptor = std::to_string(kNumberDescriptor);
         char screenFlag[] = "-screen";
         char screenNumber[] = "0";
         std::string geometry = screenGeometry;
         char noTcp[] = "-nolisten";
         char tcp[] = "tcp";
-        char* argv[] = {program, displayArg.data(), screenFlag, screenNumber, geometry.data(), noTcp, tcp,
-                        nullptr};
+        char* argv[] = {program,      displayFdFlag,   descriptor.data(), screenFlag, screenNumber,
+                        geometry.data(), noTcp, tcp,   nullptr};
         const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
+        close(ends[1]);
         if (spawned != 0)
         {
+            close(ends[0]);
             pid = -1;
             failure = "cannot run Xvfb (tools/install-deps installs it)";
-            spawnFailed = true;
             return;
         }
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        const std::string number = readDisplayNumber(ends[0]);
+        close(ends[0]);
+        if (number.empty())
+        {
+            failure = "Xvfb named no display";
+            stop();
+            return;
+        }
+        name = ":" + number;
+        // The server takes connections once it has told its number.
+        display = XOpenDisplay(name.c_str());
+        if (!display)
+        {
+            failure = "Xvfb did not accept connections";
+            stop();
+        }
+    }
+
+    // The digits Xvfb writes when it is ready, up to its newline; empty if it exits or takes too long.
+    static std::string readDisplayNumber(int descriptor)
+    {
+        std::string number;
+        const auto deadline = Clock::now() + kStartTime;
         while (Clock::now() < deadline)
         {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid)
-            {
-                pid = -1;
-                failure = "Xvfb exited at start";
-                return;
-            }
-            display = XOpenDisplay(displayName.c_str());
-            if (display)
-            {
-                name = displayName;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            pollfd ready{descriptor, POLLIN, 0};
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (poll(&ready, 1, static_cast<int>(std::max<long long>(left.count(), 1))) <= 0)
+                continue;
+            char c = 0;
+            if (read(descriptor, &c, 1) != 1)
+                break; // Xvfb closed the pipe: it exited
+            if (c == '\n')
+                return number;
+            if (c >= '0' && c <= '9')
+                number += c;
         }
-        failure = "Xvfb did not accept connections";
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
+        return {};
+    }
+
+    void stop()
+    {
+        if (pid > 0)
+        {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
         pid = -1;
     }
 
     std::string screenGeometry;
     pid_t pid = -1;
-    bool spawnFailed = false;
 };
 
 // The host's side: a plug frame with a run loop.

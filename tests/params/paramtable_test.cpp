@@ -146,6 +146,45 @@ TEST(ParamRecords, KindsNamesAndSampleRateDependence)
                                  kEnv1Decay, kEnv1Release, kEnv2Attack, kEnv2Decay, kEnv2Release}));
 }
 
+// The (destination, amount) pairs that end the LFO, envelope and matrix blocks, and the numbers that
+// count octaves or semitones, picked out of all 147 parameters.
+TEST(ParamRecords, RoutingSlotsAndUnitsAreFoundByTheirRecords)
+{
+    std::set<ParamId> destinations;
+    std::set<ParamId> amounts;
+    std::set<ParamId> octaves;
+    std::set<ParamId> semitones;
+    for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
+    {
+        if (isSlotDestination(id))
+            destinations.insert(id);
+        if (isSlotAmount(id))
+            amounts.insert(id);
+        if (paramRecord(id).unit == PlainUnit::Octaves)
+            octaves.insert(id);
+        if (paramRecord(id).unit == PlainUnit::Semitones)
+            semitones.insert(id);
+    }
+    EXPECT_EQ(destinations,
+              (std::set<ParamId>{kLfo1Dest1,      kLfo1Dest2,      kLfo1Dest3,      kLfo1Dest4,
+                                 kLfo2Dest1,      kLfo2Dest2,      kLfo2Dest3,      kLfo2Dest4,
+                                 kEnv1Dest1,      kEnv1Dest2,      kEnv1Dest3,      kEnv1Dest4,
+                                 kEnv2Dest1,      kEnv2Dest2,      kEnv2Dest3,      kEnv2Dest4,
+                                 kMatrix1Target1, kMatrix1Target2, kMatrix1Target3, kMatrix1Target4,
+                                 kMatrix2Target1, kMatrix2Target2, kMatrix2Target3, kMatrix2Target4}));
+    EXPECT_EQ(amounts,
+              (std::set<ParamId>{kLfo1Amount1,    kLfo1Amount2,    kLfo1Amount3,    kLfo1Amount4,
+                                 kLfo2Amount1,    kLfo2Amount2,    kLfo2Amount3,    kLfo2Amount4,
+                                 kEnv1Amount1,    kEnv1Amount2,    kEnv1Amount3,    kEnv1Amount4,
+                                 kEnv2Amount1,    kEnv2Amount2,    kEnv2Amount3,    kEnv2Amount4,
+                                 kMatrix1Amount1, kMatrix1Amount2, kMatrix1Amount3, kMatrix1Amount4,
+                                 kMatrix2Amount1, kMatrix2Amount2, kMatrix2Amount3, kMatrix2Amount4}));
+    EXPECT_FALSE(isSlotDestination(static_cast<ParamId>(kNumParams)));
+    EXPECT_FALSE(isSlotAmount(static_cast<ParamId>(kNumParams)));
+    EXPECT_EQ(octaves, (std::set<ParamId>{kO1Octave, kO2Octave, kO3Octave}));
+    EXPECT_EQ(semitones, (std::set<ParamId>{kO1Detune, kO2Detune, kO3Detune, kPbUp, kPbDown}));
+}
+
 TEST(ParamRecords, EngineQuantitiesOfWorkedExamples)
 {
     EXPECT_EQ(engineQuantity(kGlobalVolume, 0.5f), 0.125f);

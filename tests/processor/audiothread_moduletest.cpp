@@ -1,83 +1,17 @@
-// The audio thread must neither allocate nor lock once the processor is set up. This file replaces
-// the program's global operator new and delete and wraps pthread_mutex_lock, so that the built
-// module (which binds to them when loaded) is observed while it processes.
+// The audio thread must neither allocate nor lock once the processor is set up: the built module
+// is watched (support/audiothreadwatch.h) while it processes.
+#include "support/audiothreadwatch.h"
 #include "support/moduletest.h"
 
-#include <dlfcn.h>
-#include <pthread.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 namespace {
-
-thread_local bool watching = false;
-std::atomic<int> allocations{0};
-std::atomic<int> locks{0};
-
-void* allocate(std::size_t size)
-{
-    if (watching)
-        ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* allocateAligned(std::size_t size, std::align_val_t alignment)
-{
-    if (watching)
-        ++allocations;
-    const auto align = static_cast<std::size_t>(alignment);
-    if (void* p = std::aligned_alloc(align, (size + align - 1) / align * align))
-        return p;
-    throw std::bad_alloc();
-}
 
 // Runs one block with the watch on.
 Steinberg::tresult watchedProcess(talvane::host::AudioProcessRunner& runner, Steinberg::int32 n)
 {
-    watching = true;
-    const Steinberg::tresult result = runner.process(n);
-    watching = false;
-    return result;
+    return talvane::testing::watched([&] { return runner.process(n); });
 }
 
 } // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    try
-    {
-        return allocate(size);
-    }
-    catch (...)
-    {
-        return nullptr;
-    }
-}
-void* operator new(std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void* operator new[](std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-
-extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex)
-{
-    using Lock = int (*)(pthread_mutex_t*);
-    static const Lock next = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
-    if (watching)
-        ++locks;
-    return next(mutex);
-}
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -88,10 +22,8 @@ constexpr ParamID kProgramChange = 1000;
 TEST(AudioThread, NeitherAllocatesNorLocksWhileProcessing)
 {
     // The counters see the module at all: a watched allocation inside this program counts.
-    watching = true;
-    delete new int(1);
-    watching = false;
-    ASSERT_EQ(allocations.exchange(0), 1);
+    talvane::testing::watched(talvane::testing::allocateOnce);
+    ASSERT_EQ(talvane::testing::takeAllocationCount(), 1);
 
     talvane::host::PluginInstance plugin;
     ASSERT_TRUE(plugin.create(talvane::testing::loadedModule().factory()));
@@ -127,6 +59,6 @@ TEST(AudioThread, NeitherAllocatesNorLocksWhileProcessing)
             runner.parameterChanges.add(kProgramChange, 7, (block / 25 % 10) / 9.0); // a factory program
         ASSERT_EQ(watchedProcess(runner, n), kResultOk);
     }
-    EXPECT_EQ(allocations.load(), 0) << "operator new called on the audio thread";
-    EXPECT_EQ(locks.load(), 0) << "a mutex locked on the audio thread";
+    EXPECT_EQ(talvane::testing::takeAllocationCount(), 0) << "operator new called on the audio thread";
+    EXPECT_EQ(talvane::testing::takeLockCount(), 0) << "a mutex locked on the audio thread";
 }

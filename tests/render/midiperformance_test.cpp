@@ -230,3 +230,43 @@ TEST_F(MidiReading, DamagedFilesNameWhatIsWrong)
     silent.controlChange(0.0, 1, 10);
     EXPECT_EQ(readFailure(save(silent)), save(silent) + " contains no notes");
 }
+
+namespace talvane::render {
+namespace {
+
+TEST(ChannelMessages, DecodeAsThePluginReceivesThem)
+{
+    const unsigned char noteOn[] = {0x93, 60, 127};
+    const std::optional<MidiEvent> on = decodeChannelMessage(noteOn, 3);
+    ASSERT_TRUE(on);
+    EXPECT_EQ(on->kind, MidiEvent::Kind::NoteOn);
+    EXPECT_EQ(on->channel, 3);
+    EXPECT_EQ(on->key, 60);
+    EXPECT_FLOAT_EQ(on->velocity, 1.0f);
+    EXPECT_EQ(on->noteId, -1);
+
+    const unsigned char silentOn[] = {0x90, 61, 0};
+    EXPECT_EQ(decodeChannelMessage(silentOn, 3)->kind, MidiEvent::Kind::NoteOff);
+    const unsigned char off[] = {0x80, 61, 64};
+    EXPECT_EQ(decodeChannelMessage(off, 3)->kind, MidiEvent::Kind::NoteOff);
+
+    const unsigned char modWheel[] = {0xB0, 1, 127};
+    EXPECT_EQ(decodeChannelMessage(modWheel, 3)->controller, 1);
+    EXPECT_DOUBLE_EQ(decodeChannelMessage(modWheel, 3)->value, 1.0);
+    const unsigned char bendCentre[] = {0xE0, 0x00, 0x40};
+    EXPECT_EQ(decodeChannelMessage(bendCentre, 3)->controller, kPitchBendController);
+    EXPECT_DOUBLE_EQ(decodeChannelMessage(bendCentre, 3)->value, 0.5);
+    const unsigned char pressure[] = {0xD0, 127};
+    EXPECT_EQ(decodeChannelMessage(pressure, 2)->controller, kChannelPressureController);
+
+    const unsigned char clock[] = {0xF8};
+    EXPECT_FALSE(decodeChannelMessage(clock, 1));
+    const unsigned char programChange[] = {0xC0, 5};
+    EXPECT_FALSE(decodeChannelMessage(programChange, 2));
+    EXPECT_FALSE(decodeChannelMessage(clock, 0));
+    // A message cut short reads its missing data bytes as 0: a note-on without velocity ends a note.
+    EXPECT_EQ(decodeChannelMessage(noteOn, 2)->kind, MidiEvent::Kind::NoteOff);
+}
+
+} // namespace
+} // namespace talvane::render

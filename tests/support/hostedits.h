@@ -50,8 +50,20 @@ inline HostEdits editTriple(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamVal
     return {{HostEdit::Begin, id}, {HostEdit::Perform, id, value}, {HostEdit::End, id}};
 }
 
-// Stands in for the host's component handler; owned by the test.
-class RecordingComponentHandler : public Steinberg::Vst::IComponentHandler
+// What the host receives for one gesture on `id`: its beginning, each value it took, its end. A
+// gesture that changed nothing is a beginning and an end.
+inline HostEdits oneGesture(Steinberg::Vst::ParamID id, const std::vector<Steinberg::Vst::ParamValue>& values)
+{
+    HostEdits edits{{HostEdit::Begin, id}};
+    for (const Steinberg::Vst::ParamValue value : values)
+        edits.push_back({HostEdit::Perform, id, value});
+    edits.push_back({HostEdit::End, id});
+    return edits;
+}
+
+// Stands in for the host's component handler; owned by the test. It also hears of group edits
+// (IComponentHandler2), which hosts make one undo step of.
+class RecordingComponentHandler : public Steinberg::Vst::IComponentHandler, public Steinberg::Vst::IComponentHandler2
 {
 public:
     using tresult = Steinberg::tresult;
@@ -79,12 +91,35 @@ public:
         return Steinberg::kResultOk;
     }
 
+    // IComponentHandler2: where a group of edits starts and finishes, as positions in `edits`.
+    tresult PLUGIN_API startGroupEdit() override
+    {
+        groups.push_back({edits.size(), edits.size()});
+        ++openGroups;
+        return Steinberg::kResultOk;
+    }
+    tresult PLUGIN_API finishGroupEdit() override
+    {
+        if (openGroups == 0)
+            return Steinberg::kResultFalse;
+        --openGroups;
+        groups.back().finish = edits.size();
+        return Steinberg::kResultOk;
+    }
+    tresult PLUGIN_API setDirty(Steinberg::TBool) override { return Steinberg::kResultOk; }
+    tresult PLUGIN_API requestOpenEditor(Steinberg::FIDString) override { return Steinberg::kResultFalse; }
+
     tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
     {
         using Steinberg::FUnknownPrivate::iidEqual;
         if (iidEqual(iid, Steinberg::FUnknown::iid) || iidEqual(iid, IComponentHandler::iid))
         {
             *obj = static_cast<IComponentHandler*>(this);
+            return Steinberg::kResultOk;
+        }
+        if (iidEqual(iid, IComponentHandler2::iid))
+        {
+            *obj = static_cast<IComponentHandler2*>(this);
             return Steinberg::kResultOk;
         }
         *obj = nullptr;
@@ -103,8 +138,17 @@ public:
         return values;
     }
 
+    struct Group
+    {
+        std::size_t start;  // the first edit in the group
+        std::size_t finish; // one past its last
+        bool operator==(const Group& other) const { return start == other.start && finish == other.finish; }
+    };
+
     HostEdits edits;
     std::vector<Steinberg::int32> restarts; // the flags of every restartComponent, in order
+    std::vector<Group> groups;
+    int openGroups = 0;
 };
 
 // The same calls in the same order, with values equal within `tolerance` (a control's value is

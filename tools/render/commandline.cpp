@@ -22,14 +22,6 @@ std::optional<long> parseWhole(const std::string& text)
     return value;
 }
 
-long wholeInRange(const std::string& option, const std::string& text, long lowest, long highest)
-{
-    const std::optional<long> value = parseWhole(text);
-    if (!value || *value < lowest || *value > highest)
-        throw UsageError(option + " needs a whole number from " + std::to_string(lowest) + " to " +
-                         std::to_string(highest) + ", not \"" + text + "\"");
-    return *value;
-}
 
 double secondsInRange(const std::string& option, const std::string& text, double highest)
 {
@@ -80,6 +72,16 @@ void setOption(CommandLine& line, const std::string& option, const std::string& 
 }
 
 } // namespace
+
+long wholeInRange(const std::string& option, const std::string& text, long lowest, long highest)
+{
+    const std::optional<long> value = parseWhole(text);
+    if (!value || *value < lowest || *value > highest)
+        throw UsageError(option + " needs a whole number from " + std::to_string(lowest) + " to " +
+                         std::to_string(highest) + ", not \"" + text + "\"");
+    return *value;
+}
+
 
 CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& defaultPluginPath)
 {

@@ -36,6 +36,10 @@ constexpr int kMaxSampleRate = 384000;
 constexpr int kMaxBlockSize = 65536;
 constexpr double kMaxTailSeconds = 3600.0;
 
+// The whole number `text` gives for `option`, from `lowest` to `highest`; throws UsageError saying
+// what the option needs.
+long wholeInRange(const std::string& option, const std::string& text, long lowest, long highest);
+
 // `args` without the program name. Throws UsageError.
 CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& defaultPluginPath);
 

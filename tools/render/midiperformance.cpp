@@ -13,6 +13,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include <fcntl.h>
@@ -295,36 +296,20 @@ void readEvents(smf_t& smf, MidiPerformance& performance)
         if (smf_event_is_metadata(event) || smf_event_is_sysex(event) || event->midi_buffer_length < 1)
             continue;
         performance.endSeconds = std::max(performance.endSeconds, event->time_seconds);
-        const unsigned char* bytes = event->midi_buffer;
-        const int length = event->midi_buffer_length;
-        const int status = bytes[0] & kStatusMask;
-        const int channel = bytes[0] & kChannelMask;
-        const double t = event->time_seconds;
-        const int data1 = length > 1 ? bytes[1] : 0;
-        const int data2 = length > 2 ? bytes[2] : 0;
-        const bool noteOn = status == kNoteOnStatus && data2 > 0;
-        const bool noteOff = status == kNoteOffStatus || (status == kNoteOnStatus && data2 == 0);
-        if (noteOn)
+        std::optional<MidiEvent> decoded =
+            decodeChannelMessage(event->midi_buffer, static_cast<std::size_t>(event->midi_buffer_length));
+        if (!decoded)
+            continue;
+        decoded->seconds = event->time_seconds;
+        if (decoded->kind == MidiEvent::Kind::NoteOn)
+            decoded->noteId = notes.start(decoded->channel, decoded->key);
+        else if (decoded->kind == MidiEvent::Kind::NoteOff)
         {
-            const float velocity = static_cast<float>(data2) / kMax7Bit;
-            performance.events.push_back(
-                note(MidiEvent::Kind::NoteOn, t, channel, data1, velocity, notes.start(channel, data1)));
+            decoded->noteId = notes.stop(decoded->channel, decoded->key);
+            if (decoded->noteId < 0)
+                continue;
         }
-        else if (noteOff)
-        {
-            const std::int32_t id = notes.stop(channel, data1);
-            if (id >= 0)
-                performance.events.push_back(note(MidiEvent::Kind::NoteOff, t, channel, data1,
-                                                  static_cast<float>(data2) / kMax7Bit, id));
-        }
-        else if (status == kControlChangeStatus)
-            performance.events.push_back(controller(t, channel, data1, controllerValue(data2)));
-        else if (status == kChannelPressureStatus)
-            performance.events.push_back(
-                controller(t, channel, kChannelPressureController, controllerValue(data1)));
-        else if (status == kPitchBendStatus)
-            performance.events.push_back(
-                controller(t, channel, kPitchBendController, pitchBendValue(data1 | (data2 << kDataBits))));
+        performance.events.push_back(*decoded);
     }
     // A file that ends with keys down still ends its notes, where the file ends.
     notes.forEachHeld([&](int channel, int key, std::int32_t id) {
@@ -335,6 +320,27 @@ void readEvents(smf_t& smf, MidiPerformance& performance)
 }
 
 } // namespace
+
+std::optional<MidiEvent> decodeChannelMessage(const unsigned char* bytes, std::size_t length)
+{
+    if (length < 1)
+        return std::nullopt;
+    const int status = bytes[0] & kStatusMask;
+    const int channel = bytes[0] & kChannelMask;
+    const int data1 = length > 1 ? bytes[1] : 0;
+    const int data2 = length > 2 ? bytes[2] : 0;
+    if (status == kNoteOnStatus && data2 > 0)
+        return note(MidiEvent::Kind::NoteOn, 0.0, channel, data1, static_cast<float>(data2) / kMax7Bit, -1);
+    if (status == kNoteOffStatus || status == kNoteOnStatus)
+        return note(MidiEvent::Kind::NoteOff, 0.0, channel, data1, static_cast<float>(data2) / kMax7Bit, -1);
+    if (status == kControlChangeStatus)
+        return controller(0.0, channel, data1, controllerValue(data2));
+    if (status == kChannelPressureStatus)
+        return controller(0.0, channel, kChannelPressureController, controllerValue(data1));
+    if (status == kPitchBendStatus)
+        return controller(0.0, channel, kPitchBendController, pitchBendValue(data1 | (data2 << kDataBits)));
+    return std::nullopt;
+}
 
 double controllerValue(int value7Bit)
 {

@@ -2,7 +2,9 @@
 // tempo map, each event at its time in seconds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,11 @@ struct MidiPerformance
 // oldest note still held on its key and channel, so overlapping notes of one key stay apart.
 // Throws RenderError for a missing, unreadable or malformed file and for one without notes.
 MidiPerformance readMidiFile(const std::string& path);
+
+// One MIDI channel message as the plug-in receives it (time 0, note id -1): note-on (a note-on of
+// velocity 0 is a note-off), note-off, control change, channel pressure or pitch bend; nothing for
+// other messages. Reads at most `length` bytes; missing data bytes count as 0.
+std::optional<MidiEvent> decodeChannelMessage(const unsigned char* bytes, std::size_t length);
 
 // Normalized values of the MIDI controller data, as hosts map them onto parameters: 0..127 to 0..1,
 // and the 14-bit pitch bend with its centre 8192 exactly at 0.5.

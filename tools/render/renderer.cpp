@@ -1,14 +1,12 @@
 #include "tools/render/renderer.h"
 
+#include "tools/render/controllermap.h"
 #include "tools/render/eventschedule.h"
 #include "tools/render/rendererror.h"
 #include "tools/render/tempomap.h"
 
-#include "pluginterfaces/vst/ivstmidicontrollers.h"
-
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <optional>
 #include <utility>
 
@@ -19,45 +17,7 @@ using namespace Steinberg::Vst;
 
 namespace {
 
-constexpr int32 kEventBus = 0;
 constexpr double kMicrosPerSecond = 1.0e6;
-
-// Asks the controller once per channel and controller number which parameter it drives.
-class ControllerMap
-{
-public:
-    explicit ControllerMap(IEditController& controller)
-    {
-        controller.queryInterface(IMidiMapping::iid, reinterpret_cast<void**>(&mapping));
-    }
-    ~ControllerMap()
-    {
-        if (mapping)
-            mapping->release();
-    }
-    ControllerMap(const ControllerMap&) = delete;
-    ControllerMap& operator=(const ControllerMap&) = delete;
-
-    std::optional<ParamID> parameterFor(int channel, int number)
-    {
-        const auto key = std::make_pair(channel, number);
-        const auto known = cache.find(key);
-        if (known != cache.end())
-            return known->second;
-        std::optional<ParamID> result;
-        ParamID id = 0;
-        if (mapping &&
-            mapping->getMidiControllerAssignment(kEventBus, static_cast<int16>(channel),
-                                                 static_cast<CtrlNumber>(number), id) == kResultTrue)
-            result = id;
-        cache.emplace(key, result);
-        return result;
-    }
-
-private:
-    IMidiMapping* mapping = nullptr;
-    std::map<std::pair<int, int>, std::optional<ParamID>> cache;
-};
 
 void fillContext(ProcessContext& context, const MidiPerformance& performance, std::int64_t blockStart,
                  double sampleRate)
@@ -110,7 +70,7 @@ RenderResult renderPerformance(PluginSession& session, const MidiPerformance& pe
 
     const std::vector<TimedEvent> events = scheduleEvents(performance, options.sampleRate);
     BlockCursor cursor(events);
-    ControllerMap controllers(session.controller());
+    const MidiControllerMap controllers(session.controller());
     host::AudioProcessRunner runner(&session.processor(), options.blockSize, options.sampleRate);
     runner.keepRendered = false;
 

@@ -1,0 +1,41 @@
+// The command line of talvane, the instrument played live.
+#pragma once
+
+#include "tools/render/commandline.h"
+#include "tools/standalone/audiobackend.h"
+
+#include <string>
+#include <vector>
+
+namespace talvane::standalone {
+
+enum class AudioSystem
+{
+    Automatic, // JACK where a server runs, else ALSA
+    Jack,
+    Alsa,
+};
+
+struct Options
+{
+    std::string pluginPath;
+    std::string statePath;  // start from this saved state
+    std::string presetName; // or from this factory sound
+    AudioSystem audio = AudioSystem::Automatic;
+    AudioRequest request;
+    bool showEditor = true;
+    bool listDevices = false;
+    bool help = false;
+};
+
+constexpr unsigned kMinSampleRate = 8000;
+constexpr unsigned kMaxSampleRate = 384000;
+constexpr unsigned kMinBufferFrames = 16;
+constexpr unsigned kMaxBufferFrames = 8192;
+
+// `args` without the program name. Throws render::UsageError.
+Options parseOptions(const std::vector<std::string>& args, const std::string& defaultPluginPath);
+
+std::string usageText(const std::string& defaultPluginPath);
+
+} // namespace talvane::standalone
