@@ -6,7 +6,7 @@
 #include "source/engine/lookuptables.h"
 #include "source/engine/synthengine.h"
 #include "source/engine/wavetablebank.h"
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 #include "source/params/paramtable.h"
 
 #include <benchmark/benchmark.h>

@@ -5,7 +5,7 @@
 #include "lv2/turtlewriter.h"
 #include "source/factory/classids.h"
 #include "source/presets/programs.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "public.sdk/source/common/memorystream.h"
 
@@ -91,7 +91,7 @@ const char* unitName(PortUnit unit)
         return "units:oct";
     case PortUnit::Semitones:
         return "units:semitone12TET";
-    case PortUnit::None:
+    case PortUnit::Unitless:
         break;
     }
     return nullptr;

@@ -3,7 +3,7 @@
 #include "lv2/features.h"
 
 #include "lv2/portlayout.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "public.sdk/source/common/memorystream.h"

@@ -22,26 +22,6 @@ void makeSymbol(const char* title, char (&symbol)[kPortSymbolCapacity])
     symbol[length] = '\0';
 }
 
-// The unit of a number's plain value; list choices and toggles have none.
-PortUnit unitOf(ParamId id)
-{
-    switch (id)
-    {
-    case kO1Octave:
-    case kO2Octave:
-    case kO3Octave:
-        return PortUnit::Octaves;
-    case kO1Detune:
-    case kO2Detune:
-    case kO3Detune:
-    case kPbUp:
-    case kPbDown:
-        return PortUnit::Semitones;
-    default:
-        return PortUnit::None;
-    }
-}
-
 } // namespace
 
 std::string symbolFrom(const std::string& text)
@@ -55,8 +35,14 @@ std::string symbolFrom(const std::string& text)
 
 ParameterFacts parameterFacts(ParamId id)
 {
-    const ParamDef& def = kParamDefs[id];
-    return {kParamNames[id], def.numValues, def.minValue, def.defaultValue, nameListOf(id), unitOf(id), id == kPanic};
+    const ParamRecord& record = paramRecord(id);
+    return {record.title,
+            record.numValues,
+            record.minValue,
+            record.defaultValue,
+            record.names,
+            record.unit,
+            record.law == EngineLaw::IntakeOnly};
 }
 
 ParameterPort describeParameterPort(const ParameterFacts& facts)

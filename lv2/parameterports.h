@@ -1,6 +1,6 @@
 // The parameters as LV2 control ports. parameterFacts is the one place where the LV2 side reads
-// what a parameter is; a port is described from its answer alone, and the generated Turtle, the
-// plug-in and its UI all take what they need from that description.
+// what a parameter is (its record); a port is described from its answer alone, and the generated
+// Turtle, the plug-in and its UI all take what they need from that description.
 //
 // A port carries a parameter in the units a host's generic controls can show: a continuous
 // parameter as its normalized value 0..1 (exactly the value a VST 3 host sends), a toggle as 0 or
@@ -24,12 +24,8 @@ enum class PortKind
     Enumeration, // a list index in minimum..maximum, each with its name
 };
 
-enum class PortUnit
-{
-    None,
-    Octaves,
-    Semitones,
-};
+// The unit a number's port shows, as the parameter's record counts its plain value.
+using PortUnit = PlainUnit;
 
 // `text` made a valid LV2 symbol: every character other than a letter, a digit or '_' becomes '_'.
 std::string symbolFrom(const std::string& text);
@@ -67,7 +63,7 @@ struct ParameterFacts
     bool actsOnce;      // setting it acts rather than holding a setting
 };
 
-// The facts of parameter `id` (< kNumParams): the one function that reads the parameter table.
+// The facts of parameter `id` (< kNumParams): the one function that reads the parameter records.
 ParameterFacts parameterFacts(ParamId id);
 
 // The port of a parameter with these facts.

@@ -1,7 +1,7 @@
 #include "source/controller/soundfile.h"
 
 #include "source/factory/classids.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/vstpresetfile.h"

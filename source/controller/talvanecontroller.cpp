@@ -7,7 +7,7 @@
 #include "source/editor/editorfactory.h"
 #include "source/params/paramtable.h"
 #include "source/presets/programs.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "base/source/fstring.h"
 #include "pluginterfaces/base/ustring.h"
@@ -75,15 +75,14 @@ tresult PLUGIN_API TalvaneController::initialize(FUnknown* context)
 
     for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
     {
-        const talvane::ParamDef& def = talvane::kParamDefs[id];
+        const talvane::ParamRecord& record = talvane::paramRecord(id);
         const float defaultValue = talvane::defaultNormalized(id);
         controllerValues[id] = defaultValue;
         String128 title;
-        UString(title, str16BufferSize(String128)).fromAscii(talvane::kParamNames[id]);
-        const int32 stepCount = def.numValues > 0 ? def.numValues - 1 : 0;
-        parameters.addParameter(title, nullptr, stepCount, defaultValue,
-                                def.flags | ParameterInfo::kCanAutomate, static_cast<ParamID>(id),
-                                kRootUnitId);
+        UString(title, str16BufferSize(String128)).fromAscii(record.title);
+        const int32 stepCount = record.numValues > 0 ? record.numValues - 1 : 0;
+        parameters.addParameter(title, nullptr, stepCount, defaultValue, ParameterInfo::kCanAutomate,
+                                static_cast<ParamID>(id), kRootUnitId);
     }
     registerPrograms();
     return kResultOk;

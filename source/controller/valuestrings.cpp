@@ -10,101 +10,21 @@ namespace talvane {
 
 namespace {
 
-enum class ValueRule
-{
-    VolumeCurve,
-    Portamento,
-    AttackTime,
-    DecayTime,
-    ReleaseTime,
-    Cutoff,
-    LeftRight,
-    PlusMinus,
-    Phase,
-    FineTune,
-    LfoFrequency,
-    Plain,
-    Percent,
-};
-
-constexpr double kPortamentoMaxMs = 2000.0;
+constexpr double kPortamentoLongestMs = kLongestPortamentoSeconds * kMillisecondsPerSecond;
 constexpr double kPercent = 100.0;
 constexpr double kCentre = 0.5;
 constexpr double kHalfRangePercent = 200.0; // percent of one half of a centred range
 constexpr double kDegreesPerTurn = 360.0;
-constexpr float kFineTuneCents = 100.0f;
+// The fine tune reads in hundredths of the knob's range (see kFineTuneSemitones).
+constexpr float kFineTuneTextScale = 100.0f;
 constexpr float kSwitchOn = 0.5f;
 constexpr float kTwoDecimalsBelowHz = 10.0f;
 constexpr float kOneDecimalBelowHz = 100.0f;
 
-ValueRule ruleOf(ParamId id)
-{
-    switch (id)
-    {
-    case kGlobalVolume:
-        return ValueRule::VolumeCurve;
-    case kPortamento:
-        return ValueRule::Portamento;
-    case kAAttack:
-    case kFAttack:
-    case kEnv1Attack:
-    case kEnv2Attack:
-        return ValueRule::AttackTime;
-    case kADecay:
-    case kFDecay:
-    case kEnv1Decay:
-    case kEnv2Decay:
-        return ValueRule::DecayTime;
-    case kARelease:
-    case kFRelease:
-    case kEnv1Release:
-    case kEnv2Release:
-        return ValueRule::ReleaseTime;
-    case kFCutoff:
-        return ValueRule::Cutoff;
-    case kO1Panning:
-    case kO2Panning:
-    case kO3Panning:
-    case kO1SterDeph:
-    case kO2SterDeph:
-    case kO3SterDeph:
-        return ValueRule::LeftRight;
-    case kFAmount:
-    case kO1WaveStretch:
-    case kO2WaveStretch:
-    case kO3WaveStretch:
-    case kModWheel:
-    case kPitchBend:
-    case kLfo1Clipping:
-    case kLfo2Clipping:
-    case kMatrix1Clipping:
-    case kMatrix2Clipping:
-        return ValueRule::PlusMinus;
-    case kO1PhaseInit:
-    case kO2PhaseInit:
-    case kO3PhaseInit:
-    case kLfo1InitPhase:
-    case kLfo2InitPhase:
-        return ValueRule::Phase;
-    case kO1FineTune:
-    case kO2FineTune:
-    case kO3FineTune:
-        return ValueRule::FineTune;
-    case kLfo1Freq:
-    case kLfo2Freq:
-        return ValueRule::LfoFrequency;
-    default:
-        break;
-    }
-    if (isSlotAmount(id))
-        return ValueRule::PlusMinus;
-    return isDiscrete(id) ? ValueRule::Plain : ValueRule::Percent;
-}
-
 // The LFO sync switch that decides how an LFO frequency reads.
 ParamId syncSwitchOf(ParamId frequencyId)
 {
-    return frequencyId == kLfo1Freq ? kLfo1Sync : kLfo2Sync;
+    return frequencyId - lfo_param::kFreq + lfo_param::kSync;
 }
 
 void formatCentred(double x, const char* aboveFormat, const char* belowFormat, char* text,
@@ -142,49 +62,49 @@ void formatValueText(ParamId id, double normalized, const float (&currentValues)
     if (!text || capacity == 0)
         return;
     // A host may ask about any number; the conversions below are defined for 0..1 only.
-    const double x = normalized >= 0.0 ? std::min(normalized, 1.0) : 0.0;
+    const double x = clamp01(normalized);
     const float f = static_cast<float>(x);
-    switch (ruleOf(id))
+    switch (paramRecord(id).display)
     {
-    case ValueRule::VolumeCurve:
+    case DisplayRule::VolumeCurve:
         std::snprintf(text, capacity, "%.1f %%",
-                      static_cast<double>(static_cast<float>(x * x * x * kPercent)));
+                      static_cast<double>(static_cast<float>(volumeGain(x) * kPercent)));
         break;
-    case ValueRule::Portamento:
-        std::snprintf(text, capacity, "%d ms", static_cast<int>(x * kPortamentoMaxMs));
+    case DisplayRule::Portamento:
+        std::snprintf(text, capacity, "%d ms", static_cast<int>(x * kPortamentoLongestMs));
         break;
-    case ValueRule::AttackTime:
+    case DisplayRule::AttackTime:
         std::snprintf(text, capacity, "%.2f ms", static_cast<double>(stageMilliseconds(kAttackTimeLaw, f)));
         break;
-    case ValueRule::DecayTime:
+    case DisplayRule::DecayTime:
         std::snprintf(text, capacity, "%.2f ms", static_cast<double>(stageMilliseconds(kDecayTimeLaw, f)));
         break;
-    case ValueRule::ReleaseTime:
+    case DisplayRule::ReleaseTime:
         std::snprintf(text, capacity, "%.2f ms", static_cast<double>(stageMilliseconds(kReleaseTimeLaw, f)));
         break;
-    case ValueRule::Cutoff:
+    case DisplayRule::Cutoff:
         std::snprintf(text, capacity, "%d Hz", static_cast<int>(cutoffHz(f)));
         break;
-    case ValueRule::LeftRight:
+    case DisplayRule::LeftRight:
         formatCentred(x, "R %d %%", "L %d %%", text, capacity);
         break;
-    case ValueRule::PlusMinus:
+    case DisplayRule::PlusMinus:
         formatCentred(x, "+%d %%", "-%d %%", text, capacity);
         break;
-    case ValueRule::Phase:
+    case DisplayRule::Phase:
         std::snprintf(text, capacity, "%d %c", static_cast<int>(x * kDegreesPerTurn), kDegreeSign);
         break;
-    case ValueRule::FineTune:
+    case DisplayRule::FineTune:
         std::snprintf(text, capacity, "%.2f",
-                      static_cast<double>(static_cast<float>(x - kCentre) * kFineTuneCents));
+                      static_cast<double>(static_cast<float>(x - kCentre) * kFineTuneTextScale));
         break;
-    case ValueRule::LfoFrequency:
+    case DisplayRule::LfoFrequency:
         formatLfoFrequency(x, currentValues[syncSwitchOf(id)] > kSwitchOn, text, capacity);
         break;
-    case ValueRule::Plain:
+    case DisplayRule::Plain:
         std::snprintf(text, capacity, "%d", indexFromNormalized(id, f));
         break;
-    case ValueRule::Percent:
+    case DisplayRule::Percent:
         std::snprintf(text, capacity, "%.1f %%", static_cast<double>(static_cast<float>(x * kPercent)));
         break;
     }

@@ -5,6 +5,7 @@
 #include "source/editor/editorzoom.h"
 #include "source/editor/switchercmoviebitmap.h"
 #include "source/editor/tlknob.h"
+#include "source/params/paramcurves.h"
 #include "source/params/paramtable.h"
 
 #include "gui/vstgui.h"
@@ -51,6 +52,7 @@ struct ListEntries
     int32_t perColumn; // -1: a single column
 };
 
+// The entries of a list parameter's menu; the long list of modulation destinations in columns.
 ListEntries listEntriesOf(ParamID id)
 {
     const talvane::NameList list = talvane::nameListOf(static_cast<talvane::ParamId>(id));
@@ -62,14 +64,11 @@ bool usesWaveMenuFont(ParamID id)
     return id == talvane::kO1Waveform || id == talvane::kO2Waveform || id == talvane::kO3Waveform;
 }
 
-// The entry a list of `count` entries shows for the normalized value: floor(min(count * value,
-// count - 1)). A host may send anything, so values below 0 (and NaN) show the first entry.
-int32_t listIndexFor(int32_t count, float value)
+// The entry a list parameter shows for the normalized value. A host may send anything, so values
+// below 0 (and NaN) show the first entry.
+int32_t listIndexFor(ParamID id, float value)
 {
-    const float scaled = static_cast<float>(count) * value;
-    if (!(scaled > 0.f))
-        return 0;
-    return static_cast<int32_t>(std::floor(std::min(scaled, static_cast<float>(count - 1))));
+    return talvane::indexFromNormalized(id, talvane::clamp01(value)) - talvane::paramRecord(id).minValue;
 }
 
 // UTF-16 to UTF-8, whole characters only: at most capacity - 1 bytes and a terminator.
@@ -334,7 +333,7 @@ CControl* TalvaneEditorView::createListBox(const ControlPlacement& placement)
         menu->addEntry(list.names[i]);
     if (list.perColumn > 0)
         menu->setNbItemsPerColumn(list.perColumn);
-    const int32_t index = listIndexFor(list.count, controllerValue(placement.id));
+    const int32_t index = listIndexFor(placement.id, controllerValue(placement.id));
     menu->setValue(static_cast<float>(index));
     menu->setCurrent(index);
     return menu;
@@ -343,7 +342,7 @@ CControl* TalvaneEditorView::createListBox(const ControlPlacement& placement)
 void TalvaneEditorView::addCaption(const ControlPlacement& placement)
 {
     auto* label = new CTextLabel(toCRect(talvane::captionRect(placement)),
-                                 talvane::kParamCaptions[placement.id], nullptr, 0);
+                                 talvane::paramRecord(placement.id).caption, nullptr, 0);
     label->setFont(labelFont);
     label->setTransparency(true);
     label->setHoriAlign(talvane::captionCentred(placement) ? kCenterText : kLeftText);
@@ -390,7 +389,7 @@ void TalvaneEditorView::valueChanged(CControl* control)
         gestures.change(id, value);
         // The controller's answer decides the entry shown, as for a change from the host.
         if (auto* menu = dynamic_cast<COptionMenu*>(controls[id]))
-            menu->setCurrent(listIndexFor(count, controllerValue(id)));
+            menu->setCurrent(listIndexFor(id, controllerValue(id)));
     }
     else
     {
@@ -446,7 +445,7 @@ void TalvaneEditorView::controlEndEdit(CControl* control)
     if (knob && knob->isWheelEditPending())
         return;
     if (labels[id] && controls[id] == control)
-        labels[id]->setText(talvane::kParamCaptions[id]);
+        labels[id]->setText(talvane::paramRecord(id).caption);
     // No wheel step pending: a gesture the wheel left open waits no longer.
     gestures.finishWheel(id);
 }
@@ -507,7 +506,7 @@ void TalvaneEditorView::updateParameterDisplay(ParamID id, ParamValue value)
         return;
     CControl* control = controls[id];
     const bool isList = talvane::isListStyle(static_cast<ControlStyle>(controlStyles[id]));
-    const int32_t index = isList ? listIndexFor(listEntriesOf(id).count, static_cast<float>(value)) : 0;
+    const int32_t index = isList ? listIndexFor(id, static_cast<float>(value)) : 0;
     const float shown = isList ? static_cast<float>(index) : static_cast<float>(value);
     // A whole state read again, or a host's echo of an edit, mostly shows what is shown already:
     // such a control is not drawn again.

@@ -40,10 +40,37 @@ inline float releaseSeconds(float x) { return stageSeconds(kReleaseTimeLaw, x); 
 // Per-host-sample phase increment of a stage lasting `seconds`.
 inline float stageRate(float seconds, float hostRate) { return 1.0f / (seconds * hostRate); }
 
+// A normalized value held to 0..1; NaN counts as 0.
+template <typename T>
+constexpr T clamp01(T x)
+{
+    return x > T(0) ? (x < T(1) ? x : T(1)) : T(0);
+}
+
 // 0..1 to -1..1 with 0.5 as the centre.
 inline float bipolar(float x) { return 2.0f * x - 1.0f; }
 
-inline float volumeGain(float x) { return x * x * x; }
+// The output gain, a cube so that the upper half of the knob spans the usual mixing levels. The
+// value text computes it in double precision, the engine in single.
+template <typename T>
+constexpr T volumeGain(T x)
+{
+    return x * x * x;
+}
+
+constexpr float kSemitonesPerOctave = 12.0f;
+
+// The fine tune spans one semitone either side of the centre. Its value text shows the knob's
+// offset from the centre in hundredths of the whole range (-50.00 .. 50.00), not in cents: that
+// is the number hosts display and record for it, so the two scales differ by a factor of two on
+// purpose.
+constexpr float kFineTuneSemitones = 1.0f;
+
+inline float fineTuneSemitones(float x) { return (x - 0.5f) * (2.0f * kFineTuneSemitones); }
+
+// Portamento: the glide time at the top of the knob. The engine doubles the normalized value to
+// reach it in seconds; the value text shows the same span in milliseconds.
+constexpr double kLongestPortamentoSeconds = 2.0;
 
 // LFO rate: exponential from 0.1 Hz at 0 to about 2000 Hz at 1, in single precision throughout.
 constexpr float kLfoRateBase = 2000.9f;

@@ -1,330 +1,11 @@
 #include "source/params/paramtable.h"
 
+#include "source/params/paramcurves.h"
+
 #include <cmath>
 #include <cstring>
 
 namespace talvane {
-
-const ParamDef kParamDefs[kNumParams] = {
-    // id, numValues, minValue, flags, defaultValue (plain for discrete, normalized for continuous)
-    {0, 0, 0, 0, 0.8f},     // GlobalVolume
-    {1, 0, 0, 0, 0.0f},     // Portamento
-    {2, 0, 0, 0, 0.0f},     // A_Attack
-    {3, 0, 0, 0, 0.3f},     // A_Decay
-    {4, 0, 0, 0, 1.0f},     // A_Sustain
-    {5, 0, 0, 0, 0.0f},     // A_Release
-    {6, 2, 0, 0, 1.0f},     // F_On
-    {7, 0, 0, 0, 1.0f},     // F_Cutoff
-    {8, 0, 0, 0, 0.0f},     // F_Q
-    {9, 5, 0, 0, 0.0f},     // F_Type
-    {10, 0, 0, 0, 0.5f},    // F_Amount
-    {11, 0, 0, 0, 0.0f},    // F_Attack
-    {12, 0, 0, 0, 0.0f},    // F_Decay
-    {13, 0, 0, 0, 0.0f},    // F_Sustain
-    {14, 0, 0, 0, 0.0f},    // F_Release
-    {15, 2, 0, 0, 1.0f},    // O1_On
-    {16, 14, 0, 0, 0.0f},   // O1_Waveform
-    {17, 0, 0, 0, 0.5f},    // O1_Panning
-    {18, 0, 0, 0, 0.0f},    // O1_PhaseInit
-    {19, 2, 0, 0, 1.0f},    // O1_Retrig
-    {20, 7, -3, 0, 0.0f},   // O1_Octave
-    {21, 25, -12, 0, 0.0f}, // O1_Detune
-    {22, 0, 0, 0, 0.5f},    // O1_FineTune
-    {23, 0, 0, 0, 0.5f},    // O1_WaveStrech
-    {24, 2, 0, 0, 0.0f},    // O1_Invert
-    {25, 0, 0, 0, 0.5f},    // O1_SterDeph
-    {26, 2, 0, 0, 0.0f},    // O2_On
-    {27, 14, 0, 0, 0.0f},   // O2_Waveform
-    {28, 0, 0, 0, 0.5f},    // O2_Panning
-    {29, 0, 0, 0, 0.0f},    // O2_PhaseInit
-    {30, 2, 0, 0, 1.0f},    // O2_Retrig
-    {31, 7, -3, 0, 0.0f},   // O2_Octave
-    {32, 25, -12, 0, 0.0f}, // O2_Detune
-    {33, 0, 0, 0, 0.5f},    // O2_FineTune
-    {34, 0, 0, 0, 0.5f},    // O2_WaveStrech
-    {35, 2, 0, 0, 0.0f},    // O2_Invert
-    {36, 0, 0, 0, 0.5f},    // O2_SterDeph
-    {37, 2, 0, 0, 0.0f},    // O3_On
-    {38, 14, 0, 0, 0.0f},   // O3_Waveform
-    {39, 0, 0, 0, 0.5f},    // O3_Panning
-    {40, 0, 0, 0, 0.0f},    // O3_PhaseInit
-    {41, 2, 0, 0, 1.0f},    // O3_Retrig
-    {42, 7, -3, 0, 0.0f},   // O3_Octave
-    {43, 25, -12, 0, 0.0f}, // O3_Detune
-    {44, 0, 0, 0, 0.5f},    // O3_FineTune
-    {45, 0, 0, 0, 0.5f},    // O3_WaveStrech
-    {46, 2, 0, 0, 0.0f},    // O3_Invert
-    {47, 0, 0, 0, 0.5f},    // O3_SterDeph
-    {48, 0, 0, 0, 1.0f},    // O1_Mix
-    {49, 0, 0, 0, 1.0f},    // O2_Mix
-    {50, 0, 0, 0, 1.0f},    // O3_Mix
-    {51, 0, 0, 0, 0.0f},    // FM_O1->O2
-    {52, 0, 0, 0, 0.0f},    // FM3_Amount
-    {53, 0, 0, 0, 0.0f},    // FM3_O1/O2_Mix
-    {54, 0, 0, 0, 0.0f},    // RM_1x2
-    {55, 0, 0, 0, 0.0f},    // RM_1x3
-    {56, 0, 0, 0, 0.0f},    // RM_2x3
-    {57, 3, 0, 0, 0.0f},    // NoteMode
-    {58, 16, 1, 0, 16.0f},  // Polyphony
-    {59, 0, 0, 0, 0.5f},    // ModWheel
-    {60, 0, 0, 0, 0.5f},    // PitchBend
-    {61, 37, 0, 0, 1.0f},   // PB_Up
-    {62, 37, 0, 0, 1.0f},   // PB_Down
-    {63, 2, 0, 0, 0.0f},    // Panic
-    {64, 0, 0, 0, 0.0f},    // KeyFollow
-    {65, 10, 0, 0, 5.0f},   // RefOctave
-    {66, 12, 0, 0, 9.0f},   // RefNote
-    {67, 0, 0, 0, 0.5f},    // LFO1_Amount
-    {68, 14, 0, 0, 1.0f},   // LFO1_Waveform
-    {69, 0, 0, 0, 0.1f},    // LFO1_Freq
-    {70, 2, 0, 0, 0.0f},    // LFO1_Retrig
-    {71, 2, 0, 0, 0.0f},    // LFO1_Sync
-    {72, 0, 0, 0, 0.0f},    // LFO1_InitPhase
-    {73, 0, 0, 0, 0.5f},    // LFO1_Clipping
-    {74, 84, 0, 0, 0.0f},   // LFO1_Dest1
-    {75, 0, 0, 0, 0.5f},    // LFO1_Amount1
-    {76, 84, 0, 0, 0.0f},   // LFO1_Dest2
-    {77, 0, 0, 0, 0.5f},    // LFO1_Amount2
-    {78, 84, 0, 0, 0.0f},   // LFO1_Dest3
-    {79, 0, 0, 0, 0.5f},    // LFO1_Amount3
-    {80, 84, 0, 0, 0.0f},   // LFO1_Dest4
-    {81, 0, 0, 0, 0.5f},    // LFO1_Amount4
-    {82, 0, 0, 0, 0.5f},    // LFO2_Amount
-    {83, 14, 0, 0, 1.0f},   // LFO2_Waveform
-    {84, 0, 0, 0, 0.1f},    // LFO2_Freq
-    {85, 2, 0, 0, 0.0f},    // LFO2_Retrig
-    {86, 2, 0, 0, 0.0f},    // LFO2_Sync
-    {87, 0, 0, 0, 0.0f},    // LFO2_InitPhase
-    {88, 0, 0, 0, 0.5f},    // LFO2_Clipping
-    {89, 84, 0, 0, 0.0f},   // LFO2_Dest1
-    {90, 0, 0, 0, 0.5f},    // LFO2_Amount1
-    {91, 84, 0, 0, 0.0f},   // LFO2_Dest2
-    {92, 0, 0, 0, 0.5f},    // LFO2_Amount2
-    {93, 84, 0, 0, 0.0f},   // LFO2_Dest3
-    {94, 0, 0, 0, 0.5f},    // LFO2_Amount3
-    {95, 84, 0, 0, 0.0f},   // LFO2_Dest4
-    {96, 0, 0, 0, 0.5f},    // LFO2_Amount4
-    {97, 0, 0, 0, 0.5f},    // ENV1_Amount
-    {98, 4, 0, 0, 0.0f},    // ENV1_Type
-    {99, 0, 0, 0, 0.0f},    // ENV1_Attack
-    {100, 0, 0, 0, 0.1f},   // ENV1_Decay
-    {101, 0, 0, 0, 0.0f},   // ENV1_Sustain
-    {102, 0, 0, 0, 0.0f},   // ENV1_Release
-    {103, 84, 0, 0, 0.0f},  // ENV1_Dest1
-    {104, 0, 0, 0, 0.5f},   // ENV1_Amount1
-    {105, 84, 0, 0, 0.0f},  // ENV1_Dest2
-    {106, 0, 0, 0, 0.5f},   // ENV1_Amount2
-    {107, 84, 0, 0, 0.0f},  // ENV1_Dest3
-    {108, 0, 0, 0, 0.5f},   // ENV1_Amount3
-    {109, 84, 0, 0, 0.0f},  // ENV1_Dest4
-    {110, 0, 0, 0, 0.5f},   // ENV1_Amount4
-    {111, 0, 0, 0, 0.5f},   // ENV2_Amount
-    {112, 4, 0, 0, 0.0f},   // ENV2_Type
-    {113, 0, 0, 0, 0.0f},   // ENV2_Attack
-    {114, 0, 0, 0, 0.1f},   // ENV2_Decay
-    {115, 0, 0, 0, 0.0f},   // ENV2_Sustain
-    {116, 0, 0, 0, 0.0f},   // ENV2_Release
-    {117, 84, 0, 0, 0.0f},  // ENV2_Dest1
-    {118, 0, 0, 0, 0.5f},   // ENV2_Amount1
-    {119, 84, 0, 0, 0.0f},  // ENV2_Dest2
-    {120, 0, 0, 0, 0.5f},   // ENV2_Amount2
-    {121, 84, 0, 0, 0.0f},  // ENV2_Dest3
-    {122, 0, 0, 0, 0.5f},   // ENV2_Amount3
-    {123, 84, 0, 0, 0.0f},  // ENV2_Dest4
-    {124, 0, 0, 0, 0.5f},   // ENV2_Amount4
-    {125, 10, 0, 0, 0.0f},  // MATRIX1_Src
-    {126, 0, 0, 0, 0.5f},   // MATRIX1_Amount
-    {127, 0, 0, 0, 0.5f},   // MATRIX1_Clipping
-    {128, 84, 0, 0, 0.0f},  // MATRIX1_Target1
-    {129, 0, 0, 0, 0.5f},   // MATRIX1_Amount1
-    {130, 84, 0, 0, 0.0f},  // MATRIX1_Target2
-    {131, 0, 0, 0, 0.5f},   // MATRIX1_Amount2
-    {132, 84, 0, 0, 0.0f},  // MATRIX1_Target3
-    {133, 0, 0, 0, 0.5f},   // MATRIX1_Amount3
-    {134, 84, 0, 0, 0.0f},  // MATRIX1_Target4
-    {135, 0, 0, 0, 0.5f},   // MATRIX1_Amount4
-    {136, 10, 0, 0, 0.0f},  // MATRIX2_Src
-    {137, 0, 0, 0, 0.5f},   // MATRIX2_Amount
-    {138, 0, 0, 0, 0.5f},   // MATRIX2_Clipping
-    {139, 84, 0, 0, 0.0f},  // MATRIX2_Target1
-    {140, 0, 0, 0, 0.5f},   // MATRIX2_Amount1
-    {141, 84, 0, 0, 0.0f},  // MATRIX2_Target2
-    {142, 0, 0, 0, 0.5f},   // MATRIX2_Amount2
-    {143, 84, 0, 0, 0.0f},  // MATRIX2_Target3
-    {144, 0, 0, 0, 0.5f},   // MATRIX2_Amount3
-    {145, 84, 0, 0, 0.0f},  // MATRIX2_Target4
-    {146, 0, 0, 0, 0.5f},   // MATRIX2_Amount4
-};
-
-const char* const kParamNames[kNumParams] = {
-    "GlobalVolume",
-    "Portamento",
-    "A_Attack",
-    "A_Decay",
-    "A_Sustain",
-    "A_Release",
-    "F_On",
-    "F_Cutoff",
-    "F_Q",
-    "F_Type",
-    "F_Amount",
-    "F_Attack",
-    "F_Decay",
-    "F_Sustain",
-    "F_Release",
-    "O1_On",
-    "O1_Waveform",
-    "O1_Panning",
-    "O1_PhaseInit",
-    "O1_Retrig",
-    "O1_Octave",
-    "O1_Detune",
-    "O1_FineTune",
-    "O1_WaveStrech",
-    "O1_Invert",
-    "O1_SterDeph",
-    "O2_On",
-    "O2_Waveform",
-    "O2_Panning",
-    "O2_PhaseInit",
-    "O2_Retrig",
-    "O2_Octave",
-    "O2_Detune",
-    "O2_FineTune",
-    "O2_WaveStrech",
-    "O2_Invert",
-    "O2_SterDeph",
-    "O3_On",
-    "O3_Waveform",
-    "O3_Panning",
-    "O3_PhaseInit",
-    "O3_Retrig",
-    "O3_Octave",
-    "O3_Detune",
-    "O3_FineTune",
-    "O3_WaveStrech",
-    "O3_Invert",
-    "O3_SterDeph",
-    "O1_Mix",
-    "O2_Mix",
-    "O3_Mix",
-    "FM_O1->O2",
-    "FM3_Amount",
-    "FM3_O1/O2_Mix",
-    "RM_1x2",
-    "RM_1x3",
-    "RM_2x3",
-    "NoteMode",
-    "Polyphony",
-    "ModWheel",
-    "PitchBend",
-    "PB_Up",
-    "PB_Down",
-    "Panic",
-    "KeyFollow",
-    "RefOctave",
-    "RefNote",
-    "LFO1_Amount",
-    "LFO1_Waveform",
-    "LFO1_Freq",
-    "LFO1_Retrig",
-    "LFO1_Sync",
-    "LFO1_InitPhase",
-    "LFO1_Clipping",
-    "LFO1_Dest1",
-    "LFO1_Amount1",
-    "LFO1_Dest2",
-    "LFO1_Amount2",
-    "LFO1_Dest3",
-    "LFO1_Amount3",
-    "LFO1_Dest4",
-    "LFO1_Amount4",
-    "LFO2_Amount",
-    "LFO2_Waveform",
-    "LFO2_Freq",
-    "LFO2_Retrig",
-    "LFO2_Sync",
-    "LFO2_InitPhase",
-    "LFO2_Clipping",
-    "LFO2_Dest1",
-    "LFO2_Amount1",
-    "LFO2_Dest2",
-    "LFO2_Amount2",
-    "LFO2_Dest3",
-    "LFO2_Amount3",
-    "LFO2_Dest4",
-    "LFO2_Amount4",
-    "ENV1_Amount",
-    "ENV1_Type",
-    "ENV1_Attack",
-    "ENV1_Decay",
-    "ENV1_Sustain",
-    "ENV1_Release",
-    "ENV1_Dest1",
-    "ENV1_Amount1",
-    "ENV1_Dest2",
-    "ENV1_Amount2",
-    "ENV1_Dest3",
-    "ENV1_Amount3",
-    "ENV1_Dest4",
-    "ENV1_Amount4",
-    "ENV2_Amount",
-    "ENV2_Type",
-    "ENV2_Attack",
-    "ENV2_Decay",
-    "ENV2_Sustain",
-    "ENV2_Release",
-    "ENV2_Dest1",
-    "ENV2_Amount1",
-    "ENV2_Dest2",
-    "ENV2_Amount2",
-    "ENV2_Dest3",
-    "ENV2_Amount3",
-    "ENV2_Dest4",
-    "ENV2_Amount4",
-    "MATRIX1_Src",
-    "MATRIX1_Amount",
-    "MATRIX1_Clipping",
-    "MATRIX1_Target1",
-    "MATRIX1_Amount1",
-    "MATRIX1_Target2",
-    "MATRIX1_Amount2",
-    "MATRIX1_Target3",
-    "MATRIX1_Amount3",
-    "MATRIX1_Target4",
-    "MATRIX1_Amount4",
-    "MATRIX2_Src",
-    "MATRIX2_Amount",
-    "MATRIX2_Clipping",
-    "MATRIX2_Target1",
-    "MATRIX2_Amount1",
-    "MATRIX2_Target2",
-    "MATRIX2_Amount2",
-    "MATRIX2_Target3",
-    "MATRIX2_Amount3",
-    "MATRIX2_Target4",
-    "MATRIX2_Amount4",
-};
-
-const char* const kParamCaptions[kNumParams] = {
-    "VOLUME",  "PORTA",    "ATTACK",  "DECAY",    "SUSTAIN", "RELEASE", "ON",      "CUTOFF",   "Q",
-    "TYPE",    "AMOUNT",   "ATTACK",  "DECAY",    "SUSTAIN", "RELEASE", "ON",      "WAVE",     "PAN",
-    "PHASE",   "RTG",      "OCTAVE",  "DETUNE",   "FINE",    "STRETCH", "INV",     "STEREO",   "ON",
-    "WAVE",    "PAN",      "PHASE",   "RTG",      "OCTAVE",  "DETUNE",  "FINE",    "STRETCH",  "INV",
-    "STEREO",  "ON",       "WAVE",    "PAN",      "PHASE",   "RTG",     "OCTAVE",  "DETUNE",   "FINE",
-    "STRETCH", "INV",      "STEREO",  "OSC 1",    "OSC 2",   "OSC 3",   "FM2 AMT", "FM3 AMT",  "FM3 O1/2",
-    "RM 1x2",  "RM 1x3",   "RM 2x3",  "MODE",     "POLY",    "WHEEL",   "PB",      "PB UP",    "PB DOWN",
-    "PANIC",   "KEY FLW",  "REF OCT", "REF NOTE", "AMOUNT",  "WAVE",    "FREQ",    "RETRIG",   "SYNC",
-    "PHASE",   "CLIPPING", "DEST 1",  "AMOUNT",   "DEST 2",  "AMOUNT",  "DEST 3",  "AMOUNT",   "DEST 4",
-    "AMOUNT",  "AMOUNT",   "WAVE",    "FREQ",     "RETRIG",  "SYNC",    "PHASE",   "CLIPPING", "DEST 1",
-    "AMOUNT",  "DEST 2",   "AMOUNT",  "DEST 3",   "AMOUNT",  "DEST 4",  "AMOUNT",  "AMOUNT",   "TYPE",
-    "ATTACK",  "DECAY",    "SUSTAIN", "RELEASE",  "DEST 1",  "AMOUNT",  "DEST 2",  "AMOUNT",   "DEST 3",
-    "AMOUNT",  "DEST 4",   "AMOUNT",  "AMOUNT",   "TYPE",    "ATTACK",  "DECAY",   "SUSTAIN",  "RELEASE",
-    "DEST 1",  "AMOUNT",   "DEST 2",  "AMOUNT",   "DEST 3",  "AMOUNT",  "DEST 4",  "AMOUNT",   "SRC",
-    "AMOUNT",  "CLIPPING", "DEST 1",  "AMOUNT",   "DEST 2",  "AMOUNT",  "DEST 3",  "AMOUNT",   "DEST 4",
-    "AMOUNT",  "SRC",      "AMOUNT",  "CLIPPING", "DEST 1",  "AMOUNT",  "DEST 2",  "AMOUNT",   "DEST 3",
-    "AMOUNT",  "DEST 4",   "AMOUNT",
-};
 
 const char* const kWaveformNames[kNumWaveforms] = {
     "Saw",       "Sine",        "Tri",       "Square",      "White Noise", "Pink Noise", "4 Steps",
@@ -440,79 +121,293 @@ const char* const kModDestNames[kNumModDestinations] = {
     "MAT2 | Slot4Amount",
 };
 
-bool isDiscrete(ParamId id)
-{
-    return id < kNumParams && kParamDefs[id].numValues > 0;
-}
-
 namespace {
 
-// Whether `id` is the parameter at `role` (0 destination, 1 amount) of one of the four
-// (destination, amount) routing slots of a block whose slots start at first + block * stride +
-// firstSlot.
-bool isSlotParameter(ParamId id, ParamId first, ParamId stride, ParamId firstSlot, ParamId role)
+constexpr int kOscillatorBlocks = static_cast<int>((kO1Mix - osc_param::kFirst) / osc_param::kStride);
+constexpr int kLfoBlocks = static_cast<int>((env_param::kFirst - lfo_param::kFirst) / lfo_param::kStride);
+constexpr int kEnvBlocks = static_cast<int>((matrix_param::kFirst - env_param::kFirst) / env_param::kStride);
+constexpr int kMatrixBlocks =
+    static_cast<int>((kMatrix2Amount4 + 1 - matrix_param::kFirst) / matrix_param::kStride);
+
+constexpr NameList kNoNames{nullptr, 0};
+constexpr NameList kWaveforms{kWaveformNames, kNumWaveforms};
+constexpr NameList kDestinations{kModDestNames, kNumModDestinations};
+
+// Joins up to three pieces and a block number into a record's text: text("O", 2, "_Mix") is "O2_Mix".
+constexpr RecordText text(const char* first, int number = -1, const char* rest = "")
 {
-    for (ParamId block = 0; block < 2; ++block)
+    RecordText out{};
+    int n = 0;
+    for (const char* c = first; *c != '\0' && n + 1 < RecordText::kCapacity; ++c)
+        out.chars[n++] = *c;
+    if (number >= 0 && n + 1 < RecordText::kCapacity)
+        out.chars[n++] = static_cast<char>('0' + number);
+    for (const char* c = rest; *c != '\0' && n + 1 < RecordText::kCapacity; ++c)
+        out.chars[n++] = *c;
+    out.chars[n] = '\0';
+    return out;
+}
+
+constexpr ParamRecord continuous(RecordText title, RecordText caption, float defaultValue,
+                                 EngineLaw law = EngineLaw::Normalized,
+                                 DisplayRule display = DisplayRule::Percent)
+{
+    const bool followsRate =
+        law == EngineLaw::AttackTime || law == EngineLaw::DecayTime || law == EngineLaw::ReleaseTime;
+    return {0,       title,    caption,     ParamKind::Continuous, 0, 0, defaultValue, law,
+            display, kNoNames, followsRate, PlainUnit::Unitless};
+}
+
+constexpr ParamRecord toggle(RecordText title, RecordText caption, bool on, EngineLaw law = EngineLaw::Switch)
+{
+    return {0,
+            title,
+            caption,
+            ParamKind::Toggle,
+            2,
+            0,
+            on ? 1.0f : 0.0f,
+            law,
+            DisplayRule::Plain,
+            kNoNames,
+            false,
+            PlainUnit::Unitless};
+}
+
+constexpr ParamRecord stepped(RecordText title, RecordText caption, int lowest, int highest, int defaultValue,
+                              PlainUnit unit = PlainUnit::Unitless, EngineLaw law = EngineLaw::PlainValue)
+{
+    return {0,
+            title,
+            caption,
+            ParamKind::Stepped,
+            highest - lowest + 1,
+            lowest,
+            static_cast<float>(defaultValue),
+            law,
+            DisplayRule::Plain,
+            kNoNames,
+            false,
+            unit};
+}
+
+constexpr ParamRecord list(RecordText title, RecordText caption, NameList names, int defaultValue,
+                           EngineLaw law = EngineLaw::PlainValue)
+{
+    return {0,
+            title,
+            caption,
+            ParamKind::List,
+            names.count,
+            0,
+            static_cast<float>(defaultValue),
+            law,
+            DisplayRule::Plain,
+            names,
+            false,
+            PlainUnit::Unitless};
+}
+
+struct RecordTable
+{
+    std::array<ParamRecord, kNumParams> records{};
+
+    constexpr void set(ParamId id, ParamRecord record)
     {
-        const ParamId slots = first + block * stride + firstSlot;
-        if (id >= slots && id < slots + kSlotsPerModulator * kSlotStride)
-            return (id - slots) % kSlotStride == role;
+        record.id = id;
+        records[id] = record;
     }
-    return false;
-}
+};
 
-bool isAnySlotParameter(ParamId id, ParamId role)
+// The times of an envelope stage set, as the amplitude, filter and modulation envelopes share them.
+constexpr ParamRecord attackTime(RecordText title, float defaultValue)
 {
-    return isSlotParameter(id, lfo_param::kFirst, lfo_param::kStride, lfo_param::kFirstSlot, role) ||
-           isSlotParameter(id, env_param::kFirst, env_param::kStride, env_param::kFirstSlot, role) ||
-           isSlotParameter(id, matrix_param::kFirst, matrix_param::kStride, matrix_param::kFirstSlot, role);
+    return continuous(title, text("ATTACK"), defaultValue, EngineLaw::AttackTime, DisplayRule::AttackTime);
+}
+constexpr ParamRecord decayTime(RecordText title, float defaultValue)
+{
+    return continuous(title, text("DECAY"), defaultValue, EngineLaw::DecayTime, DisplayRule::DecayTime);
+}
+constexpr ParamRecord sustainLevel(RecordText title, float defaultValue)
+{
+    return continuous(title, text("SUSTAIN"), defaultValue);
+}
+constexpr ParamRecord releaseTime(RecordText title, float defaultValue)
+{
+    return continuous(title, text("RELEASE"), defaultValue, EngineLaw::ReleaseTime, DisplayRule::ReleaseTime);
 }
 
-constexpr ParamId kSlotDestinationRole = 0;
-constexpr ParamId kSlotAmountRole = 1;
+constexpr void addOscillator(RecordTable& t, int i)
+{
+    const int n = i + 1;
+    const ParamId first = osc_param::kFirst + static_cast<ParamId>(i) * osc_param::kStride;
+    t.set(first + osc_param::kOn, toggle(text("O", n, "_On"), text("ON"), i == 0));
+    t.set(first + osc_param::kWaveform, list(text("O", n, "_Waveform"), text("WAVE"), kWaveforms, 0));
+    t.set(first + osc_param::kPanning, continuous(text("O", n, "_Panning"), text("PAN"), 0.5f,
+                                                  EngineLaw::Normalized, DisplayRule::LeftRight));
+    t.set(first + osc_param::kPhaseInit, continuous(text("O", n, "_PhaseInit"), text("PHASE"), 0.0f,
+                                                    EngineLaw::Normalized, DisplayRule::Phase));
+    t.set(first + osc_param::kRetrig, toggle(text("O", n, "_Retrig"), text("RTG"), true));
+    t.set(first + osc_param::kOctave,
+          stepped(text("O", n, "_Octave"), text("OCTAVE"), -3, 3, 0, PlainUnit::Octaves, EngineLaw::Octave));
+    t.set(first + osc_param::kDetune,
+          stepped(text("O", n, "_Detune"), text("DETUNE"), -12, 12, 0, PlainUnit::Semitones));
+    t.set(first + osc_param::kFineTune, continuous(text("O", n, "_FineTune"), text("FINE"), 0.5f,
+                                                   EngineLaw::FineTune, DisplayRule::FineTune));
+    t.set(first + osc_param::kWaveStretch, continuous(text("O", n, "_WaveStrech"), text("STRETCH"), 0.5f,
+                                                      EngineLaw::Normalized, DisplayRule::PlusMinus));
+    t.set(first + osc_param::kInvert, toggle(text("O", n, "_Invert"), text("INV"), false));
+    t.set(first + osc_param::kSterDeph, continuous(text("O", n, "_SterDeph"), text("STEREO"), 0.5f,
+                                                   EngineLaw::Normalized, DisplayRule::LeftRight));
+    t.set(kO1Mix + static_cast<ParamId>(i), continuous(text("O", n, "_Mix"), text("OSC ", n), 1.0f));
+}
+
+// The four (destination, amount) pairs that end every modulator block; `target` names the
+// destination ("Dest" or "Target").
+constexpr void addSlots(RecordTable& t, ParamId firstSlot, const char* prefix, int n, const char* target)
+{
+    const RecordText block = text(prefix, n, "_");
+    const RecordText destination = text(block, -1, target);
+    const RecordText amount = text(block, -1, "Amount");
+    for (int k = 0; k < kSlotsPerModulator; ++k)
+    {
+        const ParamId id = firstSlot + static_cast<ParamId>(k) * kSlotStride;
+        t.set(id, list(text(destination, k + 1), text("DEST ", k + 1), kDestinations, 0));
+        t.set(id + 1, continuous(text(amount, k + 1), text("AMOUNT"), 0.5f, EngineLaw::SlotAmount,
+                                 DisplayRule::PlusMinus));
+    }
+}
+
+constexpr void addLfo(RecordTable& t, int l)
+{
+    const int n = l + 1;
+    const ParamId first = lfo_param::kFirst + static_cast<ParamId>(l) * lfo_param::kStride;
+    t.set(first + lfo_param::kAmount, continuous(text("LFO", n, "_Amount"), text("AMOUNT"), 0.5f));
+    t.set(first + lfo_param::kWaveform, list(text("LFO", n, "_Waveform"), text("WAVE"), kWaveforms, 1));
+    t.set(first + lfo_param::kFreq, continuous(text("LFO", n, "_Freq"), text("FREQ"), 0.1f,
+                                               EngineLaw::Normalized, DisplayRule::LfoFrequency));
+    t.set(first + lfo_param::kRetrig, toggle(text("LFO", n, "_Retrig"), text("RETRIG"), false));
+    t.set(first + lfo_param::kSync, toggle(text("LFO", n, "_Sync"), text("SYNC"), false));
+    t.set(first + lfo_param::kInitPhase, continuous(text("LFO", n, "_InitPhase"), text("PHASE"), 0.0f,
+                                                    EngineLaw::Normalized, DisplayRule::Phase));
+    t.set(first + lfo_param::kClipping, continuous(text("LFO", n, "_Clipping"), text("CLIPPING"), 0.5f,
+                                                   EngineLaw::Bipolar, DisplayRule::PlusMinus));
+    addSlots(t, first + lfo_param::kFirstSlot, "LFO", n, "Dest");
+}
+
+constexpr void addModEnvelope(RecordTable& t, int e)
+{
+    const int n = e + 1;
+    const ParamId first = env_param::kFirst + static_cast<ParamId>(e) * env_param::kStride;
+    t.set(first + env_param::kAmount, continuous(text("ENV", n, "_Amount"), text("AMOUNT"), 0.5f));
+    t.set(first + env_param::kType, list(text("ENV", n, "_Type"), text("TYPE"), {kEnvTypeNames, kNumEnvTypes},
+                                         0, EngineLaw::EnvelopeType));
+    t.set(first + env_param::kAttack, attackTime(text("ENV", n, "_Attack"), 0.0f));
+    t.set(first + env_param::kDecay, decayTime(text("ENV", n, "_Decay"), 0.1f));
+    t.set(first + env_param::kSustain, sustainLevel(text("ENV", n, "_Sustain"), 0.0f));
+    t.set(first + env_param::kRelease, releaseTime(text("ENV", n, "_Release"), 0.0f));
+    addSlots(t, first + env_param::kFirstSlot, "ENV", n, "Dest");
+}
+
+constexpr void addMatrix(RecordTable& t, int m)
+{
+    const int n = m + 1;
+    const ParamId first = matrix_param::kFirst + static_cast<ParamId>(m) * matrix_param::kStride;
+    t.set(first + matrix_param::kSource,
+          list(text("MATRIX", n, "_Src"), text("SRC"), {kModSourceNames, kNumModSources}, 0));
+    t.set(first + matrix_param::kAmount, continuous(text("MATRIX", n, "_Amount"), text("AMOUNT"), 0.5f));
+    t.set(first + matrix_param::kClipping, continuous(text("MATRIX", n, "_Clipping"), text("CLIPPING"), 0.5f,
+                                                      EngineLaw::Bipolar, DisplayRule::PlusMinus));
+    addSlots(t, first + matrix_param::kFirstSlot, "MATRIX", n, "Target");
+}
+
+constexpr std::array<ParamRecord, kNumParams> buildRecords()
+{
+    RecordTable t;
+    t.set(kGlobalVolume, continuous(text("GlobalVolume"), text("VOLUME"), 0.8f, EngineLaw::VolumeGain,
+                                    DisplayRule::VolumeCurve));
+    t.set(kPortamento, continuous(text("Portamento"), text("PORTA"), 0.0f, EngineLaw::Normalized,
+                                  DisplayRule::Portamento));
+    t.set(kAAttack, attackTime(text("A_Attack"), 0.0f));
+    t.set(kADecay, decayTime(text("A_Decay"), 0.3f));
+    t.set(kASustain, sustainLevel(text("A_Sustain"), 1.0f));
+    t.set(kARelease, releaseTime(text("A_Release"), 0.0f));
+    t.set(kFOn, toggle(text("F_On"), text("ON"), true));
+    t.set(kFCutoff,
+          continuous(text("F_Cutoff"), text("CUTOFF"), 1.0f, EngineLaw::Normalized, DisplayRule::Cutoff));
+    t.set(kFQ, continuous(text("F_Q"), text("Q"), 0.0f));
+    t.set(kFType, list(text("F_Type"), text("TYPE"), {kFilterTypeNames, kNumFilterTypes}, 0));
+    t.set(kFAmount,
+          continuous(text("F_Amount"), text("AMOUNT"), 0.5f, EngineLaw::Bipolar, DisplayRule::PlusMinus));
+    t.set(kFAttack, attackTime(text("F_Attack"), 0.0f));
+    t.set(kFDecay, decayTime(text("F_Decay"), 0.0f));
+    t.set(kFSustain, sustainLevel(text("F_Sustain"), 0.0f));
+    t.set(kFRelease, releaseTime(text("F_Release"), 0.0f));
+    for (int i = 0; i < kOscillatorBlocks; ++i)
+        addOscillator(t, i);
+    t.set(kFmO1O2, continuous(text("FM_O1->O2"), text("FM2 AMT"), 0.0f));
+    t.set(kFm3Amount, continuous(text("FM3_Amount"), text("FM3 AMT"), 0.0f));
+    t.set(kFm3O1O2Mix, continuous(text("FM3_O1/O2_Mix"), text("FM3 O1/2"), 0.0f));
+    t.set(kRm1x2, continuous(text("RM_1x2"), text("RM 1x2"), 0.0f));
+    t.set(kRm1x3, continuous(text("RM_1x3"), text("RM 1x3"), 0.0f));
+    t.set(kRm2x3, continuous(text("RM_2x3"), text("RM 2x3"), 0.0f));
+    t.set(kNoteMode, list(text("NoteMode"), text("MODE"), {kNoteModeNames, kNumNoteModes}, 0));
+    t.set(kPolyphony, stepped(text("Polyphony"), text("POLY"), 1, 16, 16));
+    t.set(kModWheel,
+          continuous(text("ModWheel"), text("WHEEL"), 0.5f, EngineLaw::Bipolar, DisplayRule::PlusMinus));
+    t.set(kPitchBend,
+          continuous(text("PitchBend"), text("PB"), 0.5f, EngineLaw::Combined, DisplayRule::PlusMinus));
+    t.set(kPbUp, stepped(text("PB_Up"), text("PB UP"), 0, 36, 1, PlainUnit::Semitones, EngineLaw::Combined));
+    t.set(kPbDown,
+          stepped(text("PB_Down"), text("PB DOWN"), 0, 36, 1, PlainUnit::Semitones, EngineLaw::Combined));
+    t.set(kPanic, toggle(text("Panic"), text("PANIC"), false, EngineLaw::IntakeOnly));
+    t.set(kKeyFollow, continuous(text("KeyFollow"), text("KEY FLW"), 0.0f));
+    t.set(kRefOctave,
+          list(text("RefOctave"), text("REF OCT"), {kOctaveNames, kNumOctaves}, 5, EngineLaw::Combined));
+    t.set(kRefNote,
+          list(text("RefNote"), text("REF NOTE"), {kNoteNames, kNumNoteNames}, 9, EngineLaw::Combined));
+    for (int l = 0; l < kLfoBlocks; ++l)
+        addLfo(t, l);
+    for (int e = 0; e < kEnvBlocks; ++e)
+        addModEnvelope(t, e);
+    for (int m = 0; m < kMatrixBlocks; ++m)
+        addMatrix(t, m);
+    return t.records;
+}
+
+// A record left out leaves its ID with an empty title and no ID of its own.
+constexpr bool everyIdHasItsRecord(const std::array<ParamRecord, kNumParams>& records)
+{
+    for (int id = 0; id < kNumParams; ++id)
+        if (records[id].id != static_cast<ParamId>(id) || records[id].title.chars[0] == '\0')
+            return false;
+    return true;
+}
 
 } // namespace
 
+constexpr std::array<ParamRecord, kNumParams> kParamRecords = buildRecords();
+static_assert(everyIdHasItsRecord(kParamRecords), "every parameter ID needs its record");
+
+bool isDiscrete(ParamId id)
+{
+    return id < kNumParams && kParamRecords[id].numValues > 0;
+}
+
+// Only the routing slots select from the destinations and shape their amount by them.
 bool isSlotDestination(ParamId id)
 {
-    return isAnySlotParameter(id, kSlotDestinationRole);
+    return id < kNumParams && kParamRecords[id].names.names == kModDestNames;
 }
 
 bool isSlotAmount(ParamId id)
 {
-    return isAnySlotParameter(id, kSlotAmountRole);
+    return id < kNumParams && kParamRecords[id].law == EngineLaw::SlotAmount;
 }
 
 NameList nameListOf(ParamId id)
 {
-    switch (id)
-    {
-    case kFType:
-        return {kFilterTypeNames, kNumFilterTypes};
-    case kO1Waveform:
-    case kO2Waveform:
-    case kO3Waveform:
-    case kLfo1Waveform:
-    case kLfo2Waveform:
-        return {kWaveformNames, kNumWaveforms};
-    case kNoteMode:
-        return {kNoteModeNames, kNumNoteModes};
-    case kRefOctave:
-        return {kOctaveNames, kNumOctaves};
-    case kRefNote:
-        return {kNoteNames, kNumNoteNames};
-    case kEnv1Type:
-    case kEnv2Type:
-        return {kEnvTypeNames, kNumEnvTypes};
-    case kMatrix1Src:
-    case kMatrix2Src:
-        return {kModSourceNames, kNumModSources};
-    default:
-        break;
-    }
-    if (isSlotDestination(id))
-        return {kModDestNames, kNumModDestinations};
-    return {nullptr, 0};
+    return id < kNumParams ? kParamRecords[id].names : kNoNames;
 }
 
 int plainValueNamed(ParamId id, const char* name)
@@ -526,7 +421,7 @@ int plainValueNamed(ParamId id, const char* name)
 
 float normalizedFromIndex(ParamId id, int plain)
 {
-    const ParamDef& def = kParamDefs[id];
+    const ParamRecord& def = kParamRecords[id];
     // Widened before subtracting: a plain value read from a saved state can be any 32-bit number.
     const auto steps = static_cast<std::int64_t>(plain) - def.minValue;
     return static_cast<float>(steps) / static_cast<float>(def.numValues - 1);
@@ -534,7 +429,7 @@ float normalizedFromIndex(ParamId id, int plain)
 
 int indexFromNormalized(ParamId id, float normalized)
 {
-    const ParamDef& def = kParamDefs[id];
+    const ParamRecord& def = kParamRecords[id];
     const float n = static_cast<float>(def.numValues);
     const float lowest = static_cast<float>(def.minValue);
     // N * x (not (N - 1) * x) splits 0..1 into N equal bins; the last bin is closed at 1.0.
@@ -544,10 +439,44 @@ int indexFromNormalized(ParamId id, float normalized)
 
 float defaultNormalized(ParamId id)
 {
-    const ParamDef& def = kParamDefs[id];
+    const ParamRecord& def = kParamRecords[id];
     if (def.numValues > 0)
         return normalizedFromIndex(id, static_cast<int>(def.defaultValue));
     return def.defaultValue;
+}
+
+float engineQuantity(ParamId id, float x)
+{
+    const ParamRecord& record = kParamRecords[id];
+    switch (record.law)
+    {
+    case EngineLaw::Normalized:
+        return x;
+    case EngineLaw::Bipolar:
+    case EngineLaw::SlotAmount:
+        return bipolar(x);
+    case EngineLaw::VolumeGain:
+        return volumeGain(x);
+    case EngineLaw::FineTune:
+        return fineTuneSemitones(x);
+    case EngineLaw::AttackTime:
+        return attackSeconds(x);
+    case EngineLaw::DecayTime:
+        return decaySeconds(x);
+    case EngineLaw::ReleaseTime:
+        return releaseSeconds(x);
+    case EngineLaw::PlainValue:
+    case EngineLaw::Switch:
+        return static_cast<float>(indexFromNormalized(id, x));
+    case EngineLaw::Octave:
+        return kSemitonesPerOctave * static_cast<float>(indexFromNormalized(id, x));
+    case EngineLaw::EnvelopeType:
+        return static_cast<float>(static_cast<int>(static_cast<float>(record.names.count) * x));
+    case EngineLaw::Combined:
+    case EngineLaw::IntakeOnly:
+        break;
+    }
+    return 0.0f;
 }
 
 } // namespace talvane

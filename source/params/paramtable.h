@@ -1,21 +1,109 @@
-// The table of the instrument's 147 parameters and the name lists the list parameters select from.
-// Processor, controller and editor all read these definitions; no range or default lives elsewhere.
+// The instrument's 147 parameters, one record each: everything the system knows about a parameter
+// lives in its record (paramtable.cpp), and the processor, the controller, the value texts, the
+// editor, the factory sounds and the LV2 ports read it from there. Adding a parameter is adding its
+// record.
 #pragma once
 
 #include "source/params/paramids.h"
 
+#include <array>
 #include <cstdint>
 
 namespace talvane {
 
-struct ParamDef
+enum class ParamKind : std::uint8_t
 {
-    std::int32_t id;
-    std::int32_t numValues; // 0: continuous; N >= 2: discrete with plain values minValue .. minValue + N - 1
-    std::int32_t minValue;
-    std::int32_t flags;
-    float defaultValue; // plain value for a discrete parameter, normalized value for a continuous one
+    Continuous, // any normalized value
+    Stepped,    // whole plain values, shown as numbers
+    Toggle,     // off (0) or on (1)
+    List,       // whole plain values, each an entry of a name list
 };
+
+// The quantity the engine receives for the parameter's normalized value x.
+enum class EngineLaw : std::uint8_t
+{
+    Normalized,   // x itself
+    Bipolar,      // 2x - 1: -1 .. 1 with 0 at the centre
+    VolumeGain,   // x^3, the output gain
+    FineTune,     // (x - 0.5) * 2 semitones: -1 .. +1
+    AttackTime,   // stage seconds (paramcurves.h); the engine keeps x and the rate at the host rate
+    DecayTime,    //
+    ReleaseTime,  //
+    PlainValue,   // the step's plain value
+    Switch,       // the step's plain value, 0 or 1
+    Octave,       // the step's plain value in semitones, 12 per octave
+    EnvelopeType, // the list entry, truncated rather than binned: 1.0 gives one past the last type
+    SlotAmount,   // bipolar, then shaped for the slot's destination (parameterapplication.h)
+    Combined,     // read together with others: pitch bend and its ranges, the reference key
+    IntakeOnly,   // acts in the parameter intake only (panic)
+};
+
+// How the value text shows a normalized value (source/controller/valuestrings.cpp).
+enum class DisplayRule : std::uint8_t
+{
+    Percent,      // "50.0 %"
+    VolumeCurve,  // the output gain in percent: "51.2 %"
+    Portamento,   // "1000 ms"
+    AttackTime,   // "0.01 ms" .. "4000.00 ms"
+    DecayTime,    // "5.00 ms" .. "4000.00 ms"
+    ReleaseTime,  // "5.00 ms" .. "20000.00 ms"
+    Cutoff,       // "20 Hz" .. "20480 Hz"
+    LeftRight,    // "L 50 %", "R 0 %"
+    PlusMinus,    // "-50 %", "+0 %"
+    Phase,        // "180 °"
+    FineTune,     // "-50.00" .. "50.00"
+    LfoFrequency, // hertz, or the sync division while its LFO is synced
+    Plain,        // the plain value: "-3", "16"
+};
+
+// What a number's plain value counts; lists, toggles and continuous parameters count nothing.
+enum class PlainUnit : std::uint8_t
+{
+    Unitless,
+    Octaves,
+    Semitones,
+};
+
+// The names a list parameter's plain values select (entry i names plain value minValue + i).
+struct NameList
+{
+    const char* const* names;
+    int count;
+};
+
+// A title or caption held in the record itself, so that families can compose theirs ("O2_Mix").
+struct RecordText
+{
+    static constexpr int kCapacity = 24;
+    char chars[kCapacity];
+
+    constexpr const char* c_str() const { return chars; }
+    constexpr operator const char*() const { return chars; }
+};
+
+struct ParamRecord
+{
+    ParamId id;
+    RecordText title;   // the host's name for it, also the name in preset texts
+    RecordText caption; // the editor's label
+    ParamKind kind;
+    std::int32_t numValues; // 0: continuous; N >= 2: plain values minValue .. minValue + N - 1
+    std::int32_t minValue;
+    float defaultValue; // plain value for a discrete parameter, normalized value for a continuous one
+    EngineLaw law;
+    DisplayRule display;
+    NameList names;
+    bool followsSampleRate; // its engine quantity is recomputed when the sample rate changes
+    PlainUnit unit;         // what a number's plain value counts
+};
+
+extern const std::array<ParamRecord, kNumParams> kParamRecords;
+
+// Requires id < kNumParams.
+inline const ParamRecord& paramRecord(ParamId id)
+{
+    return kParamRecords[id];
+}
 
 constexpr int kNumWaveforms = 14;
 constexpr int kNumFilterTypes = 5;
@@ -26,10 +114,6 @@ constexpr int kNumOctaves = 10;
 constexpr int kNumNoteNames = 12;
 constexpr int kNumSyncDivisions = 39;
 constexpr int kNumModDestinations = 84;
-
-extern const ParamDef kParamDefs[kNumParams];
-extern const char* const kParamNames[kNumParams];
-extern const char* const kParamCaptions[kNumParams];
 
 extern const char* const kWaveformNames[kNumWaveforms];
 extern const char* const kFilterTypeNames[kNumFilterTypes];
@@ -43,17 +127,10 @@ extern const char* const kModDestNames[kNumModDestinations];
 
 bool isDiscrete(ParamId id);
 
-// The two parameters of each of the 24 routing slots of the LFO, envelope and matrix blocks: the
-// destination (a list of kModDestNames) and its amount.
+// The two parameters of each routing slot of the LFO, envelope and matrix blocks: the destination
+// (a list of kModDestNames) and its amount.
 bool isSlotDestination(ParamId id);
 bool isSlotAmount(ParamId id);
-
-// The names a list parameter's plain values select (entry i names plain value minValue + i).
-struct NameList
-{
-    const char* const* names;
-    int count;
-};
 
 // The list a parameter selects from; {nullptr, 0} for a parameter that is not a list (continuous
 // parameters, toggles and numbers).
@@ -68,5 +145,10 @@ int indexFromNormalized(ParamId id, float normalized);
 
 // The value registered with the host as default and applied by the processor at construction.
 float defaultNormalized(ParamId id);
+
+// The engine quantity of `normalized` for a parameter whose law is one of Normalized, Bipolar,
+// VolumeGain, FineTune, AttackTime, DecayTime, ReleaseTime (seconds), PlainValue, Switch, Octave,
+// EnvelopeType or SlotAmount (its unshaped bipolar amount); 0 for the others.
+float engineQuantity(ParamId id, float normalized);
 
 } // namespace talvane

@@ -25,7 +25,7 @@ const char* const kCategoryNames[kNumCategories] = {
 
 bool inRange(ParamId id, const Setting& setting, std::string& problem)
 {
-    const ParamDef& def = kParamDefs[id];
+    const ParamRecord& def = paramRecord(id);
     if (isDiscrete(id))
     {
         if (!setting.isPlain || setting.value != std::floor(setting.value) || setting.value < def.minValue ||
@@ -104,7 +104,7 @@ SoundValues valuesOf(const std::vector<Setting>& settings, std::vector<std::stri
         }
         if (problems)
             problems->push_back(std::string(setting.id < static_cast<ParamId>(kNumParams)
-                                                ? kParamNames[setting.id]
+                                                ? paramRecord(setting.id).title.c_str()
                                                 : "parameter " + std::to_string(setting.id)) +
                                 ": " + problem);
     }

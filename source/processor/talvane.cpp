@@ -2,7 +2,7 @@
 
 #include "source/engine/kernels/kernelset.h"
 #include "source/factory/classids.h"
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 #include "source/params/paramcurves.h"
 #include "source/params/paramtable.h"
 #include "source/presets/programs.h"
@@ -23,13 +23,6 @@ constexpr std::size_t kReservedParamEvents = 4096;
 // Timeline positions run to the render capacity + 16 inclusive: a block of 0 samples carries its
 // changes at position carryIn, which is 16 even when the maximum block is 0.
 constexpr int32 kFlagGuardEntries = 1;
-
-// The twelve time parameters whose stage rates depend on the sample rate.
-constexpr talvane::ParamId kTimeParameters[] = {
-    talvane::kAAttack,     talvane::kADecay,     talvane::kARelease,   talvane::kFAttack,
-    talvane::kFDecay,      talvane::kFRelease,   talvane::kEnv1Attack, talvane::kEnv1Decay,
-    talvane::kEnv1Release, talvane::kEnv2Attack, talvane::kEnv2Decay,  talvane::kEnv2Release,
-};
 } // namespace
 
 Talvane::Talvane() : programs(talvane::presets::factoryPrograms())
@@ -115,7 +108,7 @@ uint32 PLUGIN_API Talvane::getTailSamples()
     // with any modulator aimed at that release time it may run to the longest release there is.
     float release = values[talvane::kARelease];
     for (talvane::ParamId id = 0; id < static_cast<talvane::ParamId>(talvane::kNumParams); ++id)
-        if (talvane::kParamDefs[id].numValues == talvane::kNumModDestinations &&
+        if (talvane::nameListOf(id).names == talvane::kModDestNames &&
             talvane::indexFromNormalized(id, values[id]) == talvane::mod_dest::kAmpRelease)
             release = 1.0f;
     // A release starts at the sub-block after its note-off and leaves the output a sub-block and
@@ -174,8 +167,9 @@ void Talvane::updateSampleRate(double rate)
     hostRateF = static_cast<float>(hostRate);
     internalRateF = static_cast<float>(internalRate);
     engine.setRates(hostRateF, internalRateF);
-    for (talvane::ParamId id : kTimeParameters)
-        applyParameter({paramValues[id], static_cast<int32>(id), 0});
+    for (const talvane::ParamRecord& record : talvane::kParamRecords)
+        if (record.followsSampleRate)
+            applyParameter({paramValues[record.id], static_cast<int32>(record.id), 0});
 }
 
 void Talvane::applyParameter(const ParamEvent& event)

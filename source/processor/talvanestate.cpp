@@ -1,7 +1,7 @@
 // The processor's saved state, and the hand-over that keeps loading and saving safe while the
 // audio thread is processing.
 #include "source/presets/programs.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 #include "source/processor/talvane.h"
 
 #include <algorithm>

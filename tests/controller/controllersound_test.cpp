@@ -5,7 +5,7 @@
 #include "source/controller/controllerstate.h"
 #include "source/params/paramtable.h"
 #include "source/presets/programs.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "host/hostobjects.h"
 

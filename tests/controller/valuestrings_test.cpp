@@ -57,11 +57,11 @@ TEST_F(ValueText, VolumeTimesAndCutoff)
 TEST_F(ValueText, EveryEnvelopeStageUsesItsLaw)
 {
     for (ParamId id : {kAAttack, kFAttack, kEnv1Attack, kEnv2Attack})
-        EXPECT_EQ(text(id, 1.0), "4000.00 ms") << kParamNames[id];
+        EXPECT_EQ(text(id, 1.0), "4000.00 ms") << paramRecord(id).title.c_str();
     for (ParamId id : {kADecay, kFDecay, kEnv1Decay, kEnv2Decay})
-        EXPECT_EQ(text(id, 0.0), "5.00 ms") << kParamNames[id];
+        EXPECT_EQ(text(id, 0.0), "5.00 ms") << paramRecord(id).title.c_str();
     for (ParamId id : {kARelease, kFRelease, kEnv1Release, kEnv2Release})
-        EXPECT_EQ(text(id, 1.0), "20000.00 ms") << kParamNames[id];
+        EXPECT_EQ(text(id, 1.0), "20000.00 ms") << paramRecord(id).title.c_str();
 }
 
 TEST_F(ValueText, CentredRangesShowTheirSide)
@@ -71,7 +71,7 @@ TEST_F(ValueText, CentredRangesShowTheirSide)
     EXPECT_EQ(text(kO1Panning, 1.0), "R 100 %");
     EXPECT_EQ(text(kO1Panning, 0.0), "L 100 %");
     for (ParamId id : {kO2Panning, kO3Panning, kO1SterDeph, kO2SterDeph, kO3SterDeph})
-        EXPECT_EQ(text(id, 0.25), "L 50 %") << kParamNames[id];
+        EXPECT_EQ(text(id, 0.25), "L 50 %") << paramRecord(id).title.c_str();
 
     EXPECT_EQ(text(kFAmount, 0.0), "-100 %");
     EXPECT_EQ(text(kFAmount, 0.499), "-0 %");
@@ -82,12 +82,12 @@ TEST_F(ValueText, CentredRangesShowTheirSide)
     const ParamId bipolar[] = {kO1WaveStretch, kO2WaveStretch, kO3WaveStretch,   kModWheel,       kPitchBend,
                                kLfo1Clipping,  kLfo2Clipping,  kMatrix1Clipping, kMatrix2Clipping};
     for (ParamId id : bipolar)
-        EXPECT_EQ(text(id, 0.75), "+50 %") << kParamNames[id];
+        EXPECT_EQ(text(id, 0.75), "+50 %") << paramRecord(id).title.c_str();
     int slotAmounts = 0;
     for (ParamId first :
          {kLfo1Amount1, kLfo2Amount1, kEnv1Amount1, kEnv2Amount1, kMatrix1Amount1, kMatrix2Amount1})
         for (ParamId slot = 0; slot < 4; ++slot, ++slotAmounts)
-            EXPECT_EQ(text(first + 2 * slot, 0.25), "-50 %") << kParamNames[first + 2 * slot];
+            EXPECT_EQ(text(first + 2 * slot, 0.25), "-50 %") << paramRecord(first + 2 * slot).title.c_str();
     EXPECT_EQ(slotAmounts, 24);
 }
 
@@ -95,7 +95,7 @@ TEST_F(ValueText, PhasesFineTunesAndPercentages)
 {
     EXPECT_EQ(text(kLfo1InitPhase, 0.5), "180 " + kDegree);
     for (ParamId id : {kO1PhaseInit, kO2PhaseInit, kO3PhaseInit, kLfo2InitPhase})
-        EXPECT_EQ(text(id, 1.0), "360 " + kDegree) << kParamNames[id];
+        EXPECT_EQ(text(id, 1.0), "360 " + kDegree) << paramRecord(id).title.c_str();
 
     EXPECT_EQ(text(kO1FineTune, 0.0), "-50.00");
     EXPECT_EQ(text(kO1FineTune, 0.5), "0.00");
@@ -103,15 +103,15 @@ TEST_F(ValueText, PhasesFineTunesAndPercentages)
     EXPECT_EQ(text(kO3FineTune, 0.25), "-25.00");
 
     for (ParamId id : {kO1Mix, kO2Mix, kO3Mix, kFm3O1O2Mix})
-        EXPECT_EQ(text(id, 0.5), "50.0 %") << kParamNames[id];
+        EXPECT_EQ(text(id, 0.5), "50.0 %") << paramRecord(id).title.c_str();
     const ParamId percentages[] = {kASustain,      kFQ,           kFSustain,    kFmO1O2,     kFm3Amount,
                                    kRm1x2,         kRm1x3,        kRm2x3,       kKeyFollow,  kLfo1Amount,
                                    kLfo2Amount,    kEnv1Amount,   kEnv1Sustain, kEnv2Amount, kEnv2Sustain,
                                    kMatrix1Amount, kMatrix2Amount};
     for (ParamId id : percentages)
     {
-        EXPECT_EQ(text(id, 0.25), "25.0 %") << kParamNames[id];
-        EXPECT_EQ(text(id, 1.0), "100.0 %") << kParamNames[id];
+        EXPECT_EQ(text(id, 0.25), "25.0 %") << paramRecord(id).title.c_str();
+        EXPECT_EQ(text(id, 1.0), "100.0 %") << paramRecord(id).title.c_str();
     }
 }
 
@@ -149,7 +149,8 @@ TEST_F(ValueText, DiscreteParametersShowTheirPlainNumber)
     {
         if (isDiscrete(id))
         {
-            EXPECT_EQ(text(id, 0.0), std::to_string(kParamDefs[id].minValue)) << kParamNames[id];
+            EXPECT_EQ(text(id, 0.0), std::to_string(paramRecord(id).minValue))
+                << paramRecord(id).title.c_str();
         }
     }
 }
@@ -159,9 +160,9 @@ TEST_F(ValueText, NumbersOutsideTheRangeShowTheNearestEnd)
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
     {
-        EXPECT_EQ(text(id, 1.0e300), text(id, 1.0)) << kParamNames[id];
-        EXPECT_EQ(text(id, -7.0), text(id, 0.0)) << kParamNames[id];
-        EXPECT_EQ(text(id, nan), text(id, 0.0)) << kParamNames[id];
+        EXPECT_EQ(text(id, 1.0e300), text(id, 1.0)) << paramRecord(id).title.c_str();
+        EXPECT_EQ(text(id, -7.0), text(id, 0.0)) << paramRecord(id).title.c_str();
+        EXPECT_EQ(text(id, nan), text(id, 0.0)) << paramRecord(id).title.c_str();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "source/engine/filter.h"
 #include "source/engine/lookuptables.h"
+#include "source/engine/outputbound.h"
 
 #include <gtest/gtest.h>
 
@@ -156,4 +157,8 @@ TEST_F(Filter, HighResonanceSelfOscillatesWithoutBlowingUp)
         std::fill(std::begin(right), std::end(right), 0.0f);
     }
     EXPECT_GT(state.left.y4 * state.left.y4 + state.left.y3 * state.left.y3, 0.0f) << "still ringing";
+    // A unit impulse gives at most the sum of the impulse response's magnitudes, the ladder's
+    // largest gain.
+    EXPECT_GT(peak, 0.0f);
+    EXPECT_LE(peak, output_bound::kFilterGain);
 }

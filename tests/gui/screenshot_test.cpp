@@ -88,7 +88,7 @@ public:
                 menu->addEntry(name);
             if (menu->getNbEntries() == kNumModDestinations)
                 menu->setNbItemsPerColumn(12);
-            const int index = indexFromNormalized(p.id, value) - kParamDefs[p.id].minValue;
+            const int index = indexFromNormalized(p.id, value) - paramRecord(p.id).minValue;
             menu->setValue(static_cast<float>(index));
             menu->setCurrent(index);
             control = menu;
@@ -97,7 +97,8 @@ public:
         if (hasCaption(p))
         {
             const PixelRect c = captionRect(p);
-            auto* label = new CTextLabel(CRect(c.left, c.top, c.right, c.bottom), kParamCaptions[p.id]);
+            auto* label =
+                new CTextLabel(CRect(c.left, c.top, c.right, c.bottom), paramRecord(p.id).caption.c_str());
             label->setFont(labelFont);
             label->setTransparency(true);
             label->setHoriAlign(captionCentred(p) ? kCenterText : kLeftText);

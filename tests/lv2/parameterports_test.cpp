@@ -66,7 +66,7 @@ TEST(ParameterPorts, KindsRangesDefaultsAndUnits)
     EXPECT_EQ(volume.minimum, 0.0f);
     EXPECT_EQ(volume.maximum, 1.0f);
     EXPECT_EQ(volume.defaultValue, 0.8f);
-    EXPECT_EQ(volume.unit, PortUnit::None);
+    EXPECT_EQ(volume.unit, PortUnit::Unitless);
 
     const ParameterPort octave = describeParameterPort(kO2Octave);
     EXPECT_EQ(octave.kind, PortKind::Integer);
@@ -91,7 +91,7 @@ TEST(ParameterPorts, KindsRangesDefaultsAndUnits)
     EXPECT_EQ(polyphony.minimum, 1.0f);
     EXPECT_EQ(polyphony.maximum, 16.0f);
     EXPECT_EQ(polyphony.defaultValue, 16.0f);
-    EXPECT_EQ(polyphony.unit, PortUnit::None);
+    EXPECT_EQ(polyphony.unit, PortUnit::Unitless);
 
     const ParameterPort filterOn = describeParameterPort(kFOn);
     EXPECT_EQ(filterOn.kind, PortKind::Toggle);
@@ -186,7 +186,7 @@ TEST(ParameterPorts, APortIsDescribedFromTheParametersFactsAlone)
 {
     static const char* const kShapes[] = {"Round", "Sharp", "Hollow"};
     const ParameterPort list =
-        describeParameterPort(ParameterFacts{"Shape/Mode", 3, 2, 3.0f, {kShapes, 3}, PortUnit::None, false});
+        describeParameterPort(ParameterFacts{"Shape/Mode", 3, 2, 3.0f, {kShapes, 3}, PortUnit::Unitless, false});
     EXPECT_STREQ(list.symbol, "Shape_Mode");
     EXPECT_STREQ(list.name, "Shape/Mode");
     EXPECT_EQ(list.kind, PortKind::Enumeration);
@@ -205,13 +205,13 @@ TEST(ParameterPorts, APortIsDescribedFromTheParametersFactsAlone)
     EXPECT_EQ(number.scalePointCount, 0);
 
     const ParameterPort toggle =
-        describeParameterPort(ParameterFacts{"Reset", 2, 0, 0.0f, {nullptr, 0}, PortUnit::None, true});
+        describeParameterPort(ParameterFacts{"Reset", 2, 0, 0.0f, {nullptr, 0}, PortUnit::Unitless, true});
     EXPECT_EQ(toggle.kind, PortKind::Toggle);
     EXPECT_EQ(toggle.maximum, 1.0f);
     EXPECT_TRUE(toggle.trigger);
 
     const ParameterPort level =
-        describeParameterPort(ParameterFacts{"Level", 0, 0, 0.25f, {nullptr, 0}, PortUnit::None, false});
+        describeParameterPort(ParameterFacts{"Level", 0, 0, 0.25f, {nullptr, 0}, PortUnit::Unitless, false});
     EXPECT_EQ(level.kind, PortKind::Continuous);
     EXPECT_EQ(level.minimum, 0.0f);
     EXPECT_EQ(level.maximum, 1.0f);

@@ -4,7 +4,7 @@
 #include "source/params/paramtable.h"
 #include "source/presets/factorysounds.h"
 #include "source/presets/programs.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "support/stateimage.h"
 
@@ -56,7 +56,7 @@ TEST(FactorySounds, EverySettingIsAValueOfItsParameter)
         std::set<ParamId> seen;
         for (const Setting& setting : sound.settings)
             EXPECT_TRUE(seen.insert(setting.id).second)
-                << sound.name << " sets " << kParamNames[setting.id] << " twice";
+                << sound.name << " sets " << paramRecord(setting.id).title.c_str() << " twice";
     }
 }
 

@@ -120,7 +120,8 @@ TEST(ProcessorState, ActiveProcessorAppliesALoadAtTheStartOfItsNextBlock)
 
     ASSERT_EQ(runner.process(kBlock), kResultOk);
     for (ParamId id = 0; id < static_cast<ParamId>(talvane::kNumParams); ++id)
-        EXPECT_EQ(processor->parameterValue(id), image.normalized(id)) << talvane::kParamNames[id];
+        EXPECT_EQ(processor->parameterValue(id), image.normalized(id))
+            << talvane::paramRecord(id).title.c_str();
     EXPECT_EQ(processor.saved(), image.bytes());
 
     // A load that ends early at A_Sustain keeps its first four values.
@@ -140,7 +141,8 @@ TEST(ProcessorState, LoadPendingWhenProcessingStopsIsAppliedOnDeactivation)
     ASSERT_EQ(processor.load(image.bytes()), kResultOk);
     ASSERT_EQ(processor->setActive(false), kResultOk);
     for (ParamId id = 0; id < static_cast<ParamId>(talvane::kNumParams); ++id)
-        EXPECT_EQ(processor->parameterValue(id), image.normalized(id)) << talvane::kParamNames[id];
+        EXPECT_EQ(processor->parameterValue(id), image.normalized(id))
+            << talvane::paramRecord(id).title.c_str();
     EXPECT_EQ(processor.saved(), image.bytes());
 
     // Activating again starts from these values.
@@ -194,5 +196,6 @@ TEST(ProcessorStateThreads, LoadsAndSavesWhileTheAudioThreadProcesses)
     ASSERT_EQ(processor->setActive(false), kResultOk);
     EXPECT_EQ(processor.saved(), current.bytes());
     for (ParamId id = 0; id < static_cast<ParamId>(talvane::kNumParams); ++id)
-        EXPECT_EQ(processor->parameterValue(id), current.normalized(id)) << talvane::kParamNames[id];
+        EXPECT_EQ(processor->parameterValue(id), current.normalized(id))
+            << talvane::paramRecord(id).title.c_str();
 }

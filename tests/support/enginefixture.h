@@ -3,7 +3,7 @@
 #pragma once
 
 #include "source/engine/synthengine.h"
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 #include "source/params/paramtable.h"
 
 #include <memory>

@@ -18,9 +18,10 @@ std::vector<std::string> settingsAsText(const FactorySound& sound)
             std::snprintf(value, sizeof value, "%d", static_cast<int>(setting.value));
         else
             std::snprintf(value, sizeof value, "%.17g", setting.value);
-        texts.push_back(
-            std::string(setting.id < static_cast<ParamId>(kNumParams) ? kParamNames[setting.id] : "?") + "=" +
-            value);
+        texts.push_back(std::string(setting.id < static_cast<ParamId>(kNumParams)
+                                        ? paramRecord(setting.id).title.c_str()
+                                        : "?") +
+                        "=" + value);
     }
     return texts;
 }

@@ -1,4 +1,4 @@
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "source/params/paramtable.h"
 
@@ -91,7 +91,7 @@ bool plainForState(ParamId id, float normalized, std::int32_t& plain)
     if (std::isnan(normalized) || normalized < -1.0f)
         return false;
     plain = indexFromNormalized(id, normalized);
-    return plain >= kParamDefs[id].minValue;
+    return plain >= paramRecord(id).minValue;
 }
 
 bool storesFilterAmountBipolar(const StateVersion& version)

@@ -1,5 +1,5 @@
 #include "source/params/paramtable.h"
-#include "source/processor/stateformat.h"
+#include "source/params/stateformat.h"
 
 #include "host/hostobjects.h"
 #include "support/stateimage.h"
@@ -100,7 +100,7 @@ TEST(StateWriter, DefaultsMakeSixHundredLittleEndianBytes)
     EXPECT_EQ(image.floatValue(kGlobalVolume), 0.8f);
     EXPECT_EQ(image.floatValue(kADecay), 0.3f);
     for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
-        EXPECT_EQ(image.normalized(id), defaults.values[id]) << kParamNames[id];
+        EXPECT_EQ(image.normalized(id), defaults.values[id]) << paramRecord(id).title.c_str();
 }
 
 TEST(StateWriter, SteppedValuesSnapLimitAtTheTopAndRoundDown)
@@ -145,7 +145,8 @@ TEST(StateWriter, RefusesValuesWithoutAnEncodingAfterWritingThoseBefore)
         Defaults state;
         state.values[c.id] = c.value;
         MemoryStream stream;
-        EXPECT_EQ(writeState(&stream, state.values), kResultFalse) << kParamNames[c.id] << " " << c.value;
+        EXPECT_EQ(writeState(&stream, state.values), kResultFalse)
+            << paramRecord(c.id).title.c_str() << " " << c.value;
         EXPECT_EQ(stream.bytes().size(), 12u + 4u * c.id) << "the items before stay written";
     }
     Defaults beyond;
@@ -227,7 +228,7 @@ TEST(StateReader, EndLoadStopsAtTheFirstValueOutOfRangeWhileSkipGoesOn)
     EXPECT_EQ(read(image, OutOfRangeValue::Skip, skipped), kResultOk);
     ASSERT_EQ(skipped.ids.size(), static_cast<std::size_t>(kNumParams - 4));
     for (ParamId id : {kASustain, kPolyphony, kO1Octave, kMatrix2Amount4})
-        EXPECT_TRUE(std::isnan(skipped.valueOf(id))) << kParamNames[id] << " must be skipped";
+        EXPECT_TRUE(std::isnan(skipped.valueOf(id))) << paramRecord(id).title.c_str() << " must be skipped";
     EXPECT_EQ(skipped.valueOf(kARelease), 0.0f);
     EXPECT_EQ(skipped.valueOf(kMatrix2Target4), 0.0f);
 }
@@ -253,7 +254,8 @@ TEST(StateReader, PlainValuesOutsideTheirRangeAreOutOfRange)
         StateImage image = defaults;
         image.setPlain(c.id, c.plain);
         Accepted accepted;
-        EXPECT_EQ(read(image, OutOfRangeValue::EndLoad, accepted), kResultFalse) << kParamNames[c.id];
+        EXPECT_EQ(read(image, OutOfRangeValue::EndLoad, accepted), kResultFalse)
+            << paramRecord(c.id).title.c_str();
         EXPECT_EQ(accepted.ids.size(), c.id);
     }
     StateImage edges = defaults;

@@ -1,9 +1,10 @@
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 #include "source/params/paramcurves.h"
 #include "support/processordriver.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -16,34 +17,50 @@ namespace {
 
 constexpr float kRate = 44100.0f;
 
-// What one parameter must set in the engine: read the quantity, and what it should be for x.
+// A normalized value and the engine quantity it must give, worked out by hand.
+struct Example
+{
+    float normalized;
+    float quantity;
+};
+using Examples = std::vector<Example>;
+
+// What one parameter must set in the engine: where to read the quantity, and worked examples.
 struct Row
 {
     ParamId id;
     std::function<float(const SynthEngine&)> quantity;
-    std::function<float(float)> expected;
+    Examples examples;
 };
 
-float plainOf(ParamId id, float x)
-{
-    return static_cast<float>(indexFromNormalized(id, x));
-}
 float flag(bool b)
 {
     return b ? 1.0f : 0.0f;
 }
 
+// Stage rates are per host sample at 44.1 kHz: 1 / (seconds * 44100).
+const Examples kAttackRates = {
+    {0.0f, 2.2675737f}, {0.5f, 4.5350680e-05f}, {1.0f, 5.6689342e-06f}}; // 10 us, 0.50000875 s, 4 s
+const Examples kDecayRates = {
+    {0.0f, 0.0045351474f}, {0.5f, 4.4958091e-05f}, {1.0f, 5.6689342e-06f}}; // 5 ms, 0.504375 s, 4 s
+const Examples kReleaseRates = {
+    {0.0f, 0.0045351474f}, {0.5f, 9.0544495e-06f}, {1.0f, 1.1337868e-06f}}; // 5 ms, 2.504375 s, 20 s
+const Examples kUnchanged = {{0.0f, 0.0f}, {0.37f, 0.37f}, {1.0f, 1.0f}};
+const Examples kPlusMinusOne = {{0.0f, -1.0f}, {0.25f, -0.5f}, {0.5f, 0.0f}, {1.0f, 1.0f}};
+const Examples kSwitch = {{0.0f, 0.0f}, {0.49f, 0.0f}, {0.5f, 1.0f}, {1.0f, 1.0f}};
+const Examples kWaveforms = {{0.0f, 0.0f}, {0.5f, 7.0f}, {1.0f, 13.0f}};     // 14 entries
+const Examples kDestinations = {{0.0f, 0.0f}, {0.5f, 42.0f}, {1.0f, 83.0f}}; // 84 entries
+
 std::vector<Row> rows()
 {
     std::vector<Row> r;
-    auto same = [](float x) { return x; };
-    auto add = [&r](ParamId id, std::function<float(const SynthEngine&)> q, std::function<float(float)> e) {
-        r.push_back({id, std::move(q), std::move(e)});
+    auto add = [&r](ParamId id, std::function<float(const SynthEngine&)> q, Examples examples) {
+        r.push_back({id, std::move(q), std::move(examples)});
     };
+    add(kGlobalVolume, [](const SynthEngine& e) { return e.outputGain; },
+        {{0.0f, 0.0f}, {0.5f, 0.125f}, {1.0f, 1.0f}});
     add(
-        kGlobalVolume, [](const SynthEngine& e) { return e.outputGain; }, [](float x) { return x * x * x; });
-    add(
-        kPortamento, [](const SynthEngine& e) { return e.portamento; }, same);
+        kPortamento, [](const SynthEngine& e) { return e.portamento; }, kUnchanged);
     struct EnvIds
     {
         int env;
@@ -59,156 +76,136 @@ std::vector<Row> rows()
             return e.modulation.envelopes[env];
         };
         add(
-            ids.attack, [=](const SynthEngine& e) { return settings(e).attackRate; },
-            [](float x) { return 1.0f / ((x * x * x * 3.99999f + 0.00001f) * kRate); });
+            ids.attack, [=](const SynthEngine& e) { return settings(e).attackRate; }, kAttackRates);
         add(
-            ids.decay, [=](const SynthEngine& e) { return settings(e).decayRate; },
-            [](float x) { return 1.0f / ((x * x * x * 3.995f + 0.005f) * kRate); });
+            ids.decay, [=](const SynthEngine& e) { return settings(e).decayRate; }, kDecayRates);
         add(
-            ids.sustain, [=](const SynthEngine& e) { return settings(e).sustain; }, same);
+            ids.sustain, [=](const SynthEngine& e) { return settings(e).sustain; }, kUnchanged);
         add(
-            ids.release, [=](const SynthEngine& e) { return settings(e).releaseRate; },
-            [](float x) { return 1.0f / ((x * x * x * 19.995f + 0.005f) * kRate); });
+            ids.release, [=](const SynthEngine& e) { return settings(e).releaseRate; }, kReleaseRates);
     }
     add(
-        kFOn, [](const SynthEngine& e) { return flag(e.filter.settings.on); },
-        [](float x) { return plainOf(kFOn, x); });
+        kFOn, [](const SynthEngine& e) { return flag(e.filter.settings.on); }, kSwitch);
     add(
-        kFCutoff, [](const SynthEngine& e) { return e.filter.settings.cutoff; }, same);
+        kFCutoff, [](const SynthEngine& e) { return e.filter.settings.cutoff; }, kUnchanged);
     add(
-        kFQ, [](const SynthEngine& e) { return e.filter.settings.resonance; }, same);
+        kFQ, [](const SynthEngine& e) { return e.filter.settings.resonance; }, kUnchanged);
+    add(kFType, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.type); },
+        {{0.0f, 0.0f}, {0.3f, 1.0f}, {0.8f, 4.0f}, {1.0f, 4.0f}}); // LP, BP, Notch, Notch
     add(
-        kFType, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.type); },
-        [](float x) { return plainOf(kFType, x); });
-    add(
-        kFAmount, [](const SynthEngine& e) { return e.filter.settings.envAmount; },
-        [](float x) { return 2 * x - 1; });
+        kFAmount, [](const SynthEngine& e) { return e.filter.settings.envAmount; }, kPlusMinusOne);
 
     for (int i = 0; i < 3; ++i)
     {
         const ParamId base = osc_param::kFirst + static_cast<ParamId>(i) * osc_param::kStride;
         auto osc = [i](const SynthEngine& e) -> const OscillatorSettings& { return e.oscillators.osc[i]; };
         add(
-            base + osc_param::kOn, [=](const SynthEngine& e) { return flag(osc(e).on); },
-            [=](float x) { return plainOf(base + osc_param::kOn, x); });
+            base + osc_param::kOn, [=](const SynthEngine& e) { return flag(osc(e).on); }, kSwitch);
         add(
             base + osc_param::kWaveform,
-            [=](const SynthEngine& e) { return static_cast<float>(osc(e).waveform); },
-            [=](float x) { return plainOf(base + osc_param::kWaveform, x); });
+            [=](const SynthEngine& e) { return static_cast<float>(osc(e).waveform); }, kWaveforms);
         add(
-            base + osc_param::kPanning, [=](const SynthEngine& e) { return osc(e).panning; }, same);
+            base + osc_param::kPanning, [=](const SynthEngine& e) { return osc(e).panning; }, kUnchanged);
         add(
-            base + osc_param::kPhaseInit, [=](const SynthEngine& e) { return osc(e).phaseInit; }, same);
+            base + osc_param::kPhaseInit, [=](const SynthEngine& e) { return osc(e).phaseInit; }, kUnchanged);
         add(
-            base + osc_param::kRetrig, [=](const SynthEngine& e) { return flag(osc(e).retrig); },
-            [=](float x) { return plainOf(base + osc_param::kRetrig, x); });
+            base + osc_param::kRetrig, [=](const SynthEngine& e) { return flag(osc(e).retrig); }, kSwitch);
+        // Semitones: -3 .. +3 octaves.
+        add(base + osc_param::kOctave, [=](const SynthEngine& e) { return osc(e).octave; },
+            {{0.0f, -36.0f}, {0.1f, -36.0f}, {0.5f, 0.0f}, {0.99f, 36.0f}, {1.0f, 36.0f}});
+        add(base + osc_param::kDetune, [=](const SynthEngine& e) { return osc(e).detune; },
+            {{0.0f, -12.0f}, {0.45f, -1.0f}, {0.5f, 0.0f}, {1.0f, 12.0f}});
+        // Semitones: one either side of the centre.
+        add(base + osc_param::kFineTune, [=](const SynthEngine& e) { return osc(e).fineTune; },
+            {{0.0f, -1.0f}, {0.5f, 0.0f}, {0.75f, 0.5f}, {1.0f, 1.0f}});
         add(
-            base + osc_param::kOctave, [=](const SynthEngine& e) { return osc(e).octave; },
-            [=](float x) { return 12.0f * plainOf(base + osc_param::kOctave, x); });
+            base + osc_param::kWaveStretch, [=](const SynthEngine& e) { return osc(e).stretch; }, kUnchanged);
         add(
-            base + osc_param::kDetune, [=](const SynthEngine& e) { return osc(e).detune; },
-            [=](float x) { return plainOf(base + osc_param::kDetune, x); });
+            base + osc_param::kInvert, [=](const SynthEngine& e) { return flag(osc(e).invert); }, kSwitch);
         add(
-            base + osc_param::kFineTune, [=](const SynthEngine& e) { return osc(e).fineTune; },
-            [](float x) { return (x - 0.5f) * 2.0f; });
+            base + osc_param::kSterDeph, [=](const SynthEngine& e) { return osc(e).stereoDephase; },
+            kUnchanged);
         add(
-            base + osc_param::kWaveStretch, [=](const SynthEngine& e) { return osc(e).stretch; }, same);
-        add(
-            base + osc_param::kInvert, [=](const SynthEngine& e) { return flag(osc(e).invert); },
-            [=](float x) { return plainOf(base + osc_param::kInvert, x); });
-        add(
-            base + osc_param::kSterDeph, [=](const SynthEngine& e) { return osc(e).stereoDephase; }, same);
-        add(
-            kO1Mix + static_cast<ParamId>(i), [=](const SynthEngine& e) { return osc(e).mix; }, same);
+            kO1Mix + static_cast<ParamId>(i), [=](const SynthEngine& e) { return osc(e).mix; }, kUnchanged);
     }
     add(
-        kFmO1O2, [](const SynthEngine& e) { return e.oscillators.common.fm12; }, same);
+        kFmO1O2, [](const SynthEngine& e) { return e.oscillators.common.fm12; }, kUnchanged);
     add(
-        kFm3Amount, [](const SynthEngine& e) { return e.oscillators.common.fm3; }, same);
+        kFm3Amount, [](const SynthEngine& e) { return e.oscillators.common.fm3; }, kUnchanged);
     add(
-        kFm3O1O2Mix, [](const SynthEngine& e) { return e.oscillators.common.fm3Mix; }, same);
+        kFm3O1O2Mix, [](const SynthEngine& e) { return e.oscillators.common.fm3Mix; }, kUnchanged);
     add(
-        kRm1x2, [](const SynthEngine& e) { return e.oscillators.common.rm12; }, same);
+        kRm1x2, [](const SynthEngine& e) { return e.oscillators.common.rm12; }, kUnchanged);
     add(
-        kRm1x3, [](const SynthEngine& e) { return e.oscillators.common.rm13; }, same);
+        kRm1x3, [](const SynthEngine& e) { return e.oscillators.common.rm13; }, kUnchanged);
     add(
-        kRm2x3, [](const SynthEngine& e) { return e.oscillators.common.rm23; }, same);
+        kRm2x3, [](const SynthEngine& e) { return e.oscillators.common.rm23; }, kUnchanged);
+    add(kNoteMode, [](const SynthEngine& e) { return static_cast<float>(e.noteMode); },
+        {{0.0f, 0.0f}, {0.5f, 1.0f}, {1.0f, 2.0f}}); // Poly, Mono, Legato
+    add(kPolyphony, [](const SynthEngine& e) { return static_cast<float>(e.polyphony); },
+        {{0.0f, 1.0f}, {0.5f, 9.0f}, {1.0f, 16.0f}});
     add(
-        kNoteMode, [](const SynthEngine& e) { return static_cast<float>(e.noteMode); },
-        [](float x) { return plainOf(kNoteMode, x); });
+        kModWheel, [](const SynthEngine& e) { return e.modulation.inputs.modWheel; }, kPlusMinusOne);
+    // Semitones, with the default bend ranges of 1 semitone each way.
+    add(kPitchBend, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
+        {{0.0f, -1.0f}, {0.25f, -0.5f}, {0.5f, 0.0f}, {0.75f, 0.5f}, {1.0f, 1.0f}});
+    add(kPbUp, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
+        {{0.0f, 0.0f}, {1.0f, 0.0f}}); // no bend at the centre whatever the range
     add(
-        kPolyphony, [](const SynthEngine& e) { return static_cast<float>(e.polyphony); },
-        [](float x) { return plainOf(kPolyphony, x); });
-    add(
-        kModWheel, [](const SynthEngine& e) { return e.modulation.inputs.modWheel; },
-        [](float x) { return 2 * x - 1; });
-    // With the default bend ranges of 1 semitone each way.
-    add(
-        kPitchBend, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
-        [](float x) { return x >= 0.5f ? (x - 0.5f) * 2.0f : -(0.5f - x) * 2.0f; });
-    add(
-        kPbUp, [](const SynthEngine& e) { return e.oscillators.common.pitchBendOffset; },
-        [](float) { return 0.0f; }); // no bend at the centre whatever the range
-    add(
-        kKeyFollow, [](const SynthEngine& e) { return e.filter.settings.keyFollow; }, same);
-    add(
-        kRefNote, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
-        [](float x) { return plainOf(kRefNote, x) + 60.0f; });
-    add(
-        kRefOctave, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
-        [](float x) { return 9.0f + 12.0f * plainOf(kRefOctave, x); });
+        kKeyFollow, [](const SynthEngine& e) { return e.filter.settings.keyFollow; }, kUnchanged);
+    // MIDI keys, with the other half of the reference at its default (octave "3", note "A").
+    add(kRefNote, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
+        {{0.0f, 60.0f}, {0.8f, 69.0f}, {1.0f, 71.0f}});
+    add(kRefOctave, [](const SynthEngine& e) { return static_cast<float>(e.filter.settings.referenceKey); },
+        {{0.0f, 9.0f}, {0.5f, 69.0f}, {1.0f, 117.0f}});
 
     for (int l = 0; l < 2; ++l)
     {
         const ParamId base = lfo_param::kFirst + static_cast<ParamId>(l) * lfo_param::kStride;
         auto lfo = [l](const SynthEngine& e) -> const LfoSettings& { return e.modulation.lfos[l]; };
         add(
-            base + lfo_param::kAmount, [=](const SynthEngine& e) { return lfo(e).amount; }, same);
+            base + lfo_param::kAmount, [=](const SynthEngine& e) { return lfo(e).amount; }, kUnchanged);
         add(
             base + lfo_param::kWaveform,
-            [=](const SynthEngine& e) { return static_cast<float>(lfo(e).waveform); },
-            [=](float x) { return plainOf(base + lfo_param::kWaveform, x); });
+            [=](const SynthEngine& e) { return static_cast<float>(lfo(e).waveform); }, kWaveforms);
+        // The engine turns the knob position into hertz or a sync division itself.
         add(
-            base + lfo_param::kFreq, [=](const SynthEngine& e) { return lfo(e).hz; },
-            [](float x) { return std::exp(std::log(2000.9f) * x) - 1.0f + 0.1f; });
+            base + lfo_param::kFreq, [=](const SynthEngine& e) { return lfo(e).freq; }, kUnchanged);
         add(
-            base + lfo_param::kRetrig, [=](const SynthEngine& e) { return flag(lfo(e).retrig); },
-            [=](float x) { return plainOf(base + lfo_param::kRetrig, x); });
+            base + lfo_param::kRetrig, [=](const SynthEngine& e) { return flag(lfo(e).retrig); }, kSwitch);
         add(
-            base + lfo_param::kSync, [=](const SynthEngine& e) { return flag(lfo(e).sync); },
-            [=](float x) { return plainOf(base + lfo_param::kSync, x); });
+            base + lfo_param::kSync, [=](const SynthEngine& e) { return flag(lfo(e).sync); }, kSwitch);
         add(
-            base + lfo_param::kInitPhase, [=](const SynthEngine& e) { return lfo(e).initPhase; }, same);
+            base + lfo_param::kInitPhase, [=](const SynthEngine& e) { return lfo(e).initPhase; }, kUnchanged);
         add(
             base + lfo_param::kClipping, [=](const SynthEngine& e) { return lfo(e).clipping; },
-            [](float x) { return 2 * x - 1; });
+            kPlusMinusOne);
     }
     for (int m = 0; m < 2; ++m)
     {
         const ParamId base = matrix_param::kFirst + static_cast<ParamId>(m) * matrix_param::kStride;
         auto matrix = [m](const SynthEngine& e) -> const MatrixSettings& { return e.modulation.matrices[m]; };
-        add(
-            base + matrix_param::kSource,
+        add(base + matrix_param::kSource,
             [=](const SynthEngine& e) { return static_cast<float>(matrix(e).source); },
-            [=](float x) { return plainOf(base + matrix_param::kSource, x); });
+            {{0.0f, 0.0f}, {0.5f, 5.0f}, {1.0f, 9.0f}}); // None, FilterEnv, Lfo2
         add(
-            base + matrix_param::kAmount, [=](const SynthEngine& e) { return matrix(e).amount; }, same);
+            base + matrix_param::kAmount, [=](const SynthEngine& e) { return matrix(e).amount; }, kUnchanged);
         add(
             base + matrix_param::kClipping, [=](const SynthEngine& e) { return matrix(e).clipping; },
-            [](float x) { return 2 * x - 1; });
+            kPlusMinusOne);
     }
     for (int e = 0; e < 2; ++e)
     {
         const ParamId base = env_param::kFirst + static_cast<ParamId>(e) * env_param::kStride;
         add(
             base + env_param::kAmount, [=](const SynthEngine& s) { return s.modulation.modEnvs[e].amount; },
-            same);
-        add(
-            base + env_param::kType,
+            kUnchanged);
+        // Truncated: 1.0 gives 4, one past the last of the four types.
+        add(base + env_param::kType,
             [=](const SynthEngine& s) { return static_cast<float>(s.modulation.modEnvs[e].type); },
-            [](float x) { return std::trunc(4.0f * x); });
+            {{0.0f, 0.0f}, {0.3f, 1.0f}, {0.99f, 3.0f}, {1.0f, 4.0f}});
     }
-    // Every routing slot: the destination, then the amount shaped for it.
+    // Every routing slot: the destination, then the amount shaped for it (linear for "None").
     struct Block
     {
         ParamId firstSlot;
@@ -231,10 +228,9 @@ std::vector<Row> rows()
             auto slots = b.slots;
             add(
                 dest, [=](const SynthEngine& e) { return static_cast<float>(slots(e).target[s]); },
-                [=](float x) { return plainOf(dest, x); });
+                kDestinations);
             add(
-                dest + 1, [=](const SynthEngine& e) { return slots(e).amount[s]; },
-                [](float x) { return 2 * x - 1; });
+                dest + 1, [=](const SynthEngine& e) { return slots(e).amount[s]; }, kPlusMinusOne);
         }
     return r;
 }
@@ -250,17 +246,19 @@ TEST(ParameterApplication, EveryParameterSetsItsEngineQuantityThroughTheHost)
     covered[kPanic] = true; // handled by the intake, never applied
     covered[kPbDown] = true;
     for (int id = 0; id < kNumParams; ++id)
-        EXPECT_TRUE(covered[id]) << "no row for " << kParamNames[id];
+        EXPECT_TRUE(covered[id]) << "no row for " << paramRecord(id).title.c_str();
 
     for (const Row& row : table)
     {
         ProcessorDriver d;
-        for (float x : {0.0f, 0.1f, 0.37f, 0.5f, 0.8f, 1.0f})
+        for (const Example& example : row.examples)
         {
-            d.set(row.id, x);
+            d.set(row.id, example.normalized);
             d.process(16);
-            EXPECT_EQ(row.quantity(d.engine()), row.expected(x)) << kParamNames[row.id] << " at " << x;
-            EXPECT_EQ(d.plugin().parameterValue(row.id), x);
+            const float tolerance = 2e-6f * std::fabs(example.quantity); // exact where 0
+            EXPECT_NEAR(row.quantity(d.engine()), example.quantity, tolerance)
+                << paramRecord(row.id).title.c_str() << " at " << example.normalized;
+            EXPECT_EQ(d.plugin().parameterValue(row.id), example.normalized);
         }
     }
 }

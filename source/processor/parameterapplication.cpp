@@ -1,4 +1,4 @@
-#include "source/params/parameterapplication.h"
+#include "source/processor/parameterapplication.h"
 
 #include "source/engine/synthengine.h"
 #include "source/params/paramcurves.h"
@@ -7,8 +7,6 @@
 namespace talvane {
 
 namespace {
-
-constexpr float kSemitonesPerOctave = 12.0f;
 
 // Destinations whose slot amounts are cubed: fine control near zero for pitch and cutoff.
 bool isCubedDestination(int destination)
@@ -19,9 +17,10 @@ bool isCubedDestination(int destination)
            destination == mod_dest::osc(2, mod_dest::kOscPitch);
 }
 
-// The fifth-power curve belongs to destination 69, "ENV2 | Slot2Amount". Presets made with
-// earlier versions of the instrument were shaped this way, so this keeps their sound; the other
-// number the curve was tied to, 84, is no destination at all and never matches.
+// One destination, "ENV2 | Slot2Amount" (69), takes its amounts to the fifth power. It is part of
+// the instrument's sound: saved projects and the factory sounds that route to it were voiced with
+// this curve, and the golden renders pin it. The curve's second destination number, 84, lies past
+// the last destination and never matches.
 constexpr int kFifthPowerDestination = mod_dest::modEnv(1, mod_dest::kModEnvFirstSlotAmount + 1);
 
 int plain(ParamId id, float x)
@@ -51,37 +50,30 @@ void recomputeReferenceKey(SynthEngine& engine, const float* values)
         static_cast<int>(kSemitonesPerOctave) * plain(kRefOctave, values[kRefOctave]);
 }
 
-// Stage times: the setting is always kept, the rate only once the host rate is known.
-enum class Stage
-{
-    Attack,
-    Decay,
-    Sustain,
-    Release,
-};
-
-void applyEnvelope(SynthEngine& engine, EnvelopeSettings& env, Stage stage, float x)
+// Stage times: the setting is always kept, the rate only once the host rate is known. The
+// record's law says which stage the parameter sets.
+void applyEnvelope(SynthEngine& engine, EnvelopeSettings& env, ParamId id, float x)
 {
     const float rate = engine.hostRate();
-    switch (stage)
+    switch (paramRecord(id).law)
     {
-    case Stage::Attack:
+    case EngineLaw::AttackTime:
         env.attack = x;
         if (rate != 0.0f)
-            env.attackRate = stageRate(attackSeconds(x), rate);
+            env.attackRate = stageRate(engineQuantity(id, x), rate);
         break;
-    case Stage::Decay:
+    case EngineLaw::DecayTime:
         env.decay = x;
         if (rate != 0.0f)
-            env.decayRate = stageRate(decaySeconds(x), rate);
+            env.decayRate = stageRate(engineQuantity(id, x), rate);
         break;
-    case Stage::Sustain:
-        env.sustain = x;
-        break;
-    case Stage::Release:
+    case EngineLaw::ReleaseTime:
         env.release = x;
         if (rate != 0.0f)
-            env.releaseRate = stageRate(releaseSeconds(x), rate);
+            env.releaseRate = stageRate(engineQuantity(id, x), rate);
+        break;
+    default: // the sustain level
+        env.sustain = engineQuantity(id, x);
         break;
     }
 }
@@ -126,13 +118,13 @@ void applyOscillator(SynthEngine& engine, int i, ParamId offset, ParamId id, flo
         osc.retrig = isOn(id, x);
         break;
     case osc_param::kOctave:
-        osc.octave = kSemitonesPerOctave * static_cast<float>(plain(id, x));
+        osc.octave = engineQuantity(id, x);
         break;
     case osc_param::kDetune:
-        osc.detune = static_cast<float>(plain(id, x));
+        osc.detune = engineQuantity(id, x);
         break;
     case osc_param::kFineTune:
-        osc.fineTune = (x - 0.5f) * 2.0f;
+        osc.fineTune = engineQuantity(id, x);
         break;
     case osc_param::kWaveStretch:
         osc.stretch = x;
@@ -173,7 +165,7 @@ void applyLfo(SynthEngine& engine, int l, ParamId offset, const float* values, P
         lfo.initPhase = x;
         break;
     case lfo_param::kClipping:
-        lfo.clipping = bipolar(x);
+        lfo.clipping = engineQuantity(id, x);
         break;
     default:
         applySlot(engine, lfo.slots, lfo_param::kFirst + l * lfo_param::kStride + lfo_param::kFirstSlot,
@@ -193,19 +185,13 @@ void applyModEnv(SynthEngine& engine, int e, ParamId offset, const float* values
         break;
     case env_param::kType:
         // Truncated, not binned: 1.0 gives 4, which the engine treats as the last type.
-        env.type = static_cast<int>(static_cast<float>(kNumEnvTypes) * x);
+        env.type = static_cast<int>(engineQuantity(id, x));
         break;
     case env_param::kAttack:
-        applyEnvelope(engine, times, Stage::Attack, x);
-        break;
     case env_param::kDecay:
-        applyEnvelope(engine, times, Stage::Decay, x);
-        break;
     case env_param::kSustain:
-        applyEnvelope(engine, times, Stage::Sustain, x);
-        break;
     case env_param::kRelease:
-        applyEnvelope(engine, times, Stage::Release, x);
+        applyEnvelope(engine, times, id, x);
         break;
     default:
         applySlot(engine, env.slots, env_param::kFirst + e * env_param::kStride + env_param::kFirstSlot,
@@ -227,7 +213,7 @@ void applyMatrix(SynthEngine& engine, int m, ParamId offset, const float* values
         matrix.amount = x;
         break;
     case matrix_param::kClipping:
-        matrix.clipping = bipolar(x);
+        matrix.clipping = engineQuantity(id, x);
         break;
     default:
         applySlot(engine, matrix.slots,
@@ -279,22 +265,16 @@ void applyParameterToEngine(SynthEngine& engine, const float* values, ParamId id
     switch (id)
     {
     case kGlobalVolume:
-        engine.outputGain = volumeGain(x);
+        engine.outputGain = engineQuantity(id, x);
         break;
     case kPortamento:
         engine.portamento = x;
         break;
     case kAAttack:
-        applyEnvelope(engine, amp, Stage::Attack, x);
-        break;
     case kADecay:
-        applyEnvelope(engine, amp, Stage::Decay, x);
-        break;
     case kASustain:
-        applyEnvelope(engine, amp, Stage::Sustain, x);
-        break;
     case kARelease:
-        applyEnvelope(engine, amp, Stage::Release, x);
+        applyEnvelope(engine, amp, id, x);
         break;
     case kFOn:
         filter.on = isOn(id, x);
@@ -309,19 +289,13 @@ void applyParameterToEngine(SynthEngine& engine, const float* values, ParamId id
         filter.type = static_cast<FilterType>(plain(id, x));
         break;
     case kFAmount:
-        filter.envAmount = bipolar(x);
+        filter.envAmount = engineQuantity(id, x);
         break;
     case kFAttack:
-        applyEnvelope(engine, filterEnv, Stage::Attack, x);
-        break;
     case kFDecay:
-        applyEnvelope(engine, filterEnv, Stage::Decay, x);
-        break;
     case kFSustain:
-        applyEnvelope(engine, filterEnv, Stage::Sustain, x);
-        break;
     case kFRelease:
-        applyEnvelope(engine, filterEnv, Stage::Release, x);
+        applyEnvelope(engine, filterEnv, id, x);
         break;
     case kO1Mix:
     case kO2Mix:
@@ -353,7 +327,7 @@ void applyParameterToEngine(SynthEngine& engine, const float* values, ParamId id
         engine.polyphony = plain(id, x);
         break;
     case kModWheel:
-        engine.modulation.inputs.modWheel = bipolar(x);
+        engine.modulation.inputs.modWheel = engineQuantity(id, x);
         break;
     case kPitchBend:
     case kPbUp:
