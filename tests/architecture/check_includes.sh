@@ -47,7 +47,7 @@ for room in source/params source/presets source/engine source/processor gui sdk 
             fi
         done
         if knows_no_sdk "$room"; then
-            for included in $(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]\(\(pluginterfaces\|public\.sdk\|base\/source\|base\/thread\)\/[^">]*\)[">].*/\1/p' "$file"); do
+            for included in $(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]\(\(pluginterfaces\|public\.sdk\|base\)\/[^">]*\)[">].*/\1/p' "$file"); do
                 echo "$relative includes $included: $room may not use the SDK" >&2
                 status=1
             done
