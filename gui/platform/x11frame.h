@@ -1,7 +1,7 @@
-// The X11 backend: a child window of the host's window, driven by the host's event loop, which
-// calls back when the X connection's descriptor is readable (GuiEventLoop); the window shows the frame's back
-// buffer and takes the keyboard focus while the frame has a focus view; a list's pop-up is an
-// override-redirect window that grabs the pointer while it is open.
+// The X11 backend: a child window of the host's window, driven by the host's event loop
+// (GuiEventLoop), which calls back when the X connection's descriptor is readable; the window shows
+// the frame's back buffer and takes the keyboard focus while the frame has a focus view; a list's
+// pop-up is an override-redirect window that grabs the pointer while it is open.
 #pragma once
 
 #include "gui/platform/eventloop.h"

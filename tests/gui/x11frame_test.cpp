@@ -254,8 +254,8 @@ TEST(X11Frame, RunsOnTheGuiLayersOwnEventLoop)
         GTEST_SKIP() << "the X server lacks the XTEST extension";
     ScopedDisplay scopedDisplay(server.name);
     Display* hostDisplay = server.display;
-    const Window parentWindow = XCreateSimpleWindow(hostDisplay, DefaultRootWindow(hostDisplay), 0, 0, 320, 200,
-                                                    0, 0, 0);
+    const Window parentWindow =
+        XCreateSimpleWindow(hostDisplay, DefaultRootWindow(hostDisplay), 0, 0, 320, 200, 0, 0, 0);
     XMapWindow(hostDisplay, parentWindow);
     XSync(hostDisplay, False);
 

@@ -34,8 +34,7 @@ public:
     {
         char bytes[16];
         while (read(ends[0], bytes, sizeof bytes) > 0)
-        {
-        }
+        {}
     }
 
 private:
