@@ -279,13 +279,9 @@ TEST(X11Frame, RunsOnTheGuiLayersOwnEventLoop)
     auto* button = new COnOffButton(kButtonRect, &listener, 5, bitmap);
     frame->addView(button);
 
-    Window rootReturn = 0, parentReturn = 0;
-    Window* children = nullptr;
-    unsigned childCount = 0;
-    XQueryTree(hostDisplay, parentWindow, &rootReturn, &parentReturn, &children, &childCount);
-    ASSERT_EQ(childCount, 1u);
-    const Window child = children[0];
-    XFree(children);
+    const std::vector<Window> children = childWindows(hostDisplay, parentWindow);
+    ASSERT_EQ(children.size(), 1u);
+    const Window child = children.front();
 
     // The window's events come only through the loop's callback: the expose, then a real click.
     loop.runFor(std::chrono::milliseconds(150));
