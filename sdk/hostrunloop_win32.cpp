@@ -10,5 +10,10 @@ Linux::IRunLoop* findHostRunLoop(IPlugFrame* /*plugFrame*/)
 
 void releaseHostRunLoop(Linux::IRunLoop* /*runLoop*/) {}
 
+std::unique_ptr<VSTGUI::GuiEventLoop> makeGuiEventLoop(Linux::IRunLoop* /*runLoop*/)
+{
+    return nullptr;
+}
+
 } // namespace Vst
 } // namespace Steinberg

@@ -59,8 +59,6 @@ constexpr const char kInstrumentCategory[] = "Instrument";
 constexpr int kVersionFields = 3;
 constexpr int kVersionFieldBits = 8;
 constexpr int kVersionFieldMax = 255;
-constexpr float kMinSampleRate = 1.0f;
-constexpr float kMaxSampleRate = 1.0e6f;
 constexpr VstInt32 kVstVersionNumber = kVstVersion;
 
 // What the effect answers to effCanDo.
@@ -530,8 +528,7 @@ bool Vst2Wrapper::resume()
 {
     if (resumed)
         return true;
-    ProcessSetup setup{kRealtime, kSample32, blockSize, sampleRate};
-    if (processor->setupProcessing(setup) != kResultOk)
+    if (!setUpProcessor(sampleRate))
         return false;
     accumulateBuffer.assign(static_cast<std::size_t>(outputChannels) * static_cast<std::size_t>(blockSize),
                             0.0f);
@@ -557,13 +554,22 @@ void Vst2Wrapper::suspend()
     resumed = false;
 }
 
+bool Vst2Wrapper::setUpProcessor(double rate)
+{
+    ProcessSetup setup{kRealtime, kSample32, blockSize, rate};
+    return processor->setupProcessing(setup) == kResultOk;
+}
+
 void Vst2Wrapper::setSampleRate(float rate)
 {
-    if (!(rate >= kMinSampleRate && rate <= kMaxSampleRate) || rate == sampleRate)
+    if (rate == sampleRate)
         return;
     const bool wasResumed = resumed;
     suspend();
-    sampleRate = rate;
+    // The processor knows the rates it runs at: one it refuses leaves the effect at the rate it had.
+    // (Resuming sets the processor up again, for the rate it keeps.)
+    if (setUpProcessor(rate))
+        sampleRate = rate;
     if (wasResumed)
         resume();
 }

@@ -118,6 +118,8 @@ private:
     bool resume();
     void suspend();
     void setSampleRate(float rate);
+    // Sets the inactive processor up for `rate` and the current block size; false if it refused.
+    bool setUpProcessor(double rate);
     void setBlockSize(VstIntPtr size);
 
     // Parameters (wrapperparameters.cpp).

@@ -127,6 +127,7 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
 
     releaseHostRunLoop(runLoop);
     runLoop = findHostRunLoop(plugFrame);
+    eventLoop = makeGuiEventLoop(runLoop);
 
     platformParent = VSTGUI::PlatformParent();
     platformParent.scaleFactor = getScaleFactor();
@@ -137,7 +138,7 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
             return kResultFalse;
         platformParent.kind = VSTGUI::PlatformKind::X11;
         platformParent.window = reinterpret_cast<std::uintptr_t>(parent);
-        platformParent.runLoop = runLoop;
+        platformParent.eventLoop = eventLoop.get();
     }
     else if (std::strcmp(type, VSTGUI::kPlatformTypeHWND) == 0)
     {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "gui/cframe.h"
+#include "gui/platform/eventloop.h"
 #include "gui/platform/platformparent.h"
 #include "sdk/idletimer.h"
 
@@ -98,6 +99,8 @@ private:
 
     VSTGUI::PlatformParent platformParent;
     Linux::IRunLoop* runLoop = nullptr;
+    // The X11 frame's event loop, over `runLoop`.
+    std::unique_ptr<VSTGUI::GuiEventLoop> eventLoop;
     std::unique_ptr<EditorIdleTimer> idleTimer;
     int32 idleRate = kDefaultIdleRate;
 };

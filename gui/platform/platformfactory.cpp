@@ -31,7 +31,7 @@ std::unique_ptr<IPlatformFrame> createPlatformFrame(CFrame& frame, const Platfor
         return Win32Frame::create(frame, parent->window, width, height);
 #else
     if (parent->kind == PlatformKind::X11)
-        return X11Frame::create(frame, parent->window, parent->runLoop, width, height);
+        return X11Frame::create(frame, parent->window, parent->eventLoop, width, height);
 #endif
     return nullptr;
 }

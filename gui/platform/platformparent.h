@@ -5,13 +5,9 @@
 
 #include <cstdint>
 
-namespace Steinberg {
-namespace Linux {
-class IRunLoop;
-} // namespace Linux
-} // namespace Steinberg
-
 namespace VSTGUI {
+
+class GuiEventLoop;
 
 // The host-facing names of the platform types (IPlugView::isPlatformTypeSupported).
 constexpr const char* kPlatformTypeX11EmbedWindowID = "X11EmbedWindowID";
@@ -38,8 +34,8 @@ struct PlatformParent
     PlatformKind kind = PlatformKind::Offscreen;
     // X11: the host's parent window id; Win32: the host's parent HWND.
     std::uintptr_t window = 0;
-    // X11: the host's run loop, which delivers the X connection's events to the frame.
-    Steinberg::Linux::IRunLoop* runLoop = nullptr;
+    // X11: the loop that delivers the X connection's events to the frame (see eventloop.h).
+    GuiEventLoop* eventLoop = nullptr;
     // Device pixels per frame unit: the host's content scale times the editor's zoom.
     double scaleFactor = 1.0;
 };

@@ -2,9 +2,6 @@
 
 #include "gui/cdrawcontext.h"
 #include "gui/cframe.h"
-#include "sdk/refcounting.h"
-
-#include "pluginterfaces/gui/iplugview.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -16,15 +13,6 @@
 #include <cstdlib>
 
 namespace VSTGUI {
-
-using Steinberg::FUnknown;
-using Steinberg::kNoInterface;
-using Steinberg::kResultOk;
-using Steinberg::tresult;
-using Steinberg::TUID;
-using Steinberg::uint32;
-using Steinberg::FUnknownPrivate::iidEqual;
-using Steinberg::Linux::IEventHandler;
 
 namespace {
 
@@ -182,46 +170,23 @@ private:
 
 } // namespace
 
-// The object the host's run loop calls when the X connection is readable. Reference counted on its
-// own, because the host may hold it a little longer than the frame lives.
-class X11Frame::EventHandler : public Steinberg::HeapRefCounted<IEventHandler>
-{
-public:
-    explicit EventHandler(X11Frame* frame) : owner(frame) {}
-
-    void detach() { owner = nullptr; }
-
-    void PLUGIN_API onFDIsSet(Steinberg::Linux::FileDescriptor /*fd*/) override
-    {
-        addRef();
-        if (owner)
-            owner->processEvents();
-        release();
-    }
-
-private:
-    X11Frame* owner;
-};
-
 std::unique_ptr<IPlatformFrame> X11Frame::create(CFrame& frame, unsigned long parentWindow,
-                                                 Steinberg::Linux::IRunLoop* runLoop, int width, int height)
+                                                 GuiEventLoop* eventLoop, int width, int height)
 {
-    if (!runLoop || parentWindow == 0)
+    if (!eventLoop || parentWindow == 0)
         return nullptr;
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return nullptr;
-    std::unique_ptr<X11Frame> platform(new X11Frame(frame, display, runLoop));
-    if (!platform->open(parentWindow, width, height))
+    std::unique_ptr<X11Frame> platform(new X11Frame(frame, display));
+    if (!platform->open(parentWindow, *eventLoop, width, height))
         return nullptr;
     return platform;
 }
 
-X11Frame::X11Frame(CFrame& owner, Display* connection, Steinberg::Linux::IRunLoop* hostRunLoop)
-    : frame(owner), display(connection), runLoop(hostRunLoop)
-{}
+X11Frame::X11Frame(CFrame& owner, Display* connection) : frame(owner), display(connection) {}
 
-bool X11Frame::open(unsigned long parentWindow, int width, int height)
+bool X11Frame::open(unsigned long parentWindow, GuiEventLoop& eventLoop, int width, int height)
 {
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
@@ -251,8 +216,8 @@ bool X11Frame::open(unsigned long parentWindow, int width, int height)
     XMapWindow(display, window);
     gc = XCreateGC(display, window, 0, nullptr);
     backBuffer = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    eventHandler = new EventHandler(this);
-    if (runLoop->registerEventHandler(eventHandler, ConnectionNumber(display)) != kResultOk)
+    connectionWatch = eventLoop.watchFileDescriptor(ConnectionNumber(display), [this] { processEvents(); });
+    if (!connectionWatch)
         return false;
     XFlush(display);
     return true;
@@ -261,12 +226,8 @@ bool X11Frame::open(unsigned long parentWindow, int width, int height)
 X11Frame::~X11Frame()
 {
     closePopup();
-    if (eventHandler)
-    {
-        runLoop->unregisterEventHandler(eventHandler);
-        eventHandler->detach();
-        eventHandler->release();
-    }
+    // No more calls before the connection closes.
+    connectionWatch.reset();
     if (backBuffer)
         cairo_surface_destroy(backBuffer);
     if (gc)
@@ -329,9 +290,6 @@ void X11Frame::processEvents()
     if (processing)
         return;
     processing = true;
-    // The handler's owner pointer turns null if an event closes the frame.
-    EventHandler* handler = eventHandler;
-    handler->addRef();
     while (XPending(display) > 0)
     {
         XEvent event;
@@ -339,7 +297,6 @@ void X11Frame::processEvents()
         handleEvent(event);
     }
     processing = false;
-    handler->release();
 }
 
 void X11Frame::handleEvent(XEvent& event)

@@ -1,9 +1,10 @@
-// The X11 backend: a child window of the host's window, driven by the host's run loop. The host
-// calls back when the X connection's descriptor is readable; the window shows the frame's back
-// buffer and takes the keyboard focus while the frame has a focus view; a list's pop-up is an
-// override-redirect window that grabs the pointer while it is open.
+// The X11 backend: a child window of the host's window, driven by the host's event loop
+// (GuiEventLoop), which calls back when the X connection's descriptor is readable; the window shows
+// the frame's back buffer and takes the keyboard focus while the frame has a focus view; a list's
+// pop-up is an override-redirect window that grabs the pointer while it is open.
 #pragma once
 
+#include "gui/platform/eventloop.h"
 #include "gui/platform/iplatformframe.h"
 
 #include <memory>
@@ -12,12 +13,6 @@ typedef struct _XDisplay Display;
 union _XEvent;
 struct _XGC;
 
-namespace Steinberg {
-namespace Linux {
-class IRunLoop;
-} // namespace Linux
-} // namespace Steinberg
-
 namespace VSTGUI {
 
 class CFrame;
@@ -25,9 +20,9 @@ class CFrame;
 class X11Frame : public IPlatformFrame
 {
 public:
-    // Null if there is no display, no run loop or the parent window is not usable.
+    // Null if there is no display, no event loop or the parent window is not usable.
     static std::unique_ptr<IPlatformFrame> create(CFrame& frame, unsigned long parentWindow,
-                                                  Steinberg::Linux::IRunLoop* runLoop, int width, int height);
+                                                  GuiEventLoop* eventLoop, int width, int height);
     ~X11Frame() override;
     X11Frame(const X11Frame&) = delete;
     X11Frame& operator=(const X11Frame&) = delete;
@@ -47,10 +42,8 @@ public:
     void processEvents();
 
 private:
-    class EventHandler;
-
-    X11Frame(CFrame& frame, Display* display, Steinberg::Linux::IRunLoop* runLoop);
-    bool open(unsigned long parentWindow, int width, int height);
+    X11Frame(CFrame& frame, Display* display);
+    bool open(unsigned long parentWindow, GuiEventLoop& eventLoop, int width, int height);
     void handleEvent(::_XEvent& event);
     void handleFrameEvent(::_XEvent& event);
     void handlePopupEvent(::_XEvent& event);
@@ -60,8 +53,7 @@ private:
 
     CFrame& frame;
     Display* display;
-    Steinberg::Linux::IRunLoop* runLoop;
-    EventHandler* eventHandler = nullptr;
+    std::unique_ptr<GuiEventLoop::Watch> connectionWatch;
     unsigned long window = 0;
     ::_XGC* gc = nullptr;
     cairo_surface_t* backBuffer = nullptr;

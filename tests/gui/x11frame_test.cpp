@@ -1,10 +1,13 @@
 // The X11 backend inside a real X server: a private Xvfb started by the test, a parent window
 // standing in for the host's, and a fake host run loop that polls the registered descriptors and
-// fires the registered timers. Input arrives through the XTEST extension, as from a real mouse.
+// fires the registered timers (or, without the SDK, an event loop of the GUI layer's own kind).
+// Input arrives through the XTEST extension, as from a real mouse.
 #include "tests/gui/guitest.h"
 #include "tests/gui/x11testhost.h"
 
 #include "gui/menupopup.h"
+#include "gui/platform/eventloop.h"
+#include "gui/platform/platformparent.h"
 #include "sdk/vstguieditor.h"
 
 using namespace Steinberg;
@@ -179,6 +182,122 @@ TEST(X11Frame, OpensInAHostWindowOfAnotherVisual)
     editor->release();
     XDestroyWindow(hostDisplay, parent);
     XFreeColormap(hostDisplay, attributes.colormap);
+}
+
+// An event loop of the GUI layer's own kind, with no host interface behind it: it polls the
+// watched descriptors itself.
+class PollingEventLoop : public GuiEventLoop
+{
+public:
+    std::unique_ptr<Watch> watchFileDescriptor(int fd, Callback onReadable) override
+    {
+        const int id = nextId++;
+        watches[id] = {fd, std::move(onReadable)};
+        return std::make_unique<PollWatch>(*this, id);
+    }
+
+    void runFor(std::chrono::milliseconds span)
+    {
+        const auto end = Clock::now() + span;
+        while (Clock::now() < end)
+        {
+            std::vector<pollfd> fds;
+            std::vector<int> ids;
+            for (const auto& [id, watched] : watches)
+            {
+                fds.push_back({watched.fd, POLLIN, 0});
+                ids.push_back(id);
+            }
+            poll(fds.data(), fds.size(), 5);
+            for (size_t i = 0; i < fds.size(); ++i)
+            {
+                const auto found = watches.find(ids[i]);
+                if ((fds[i].revents & POLLIN) && found != watches.end())
+                {
+                    ++calls;
+                    found->second.onReadable();
+                }
+            }
+        }
+    }
+
+    struct Watched
+    {
+        int fd;
+        Callback onReadable;
+    };
+    std::map<int, Watched> watches;
+    int calls = 0;
+
+private:
+    class PollWatch : public Watch
+    {
+    public:
+        PollWatch(PollingEventLoop& owner, int watchId) : loop(owner), id(watchId) {}
+        ~PollWatch() override { loop.watches.erase(id); }
+
+    private:
+        PollingEventLoop& loop;
+        int id;
+    };
+
+    int nextId = 1;
+};
+
+TEST(X11Frame, RunsOnTheGuiLayersOwnEventLoop)
+{
+    Xvfb server;
+    if (!server.display)
+        GTEST_SKIP() << "no X server for this test: " << server.failure;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
+        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    ScopedDisplay scopedDisplay(server.name);
+    Display* hostDisplay = server.display;
+    const Window parentWindow =
+        XCreateSimpleWindow(hostDisplay, DefaultRootWindow(hostDisplay), 0, 0, 320, 200, 0, 0, 0);
+    XMapWindow(hostDisplay, parentWindow);
+    XSync(hostDisplay, False);
+
+    RecordingListener listener;
+    RecordingEditor editor(listener.log);
+    PlatformParent parent;
+    parent.kind = PlatformKind::X11;
+    parent.window = parentWindow;
+
+    // Without a loop the window would never see an event: the frame does not open.
+    auto* unopened = new CFrame(CRect(0, 0, 320, 200), &parent, &editor);
+    EXPECT_FALSE(unopened->isOpen());
+    unopened->close();
+
+    PollingEventLoop loop;
+    parent.eventLoop = &loop;
+    auto* frame = new CFrame(CRect(0, 0, 320, 200), &parent, &editor);
+    ASSERT_TRUE(frame->isOpen());
+    ASSERT_EQ(loop.watches.size(), 1u) << "the frame watches its X connection";
+    auto* bitmap = new CBitmap("button.png");
+    auto* button = new COnOffButton(kButtonRect, &listener, 5, bitmap);
+    frame->addView(button);
+
+    const std::vector<Window> children = childWindows(hostDisplay, parentWindow);
+    ASSERT_EQ(children.size(), 1u);
+    const Window child = children.front();
+
+    // A real click reaches the button only through the loop's callback: nothing else here reads
+    // the frame's connection. (The expose may come or not: Xlib can read it while the frame opens.)
+    loop.runFor(std::chrono::milliseconds(150));
+    const int callsBefore = loop.calls;
+    const auto [rootX, rootY] = rootPosition(hostDisplay, child, 50, 40);
+    clickAt(hostDisplay, rootX, rootY);
+    loop.runFor(std::chrono::milliseconds(200));
+    EXPECT_GT(loop.calls, callsBefore);
+    EXPECT_FLOAT_EQ(button->getValue(), 1.f);
+    EXPECT_EQ(listener.values, std::vector<float>{1.f});
+
+    frame->close();
+    bitmap->forget();
+    EXPECT_TRUE(loop.watches.empty()) << "closing the frame ends its watch";
+    XDestroyWindow(hostDisplay, parentWindow);
 }
 
 } // namespace

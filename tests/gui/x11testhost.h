@@ -361,6 +361,21 @@ inline void pressButton(Display* display, unsigned button, bool down)
     XFlush(display);
 }
 
+// The child windows of `window`, bottom to top.
+inline std::vector<Window> childWindows(Display* display, Window window)
+{
+    Window rootReturn = 0, parentReturn = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    std::vector<Window> found;
+    if (XQueryTree(display, window, &rootReturn, &parentReturn, &children, &count) && children)
+    {
+        found.assign(children, children + count);
+        XFree(children);
+    }
+    return found;
+}
+
 // A window position in root coordinates.
 inline std::pair<int, int> rootPosition(Display* display, Window window, int x, int y)
 {

@@ -695,6 +695,33 @@ TEST_F(Vst2Module, SampleRateChangeWhileResumedSetsTheProcessorUpAgain)
     EXPECT_EQ(vst2.renderedLeft, runner.renderedLeft);
 }
 
+TEST_F(Vst2Module, RunsAtEveryRateTheProcessorTakesAndKeepsItsRateForOthers)
+{
+    // 1.5 MHz: within the processor's range, though far beyond the studio rates. The same note
+    // through VST 3 at that rate is the reference: the VST 2 effect must really run there.
+    constexpr float kHighRate = 1.5e6f;
+    ASSERT_EQ(plugin.setup(kHighRate, kBlock), kResultOk);
+    AudioProcessRunner runner(plugin.processor(), kBlock, kHighRate);
+    runner.parameterChanges.add(kO1Retrig, 0, 1.0);
+    runner.events.noteOn(0, 69, 1.0f);
+
+    vst2.start(kHighRate, kBlock);
+    // Rates the processor refuses, above and below its range, leave the effect at 1.5 MHz.
+    vst2.dispatch(effSetSampleRate, 0, 0, nullptr, 2.5e6f);
+    vst2.dispatch(effSetSampleRate, 0, 0, nullptr, 500.0f);
+    vst2.effect()->setParameter(vst2.effect(), kO1Retrig, 1.0f);
+    vst2.noteOn(0, 69, 127);
+    for (int b = 0; b < 40; ++b)
+    {
+        runner.process(kBlock);
+        vst2.process(kBlock);
+    }
+    EXPECT_TRUE(std::all_of(vst2.renderedLeft.begin(), vst2.renderedLeft.end(),
+                            [](float sample) { return std::isfinite(sample); }));
+    EXPECT_GT(energy(vst2.renderedLeft), 1e-3);
+    EXPECT_EQ(vst2.renderedLeft, runner.renderedLeft);
+}
+
 TEST_F(Vst2Module, EventsOutsideTheBlockAreHeldAtItsEdges)
 {
     vst2.start(kRate, kBlock);
