@@ -165,6 +165,23 @@ protected:
         }
     }
 
+    // Idle calls until `done` holds or `patience` has passed: a loaded machine may deliver the last
+    // pointer motion later than one mouse step.
+    template <typename Condition>
+    void idleUntil(Condition done, std::chrono::milliseconds patience = std::chrono::milliseconds(2000))
+    {
+        const auto end = std::chrono::steady_clock::now() + patience;
+        while (!done() && std::chrono::steady_clock::now() < end)
+            idleFor(std::chrono::milliseconds(10));
+    }
+    // After an input that makes the UI call the host: idle until the call has come, so that the next
+    // input is not folded into this one (the frame merges pointer motions that queue up).
+    void idleUntilACallAfter(std::size_t callsBefore)
+    {
+        idleFor(kOneMouseStep);
+        idleUntil([this, callsBefore] { return calls.size() > callsBefore; });
+    }
+
     void portEvent(uint32_t port, float value)
     {
         suil_instance_port_event(instance, port, sizeof value, 0, &value);
@@ -200,12 +217,14 @@ protected:
         const auto [rootX, rootY] = rootPosition(xvfb->display, widget, x, y);
         moveTo(xvfb->display, rootX, rootY);
         idleFor(kOneMouseStep);
+        std::size_t before = calls.size();
         pressButton(xvfb->display, 1, true);
-        idleFor(kOneMouseStep);
+        idleUntilACallAfter(before);
         for (int step = 1; step <= steps; ++step)
         {
+            before = calls.size();
             moveTo(xvfb->display, rootX, rootY - step * pixelsUp);
-            idleFor(kOneMouseStep);
+            idleUntilACallAfter(before);
         }
     }
     void releaseButton()
@@ -339,7 +358,7 @@ TEST_F(Lv2EditorUi, AKnobDragIsOneTouchFromPressToRelease)
         EXPECT_NEAR(writes[i].value, 0.51f + 0.01f * static_cast<float>(i), 1e-5f) << "step " << i + 1;
 
     releaseButton();
-    idleFor(milliseconds(100));
+    idleUntil([this] { return !calls.empty() && calls.back().what == "release"; });
     std::vector<std::string> whole = held;
     whole.push_back("release 7");
     EXPECT_EQ(touchSequence(), whole);
@@ -351,7 +370,7 @@ TEST_F(Lv2EditorUi, ThePitchBendWheelsSpringBackIsWrittenWithinItsTouch)
     dragUp(kPitchBendWheelX, kPitchBendWheelY, 2, 20);
     EXPECT_EQ(touchSequence(), (std::vector<std::string>{"grab 60", "write 60", "write 60"}));
     releaseButton();
-    idleFor(milliseconds(100));
+    idleUntil([this] { return !calls.empty() && calls.back().what == "release"; });
     EXPECT_EQ(touchSequence(),
               (std::vector<std::string>{"grab 60", "write 60", "write 60", "write 60", "release 60"}));
     const std::vector<HostCall> writes = callsNamed("write");
@@ -387,9 +406,10 @@ TEST_F(Lv2EditorUi, WheelNotchesAreOneTouchReleasedAfterTheWheelRests)
     idleFor(kOneMouseStep);
     for (int notch = 0; notch < 2; ++notch)
     {
+        const std::size_t before = calls.size();
         pressButton(xvfb->display, 4, true);
         pressButton(xvfb->display, 4, false);
-        idleFor(kOneMouseStep);
+        idleUntilACallAfter(before);
     }
     EXPECT_EQ(touchSequence(), (std::vector<std::string>{"grab 0", "write 0", "write 0"}))
         << "the wheel has not rested yet";
