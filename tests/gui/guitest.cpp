@@ -3,7 +3,6 @@
 #include "gui/cairo/cairocolor.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 
 namespace talvane::testing {
 
@@ -40,22 +39,3 @@ int countMismatches(const OffscreenFrame& screen, const CRect& area, CBitmap& bi
 }
 
 } // namespace talvane::testing
-
-namespace {
-
-// cairo and fontconfig keep caches for the life of the process; dropping them when the tests end
-// lets the leak checker see only real leaks.
-class GraphicsLibraryCaches : public ::testing::Environment
-{
-public:
-    void TearDown() override
-    {
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-
-const ::testing::Environment* const kGraphicsLibraryCaches =
-    ::testing::AddGlobalTestEnvironment(new GraphicsLibraryCaches);
-
-} // namespace

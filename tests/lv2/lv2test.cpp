@@ -1,9 +1,7 @@
 #include "lv2/lv2test.h"
 
-#include <cairo.h>
 #include <dirent.h>
 #include <dlfcn.h>
-#include <fontconfig/fontconfig.h>
 #include <lv2/state/state.h>
 
 #include <algorithm>
@@ -243,22 +241,3 @@ void keepLv2BinariesLoaded()
 }
 
 } // namespace talvane::testing
-
-namespace {
-
-// The editor's cairo and fontconfig keep caches for the life of the process; dropping them when the
-// tests end lets the leak checker see only real leaks.
-class GraphicsLibraryCaches : public ::testing::Environment
-{
-public:
-    void TearDown() override
-    {
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-
-const ::testing::Environment* const kGraphicsLibraryCaches =
-    ::testing::AddGlobalTestEnvironment(new GraphicsLibraryCaches);
-
-} // namespace
