@@ -359,13 +359,19 @@ tresult PLUGIN_API TalvaneController::getUnitInfo(int32 unitIndex, UnitInfo& inf
 
 void TalvaneController::setEditorZoom(int percent)
 {
-    if (talvane::isZoomStep(percent))
-        editorZoom = percent;
+    if (!talvane::isZoomStep(percent) || percent == editorZoom)
+        return;
+    editorZoom = percent;
+    // The zoom is kept in the project but is no parameter, so the host hears of no edit: told that
+    // the project has changed, it offers to save it.
+    if (Steinberg::FUnknownPtr<IComponentHandler2> handler2{componentHandler})
+        handler2->setDirty(true);
 }
 
 void TalvaneController::restoreEditorZoom(int percent)
 {
-    setEditorZoom(percent);
+    if (talvane::isZoomStep(percent))
+        editorZoom = percent;
     // Every open view follows, whatever zoom each had: the project says how the editor looks. By
     // index: a host may attach or remove a view while one resizes.
     for (std::size_t i = 0; i < editorViews.size(); ++i)

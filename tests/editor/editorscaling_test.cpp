@@ -239,6 +239,7 @@ TEST(EditorScaling, TheZoomMenuOnTheBackgroundResizesTheEditorAndTheControllerKe
     EXPECT_EQ(shown->window.requests.back().getHeight(), 816);
     EXPECT_EQ(plugin.controller->getEditorZoom(), 150);
     EXPECT_TRUE(plugin.handler.edits.empty());
+    EXPECT_EQ(plugin.handler.dirtyCalls, std::vector<bool>{true}) << "the project has changed";
     // Redrawn whole at the new size: the bottom right corner shows the background, not the grey
     // behind it.
     shown->editor->getFrame()->idle();

@@ -106,7 +106,11 @@ public:
         groups.back().finish = edits.size();
         return Steinberg::kResultOk;
     }
-    tresult PLUGIN_API setDirty(Steinberg::TBool) override { return Steinberg::kResultOk; }
+    tresult PLUGIN_API setDirty(Steinberg::TBool state) override
+    {
+        dirtyCalls.push_back(state != 0);
+        return Steinberg::kResultOk;
+    }
     tresult PLUGIN_API requestOpenEditor(Steinberg::FIDString) override { return Steinberg::kResultFalse; }
 
     tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
@@ -147,6 +151,7 @@ public:
 
     HostEdits edits;
     std::vector<Steinberg::int32> restarts; // the flags of every restartComponent, in order
+    std::vector<bool> dirtyCalls;           // every setDirty, in order: the project has changes to save
     std::vector<Group> groups;
     int openGroups = 0;
 };
