@@ -366,6 +366,7 @@ TEST(EditorScaling, TheZoomChosenInTheMenuComesBackWithTheHostsProject)
     talvane::testing::ControllerWithHost loaded;
     ASSERT_EQ(restoreState(*loaded.controller, project), kResultOk);
     EXPECT_EQ(loaded.controller->getEditorZoom(), 150);
+    EXPECT_TRUE(loaded.handler.dirtyCalls.empty()) << "a project just loaded has nothing new to save";
     TalvaneEditorView* view = loaded.createEditor();
     ViewRect size;
     ASSERT_EQ(view->getSize(&size), kResultTrue);
