@@ -395,8 +395,6 @@ void ModulationStage::rebuildModulationUse()
     };
     for (int l = 0; l < kNumLfos; ++l)
         r.lfoInUse[l] = mark(lfos[l].slots);
-    r.ampEnvInUse = true;
-    r.filterEnvInUse = true;
     for (int e = 0; e < kNumModEnvelopes; ++e)
         r.modEnvInUse[e] = mark(modEnvs[e].slots);
     for (int m = 0; m < kNumMatrices; ++m)

@@ -139,11 +139,8 @@ void SynthEngine::noteOn(const NoteEvent& event, int countdown) noexcept
     free->pitch = event.pitch;
     free->tuning = event.tuning;
     free->velocity = event.velocity;
-    free->length = event.length;
     free->noteId = event.noteId;
-    free->busIndex = event.busIndex;
     free->startCountdown = countdown;
-    free->pitchValue = static_cast<float>(event.pitch) + event.tuning * 0.01f;
     free->active = true;
     free->releasePending = false;
     free->releaseCountdown = 0;
@@ -277,7 +274,6 @@ void SynthEngine::startVoice(int slotIndex, int pendingIndex) noexcept
     voice.pitch = note.pitch;
     voice.tuning = note.tuning;
     voice.velocity = note.velocity;
-    voice.length = note.length;
     voice.noteId = note.noteId;
     voice.targetPitch = static_cast<float>(note.pitch) + note.tuning * 0.01f;
     voice.releaseCountdown = note.releasePending ? note.releaseCountdown : note.startCountdown;

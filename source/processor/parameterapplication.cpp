@@ -153,7 +153,6 @@ void applyLfo(SynthEngine& engine, int l, ParamId offset, const float* values, P
         break;
     case lfo_param::kFreq:
         lfo.freq = x;
-        lfo.hz = lfoFrequencyHz(x);
         break;
     case lfo_param::kRetrig:
         lfo.retrig = isOn(id, x);
