@@ -62,7 +62,7 @@ void formatValueText(ParamId id, double normalized, const float (&currentValues)
     if (!text || capacity == 0)
         return;
     // A host may ask about any number; the conversions below are defined for 0..1 only.
-    const double x = clamp01(normalized);
+    const double x = clampNormalized(normalized);
     const float f = static_cast<float>(x);
     switch (paramRecord(id).display)
     {

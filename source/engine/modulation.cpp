@@ -2,6 +2,7 @@
 
 #include "source/engine/crandom.h"
 #include "source/engine/noisebuffers.h"
+#include "source/engine/scalarmath.h"
 #include "source/engine/waveforms.h"
 #include "source/params/paramcurves.h"
 #include "source/engine/wavetablebank.h"
@@ -24,19 +25,6 @@ constexpr float kSyncFactor[kSyncKinds] = {1.5f, 1.0f, 2.0f / 3.0f};
 constexpr float kLongestDivisionWholeNotes = 16.0f;
 constexpr float kSecondsPerMinuteTimesBeatsPerWhole = 240.0f; // 60 s * 4 quarter notes
 constexpr double kRandomLfoPhaseScale = 32769.0 / 1073741824.0;
-
-inline float clamp01(float x)
-{
-    return std::min(std::max(x, 0.0f), 1.0f);
-}
-inline float clampBipolar(float x)
-{
-    return std::min(std::max(x, -1.0f), 1.0f);
-}
-inline float frac(float x)
-{
-    return x - static_cast<float>(static_cast<int>(x));
-}
 
 // shaped[k] = clip(raw[k], c) * amount: positive clipping lowers the ceiling to 1 - c, negative
 // raises the floor to -1 - c, and only then is the value clamped to -1..1. The case is chosen once
@@ -97,11 +85,6 @@ constexpr auto kAllDestinations = [] {
         list.destination[d] = d;
     return list;
 }();
-
-inline bool isNoise(int w)
-{
-    return w == waveform::kWhiteNoise || w == waveform::kPinkNoise;
-}
 
 } // namespace
 
@@ -203,7 +186,7 @@ void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count
         if (!routing.lfoInUse[l])
             continue;
         const LfoSettings& s = lfos[l];
-        if (isNoise(s.waveform))
+        if (waveform::isNoise(s.waveform))
         {
             // One new noise sample per host sample, whatever the rate; the phase runs on under
             // noise too, so a later waveform change continues from it.

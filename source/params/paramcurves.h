@@ -40,9 +40,10 @@ inline float releaseSeconds(float x) { return stageSeconds(kReleaseTimeLaw, x); 
 // Per-host-sample phase increment of a stage lasting `seconds`.
 inline float stageRate(float seconds, float hostRate) { return 1.0f / (seconds * hostRate); }
 
-// A normalized value held to 0..1; NaN counts as 0.
+// A normalized value from a host held to 0..1; NaN (and -0) count as 0. The engine's clamp01
+// (source/engine/scalarmath.h) passes NaN through instead, as its vector kernels do.
 template <typename T>
-constexpr T clamp01(T x)
+constexpr T clampNormalized(T x)
 {
     return x > T(0) ? (x < T(1) ? x : T(1)) : T(0);
 }
