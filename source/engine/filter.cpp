@@ -12,7 +12,6 @@ namespace talvane {
 
 namespace {
 
-constexpr float kHighestCutoffHz = 20480.0f;
 constexpr float kKeyFollowSpan = 120.0f; // semitones over which key follow moves the cutoff fully
 constexpr float kMaxFeedback = 3.6f;
 

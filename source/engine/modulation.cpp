@@ -15,12 +15,13 @@ namespace talvane {
 
 namespace {
 
-constexpr int kNoiseMask = 524287;
+constexpr int kNoiseMask = NoiseBuffers::kLength - 1;
 constexpr int kLfoTableNote = 0; // LFOs read the fully band-limited tables of note 0
 
-// Tempo sync: 39 divisions in 13 groups of dotted, straight and triplet lengths.
-constexpr int kSyncDivisions = 39;
+// Tempo sync: the divisions come in groups of dotted, straight and triplet lengths, each group half
+// the length of the one before.
 constexpr int kSyncKinds = 3;
+static_assert(kNumSyncDivisions % kSyncKinds == 0, "whole groups of sync divisions");
 constexpr float kSyncFactor[kSyncKinds] = {1.5f, 1.0f, 2.0f / 3.0f};
 constexpr float kLongestDivisionWholeNotes = 16.0f;
 constexpr float kSecondsPerMinuteTimesBeatsPerWhole = 240.0f; // 60 s * 4 quarter notes
@@ -238,8 +239,8 @@ float ModulationStage::rateIncrement(int l, const float* prevMod) const noexcept
     const float freqMod = prevMod[mod_dest::lfo(l, mod_dest::kLfoFreq)];
     if (s.sync)
     {
-        int division = static_cast<int>((s.freq + freqMod) * kSyncDivisions);
-        division = std::min(std::max(division, 0), kSyncDivisions - 1);
+        int division = static_cast<int>((s.freq + freqMod) * kNumSyncDivisions);
+        division = std::min(std::max(division, 0), kNumSyncDivisions - 1);
         const int group = division / kSyncKinds;
         const float wholeNotes =
             kSyncFactor[division % kSyncKinds] * kLongestDivisionWholeNotes / static_cast<float>(1 << group);

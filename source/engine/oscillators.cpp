@@ -19,7 +19,7 @@ using lanes::LaneBlock;
 using lanes::LaneRow;
 
 // Noise advances one sub-block per sub-block and wraps early enough that a whole sub-block fits.
-constexpr int kNoiseWrap = 524256;
+constexpr int kNoiseWrap = NoiseBuffers::kLength - kSubBlockInternalSamples;
 // Pitch modulation spans +-48 semitones per source.
 constexpr float kPitchModRange = 48.0f;
 constexpr double kNotesPerUnit = 128.0;

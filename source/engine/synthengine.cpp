@@ -279,7 +279,7 @@ void SynthEngine::startVoice(int slotIndex, int pendingIndex) noexcept
     voice.releaseCountdown = note.releasePending ? note.releaseCountdown : note.startCountdown;
 
     // The glide source is the last started note, in every note mode.
-    if (lastNotePitch >= 0.0f && portamento != 0.0f)
+    if (lastNotePitch >= 0.0f && glideSeconds != 0.0f)
     {
         voice.glideStart = voice.currentPitch = lastNotePitch;
         voice.glideProgress = 0.0f;
@@ -339,14 +339,14 @@ void SynthEngine::resetAllVoices() noexcept
 
 void SynthEngine::glide(Voice& voice) const noexcept
 {
-    if (portamento == 0.0f || voice.glideProgress >= 1.0f)
+    if (glideSeconds == 0.0f || voice.glideProgress >= 1.0f)
     {
         voice.currentPitch = voice.targetPitch;
         return;
     }
     voice.currentPitch = voice.glideStart + (voice.targetPitch - voice.glideStart) * voice.glideProgress;
-    // Linear in semitones over 2 * portamento seconds, stepped once per sub-block.
-    voice.glideProgress += static_cast<float>(kSubBlockSamples) / (hostRateF * portamento * 2.0f);
+    // Linear in semitones over the glide time, stepped once per sub-block.
+    voice.glideProgress += static_cast<float>(kSubBlockSamples) / (hostRateF * glideSeconds);
 }
 
 // ---------------------------------------------------------------------------------------------

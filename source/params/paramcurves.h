@@ -69,9 +69,11 @@ constexpr float kFineTuneSemitones = 1.0f;
 
 inline float fineTuneSemitones(float x) { return (x - 0.5f) * (2.0f * kFineTuneSemitones); }
 
-// Portamento: the glide time at the top of the knob. The engine doubles the normalized value to
-// reach it in seconds; the value text shows the same span in milliseconds.
+// Portamento: the glide time at the top of the knob, linear in the knob (0.25 glides for 0.5 s).
+// The value text shows the same span in milliseconds.
 constexpr double kLongestPortamentoSeconds = 2.0;
+
+inline float glideSeconds(float x) { return x * static_cast<float>(kLongestPortamentoSeconds); }
 
 // LFO rate: exponential from 0.1 Hz at 0 to about 2000 Hz at 1, in single precision throughout.
 constexpr float kLfoRateBase = 2000.9f;
@@ -92,5 +94,9 @@ inline float cutoffHz(float x)
 {
     return std::exp2(kCutoffOctaves * x) * kLowestCutoffHz;
 }
+
+// cutoffHz(1): 20480 Hz.
+constexpr float kHighestCutoffHz =
+    kLowestCutoffHz * static_cast<float>(1 << static_cast<int>(kCutoffOctaves));
 
 } // namespace talvane

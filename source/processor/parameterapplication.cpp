@@ -267,7 +267,7 @@ void applyParameterToEngine(SynthEngine& engine, const float* values, ParamId id
         engine.outputGain = engineQuantity(id, x);
         break;
     case kPortamento:
-        engine.portamento = x;
+        engine.glideSeconds = engineQuantity(id, x);
         break;
     case kAAttack:
     case kADecay:

@@ -59,8 +59,8 @@ std::vector<Row> rows()
     };
     add(kGlobalVolume, [](const SynthEngine& e) { return e.outputGain; },
         {{0.0f, 0.0f}, {0.5f, 0.125f}, {1.0f, 1.0f}});
-    add(
-        kPortamento, [](const SynthEngine& e) { return e.portamento; }, kUnchanged);
+    add(kPortamento, [](const SynthEngine& e) { return e.glideSeconds; },
+        {{0.0f, 0.0f}, {0.25f, 0.5f}, {0.37f, 0.74f}, {1.0f, 2.0f}}); // seconds
     struct EnvIds
     {
         int env;
