@@ -22,8 +22,8 @@ using lanes::LaneRow;
 constexpr int kNoiseWrap = NoiseBuffers::kLength - kSubBlockInternalSamples;
 // Pitch modulation spans +-48 semitones per source.
 constexpr float kPitchModRange = 48.0f;
-constexpr double kNotesPerUnit = 128.0;
-constexpr int kHighestNote = 127;
+constexpr double kNotesPerUnit = LookupTables::kNotesPerUnitPitch;
+constexpr int kHighestNote = WavetableBank::kNumNotes - 1; // the note of the top table
 // Eight times the note range: about 3e26 Hz, finite in float even after the FM's largest factor.
 constexpr double kHighestPitchValue = 8.0;
 constexpr double kRandomPhaseScale = 1.0 / 32768.0;
