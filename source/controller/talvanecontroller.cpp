@@ -346,7 +346,16 @@ tresult PLUGIN_API TalvaneController::getParamValueByString(ParamID id, TChar* s
 {
     if (!string)
         return kInvalidArgument;
-    return EditControllerEx1::getParamValueByString(id, string, valueNormalized);
+    if (!isParameter(id))
+        return EditControllerEx1::getParamValueByString(id, string, valueNormalized);
+    // A typed value is read by the parameter's own display rule, so every text it shows reads back.
+    char text[talvane::kValueTextCapacity];
+    double parsed = 0.0;
+    if (!talvane::narrowToLatin1(string, text, sizeof text) ||
+        !talvane::parseValueText(id, text, controllerValues, parsed))
+        return kResultFalse;
+    valueNormalized = parsed;
+    return kResultOk;
 }
 
 tresult PLUGIN_API TalvaneController::getUnitInfo(int32 unitIndex, UnitInfo& info)

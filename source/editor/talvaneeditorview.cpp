@@ -68,7 +68,8 @@ bool usesWaveMenuFont(ParamID id)
 // below 0 (and NaN) show the first entry.
 int32_t listIndexFor(ParamID id, float value)
 {
-    return talvane::indexFromNormalized(id, talvane::clamp01(value)) - talvane::paramRecord(id).minValue;
+    return talvane::indexFromNormalized(id, talvane::clampNormalized(value)) -
+           talvane::paramRecord(id).minValue;
 }
 
 // UTF-16 to UTF-8, whole characters only: at most capacity - 1 bytes and a terminator.

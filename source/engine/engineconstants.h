@@ -1,7 +1,8 @@
 // Sizes that shape the engine: the sub-block framing, the voice slots and the modulation bus.
 #pragma once
 
-#include "source/params/paramtable.h" // kNumModDestinations, kSlotsPerModulator
+#include "source/params/listsizes.h" // kNumModDestinations
+#include "source/params/paramids.h"  // kSlotsPerModulator
 
 namespace talvane {
 

@@ -1,5 +1,6 @@
 #include "source/engine/envelope.h"
 
+#include "source/engine/scalarmath.h"
 #include "source/params/paramcurves.h"
 
 #include <algorithm>
@@ -10,11 +11,6 @@ namespace talvane {
 namespace {
 
 constexpr float kFadeSeconds = 0.005f;
-
-inline float clamp01(float x)
-{
-    return std::min(std::max(x, 0.0f), 1.0f);
-}
 
 // A stage's increment: the precomputed rate, or, while the stage time is modulated, the time law
 // evaluated for the modulated setting.

@@ -2,6 +2,7 @@
 
 #include "source/engine/laddertuning.h"
 #include "source/engine/lookuptables.h"
+#include "source/engine/scalarmath.h"
 #include "source/params/paramcurves.h"
 
 #include <algorithm>
@@ -11,14 +12,8 @@ namespace talvane {
 
 namespace {
 
-constexpr float kHighestCutoffHz = 20480.0f;
 constexpr float kKeyFollowSpan = 120.0f; // semitones over which key follow moves the cutoff fully
 constexpr float kMaxFeedback = 3.6f;
-
-inline float clamp01(float x)
-{
-    return std::min(std::max(x, 0.0f), 1.0f);
-}
 
 // The ladder's tuning and its resonance compensation were made at 44.1 kHz, where the cutoff range
 // ends at 46 % of half the internal rate and the loop gain stays below 92 % of the critical gain.

@@ -1,6 +1,7 @@
 #include "source/engine/lookuptables.h"
 
 #include "source/engine/laddertuning.h"
+#include "source/params/paramcurves.h"
 
 #include <cmath>
 #include <complex>
@@ -10,12 +11,11 @@ namespace talvane {
 namespace {
 constexpr double kConcertPitchHz = 440.0;
 constexpr double kConcertPitchNote = 69.0;
-constexpr double kSemitonesPerOctave = 12.0;
-constexpr double kNotesPerUnitPitch = 128.0; // the pitch v runs over note / 128
 
 double noteHz(double note)
 {
-    return kConcertPitchHz * std::pow(2.0, (note - kConcertPitchNote) / kSemitonesPerOctave);
+    return kConcertPitchHz *
+           std::pow(2.0, (note - kConcertPitchNote) / static_cast<double>(kSemitonesPerOctave));
 }
 
 // Fitted to level the filter's resonance across the cutoff range.

@@ -14,6 +14,7 @@ class LookupTables
 {
 public:
     static constexpr int kNoteFrequencyLength = 65536;
+    static constexpr double kNotesPerUnitPitch = 128.0; // the pitch v runs over note / 128
     static constexpr int kStepsPerSemitone = 512;
     static constexpr int kResonanceCompLength = 2048;
     static constexpr int kCriticalGainLength = 512;

@@ -11,8 +11,6 @@ struct ModRouting
 {
     bool modulated[kNumModDestinations] = {};
     bool lfoInUse[kNumLfos] = {};
-    bool ampEnvInUse = true;
-    bool filterEnvInUse = true;
     bool modEnvInUse[kNumModEnvelopes] = {};
     bool matrixInUse[kNumMatrices] = {};
 

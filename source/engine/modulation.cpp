@@ -2,6 +2,7 @@
 
 #include "source/engine/crandom.h"
 #include "source/engine/noisebuffers.h"
+#include "source/engine/scalarmath.h"
 #include "source/engine/waveforms.h"
 #include "source/params/paramcurves.h"
 #include "source/engine/wavetablebank.h"
@@ -14,29 +15,17 @@ namespace talvane {
 
 namespace {
 
-constexpr int kNoiseMask = 524287;
+constexpr int kNoiseMask = NoiseBuffers::kLength - 1;
 constexpr int kLfoTableNote = 0; // LFOs read the fully band-limited tables of note 0
 
-// Tempo sync: 39 divisions in 13 groups of dotted, straight and triplet lengths.
-constexpr int kSyncDivisions = 39;
+// Tempo sync: the divisions come in groups of dotted, straight and triplet lengths, each group half
+// the length of the one before.
 constexpr int kSyncKinds = 3;
+static_assert(kNumSyncDivisions % kSyncKinds == 0, "whole groups of sync divisions");
 constexpr float kSyncFactor[kSyncKinds] = {1.5f, 1.0f, 2.0f / 3.0f};
 constexpr float kLongestDivisionWholeNotes = 16.0f;
 constexpr float kSecondsPerMinuteTimesBeatsPerWhole = 240.0f; // 60 s * 4 quarter notes
 constexpr double kRandomLfoPhaseScale = 32769.0 / 1073741824.0;
-
-inline float clamp01(float x)
-{
-    return std::min(std::max(x, 0.0f), 1.0f);
-}
-inline float clampBipolar(float x)
-{
-    return std::min(std::max(x, -1.0f), 1.0f);
-}
-inline float frac(float x)
-{
-    return x - static_cast<float>(static_cast<int>(x));
-}
 
 // shaped[k] = clip(raw[k], c) * amount: positive clipping lowers the ceiling to 1 - c, negative
 // raises the floor to -1 - c, and only then is the value clamped to -1..1. The case is chosen once
@@ -97,11 +86,6 @@ constexpr auto kAllDestinations = [] {
         list.destination[d] = d;
     return list;
 }();
-
-inline bool isNoise(int w)
-{
-    return w == waveform::kWhiteNoise || w == waveform::kPinkNoise;
-}
 
 } // namespace
 
@@ -203,7 +187,7 @@ void ModulationStage::advanceLfos(ModulationVoiceState* const* states, int count
         if (!routing.lfoInUse[l])
             continue;
         const LfoSettings& s = lfos[l];
-        if (isNoise(s.waveform))
+        if (waveform::isNoise(s.waveform))
         {
             // One new noise sample per host sample, whatever the rate; the phase runs on under
             // noise too, so a later waveform change continues from it.
@@ -255,8 +239,8 @@ float ModulationStage::rateIncrement(int l, const float* prevMod) const noexcept
     const float freqMod = prevMod[mod_dest::lfo(l, mod_dest::kLfoFreq)];
     if (s.sync)
     {
-        int division = static_cast<int>((s.freq + freqMod) * kSyncDivisions);
-        division = std::min(std::max(division, 0), kSyncDivisions - 1);
+        int division = static_cast<int>((s.freq + freqMod) * kNumSyncDivisions);
+        division = std::min(std::max(division, 0), kNumSyncDivisions - 1);
         const int group = division / kSyncKinds;
         const float wholeNotes =
             kSyncFactor[division % kSyncKinds] * kLongestDivisionWholeNotes / static_cast<float>(1 << group);
@@ -395,8 +379,6 @@ void ModulationStage::rebuildModulationUse()
     };
     for (int l = 0; l < kNumLfos; ++l)
         r.lfoInUse[l] = mark(lfos[l].slots);
-    r.ampEnvInUse = true;
-    r.filterEnvInUse = true;
     for (int e = 0; e < kNumModEnvelopes; ++e)
         r.modEnvInUse[e] = mark(modEnvs[e].slots);
     for (int m = 0; m < kNumMatrices; ++m)

@@ -58,7 +58,6 @@ struct LfoSettings
     float amount = 0.5f; // normalized
     int waveform = 1;
     float freq = 0.1f; // normalized
-    float hz = 0.0f;   // the free rate in Hz (kept for display and reference)
     bool retrig = false;
     bool sync = false;
     float initPhase = 0.0f; // normalized

@@ -35,4 +35,7 @@ private:
     float pink[kLength] = {};
 };
 
+static_assert((NoiseBuffers::kLength & (NoiseBuffers::kLength - 1)) == 0,
+              "a noise index wraps by masking with kLength - 1");
+
 } // namespace talvane

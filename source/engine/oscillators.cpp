@@ -3,6 +3,7 @@
 #include "source/engine/crandom.h"
 #include "source/engine/lookuptables.h"
 #include "source/engine/noisebuffers.h"
+#include "source/engine/scalarmath.h"
 #include "source/engine/waveforms.h"
 #include "source/engine/wavetablebank.h"
 
@@ -18,28 +19,14 @@ using lanes::LaneBlock;
 using lanes::LaneRow;
 
 // Noise advances one sub-block per sub-block and wraps early enough that a whole sub-block fits.
-constexpr int kNoiseWrap = 524256;
+constexpr int kNoiseWrap = NoiseBuffers::kLength - kSubBlockInternalSamples;
 // Pitch modulation spans +-48 semitones per source.
 constexpr float kPitchModRange = 48.0f;
-constexpr double kNotesPerUnit = 128.0;
-constexpr int kHighestNote = 127;
+constexpr double kNotesPerUnit = LookupTables::kNotesPerUnitPitch;
+constexpr int kHighestNote = WavetableBank::kNumNotes - 1; // the note of the top table
 // Eight times the note range: about 3e26 Hz, finite in float even after the FM's largest factor.
 constexpr double kHighestPitchValue = 8.0;
 constexpr double kRandomPhaseScale = 1.0 / 32768.0;
-
-inline float clamp01(float x)
-{
-    return std::min(std::max(x, 0.0f), 1.0f);
-}
-inline float frac(float x)
-{
-    return x - static_cast<float>(static_cast<int>(x));
-}
-
-inline bool isNoise(int w)
-{
-    return w == waveform::kWhiteNoise || w == waveform::kPinkNoise;
-}
 
 // A destination's 16 host-rate values per voice in lane layout; padding lanes read 0.
 void spreadLanes(const OscillatorVoice* voices, int count, int destination, HostRateLanes& out)
@@ -163,13 +150,13 @@ void OscillatorStage::renderVoices(const OscillatorVoice* voices, int count, con
         }
         kernels::Oscillator o = {};
         kernels::FmModulation fm = {};
-        if (isNoise(osc[i].waveform))
+        if (waveform::isNoise(osc[i].waveform))
             prepareNoise(i, voices, count, o);
         else
             prepareTables(i, voices, count, routing, o, fm);
         preparePanAndMix(i, voices, count, routing, o, out);
         kernelSet->oscillator(o);
-        if (!isNoise(osc[i].waveform))
+        if (!waveform::isNoise(osc[i].waveform))
         {
             const float* phaseR = o.channels == 1 ? L.phaseL : L.phaseR;
             for (int v = 0; v < count; ++v)
@@ -194,7 +181,7 @@ void OscillatorStage::tunePitches(const OscillatorVoice* voices, int count) noex
     for (int i = 0; i < kNumOscillators; ++i)
     {
         const OscillatorSettings& s = osc[i];
-        if (!s.on || isNoise(s.waveform))
+        if (!s.on || waveform::isNoise(s.waveform))
             continue;
         for (int v = 0; v < count; ++v)
         {
@@ -331,7 +318,7 @@ void OscillatorStage::preparePanAndMix(int i, const OscillatorVoice* voices, int
     Lanes& L = *lanes;
     const OscillatorSettings& s = osc[i];
     // Noise is never inverted.
-    o.invert = s.invert && !isNoise(s.waveform);
+    o.invert = s.invert && !waveform::isNoise(s.waveform);
     o.panning = s.panning;
     const int panDest = mod_dest::osc(i, mod_dest::kOscPanning);
     if (routing.modulated[panDest])

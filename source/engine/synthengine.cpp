@@ -139,11 +139,8 @@ void SynthEngine::noteOn(const NoteEvent& event, int countdown) noexcept
     free->pitch = event.pitch;
     free->tuning = event.tuning;
     free->velocity = event.velocity;
-    free->length = event.length;
     free->noteId = event.noteId;
-    free->busIndex = event.busIndex;
     free->startCountdown = countdown;
-    free->pitchValue = static_cast<float>(event.pitch) + event.tuning * 0.01f;
     free->active = true;
     free->releasePending = false;
     free->releaseCountdown = 0;
@@ -277,13 +274,12 @@ void SynthEngine::startVoice(int slotIndex, int pendingIndex) noexcept
     voice.pitch = note.pitch;
     voice.tuning = note.tuning;
     voice.velocity = note.velocity;
-    voice.length = note.length;
     voice.noteId = note.noteId;
     voice.targetPitch = static_cast<float>(note.pitch) + note.tuning * 0.01f;
     voice.releaseCountdown = note.releasePending ? note.releaseCountdown : note.startCountdown;
 
     // The glide source is the last started note, in every note mode.
-    if (lastNotePitch >= 0.0f && portamento != 0.0f)
+    if (lastNotePitch >= 0.0f && glideSeconds != 0.0f)
     {
         voice.glideStart = voice.currentPitch = lastNotePitch;
         voice.glideProgress = 0.0f;
@@ -343,14 +339,14 @@ void SynthEngine::resetAllVoices() noexcept
 
 void SynthEngine::glide(Voice& voice) const noexcept
 {
-    if (portamento == 0.0f || voice.glideProgress >= 1.0f)
+    if (glideSeconds == 0.0f || voice.glideProgress >= 1.0f)
     {
         voice.currentPitch = voice.targetPitch;
         return;
     }
     voice.currentPitch = voice.glideStart + (voice.targetPitch - voice.glideStart) * voice.glideProgress;
-    // Linear in semitones over 2 * portamento seconds, stepped once per sub-block.
-    voice.glideProgress += static_cast<float>(kSubBlockSamples) / (hostRateF * portamento * 2.0f);
+    // Linear in semitones over the glide time, stepped once per sub-block.
+    voice.glideProgress += static_cast<float>(kSubBlockSamples) / (hostRateF * glideSeconds);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -33,7 +33,7 @@ public:
     FilterStage filter;
     ModulationStage modulation;
     float outputGain = 0.0f;
-    float portamento = 0.0f; // normalized; the glide lasts 2 * portamento seconds
+    float glideSeconds = 0.0f; // the portamento: how long a glide to a new note lasts; 0 for none
     NoteMode noteMode = NoteMode::Poly;
     int polyphony = kNumPlayableVoices;
 

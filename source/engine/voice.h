@@ -31,7 +31,6 @@ struct Voice
     std::int16_t pitch = 0;
     float tuning = 0.0f; // cents
     float velocity = 0.0f;
-    std::int32_t length = 0;
     std::int32_t noteId = -1;
     float glideStart = 0.0f;
     float targetPitch = 0.0f; // semitones, pitch + tuning / 100
@@ -58,11 +57,8 @@ struct PendingNote
     std::int16_t pitch = 0;
     float tuning = 0.0f;
     float velocity = 0.0f;
-    std::int32_t length = 0;
     std::int32_t noteId = -1;
-    float pitchValue = 0.0f;
     std::int32_t startCountdown = 0;
-    std::int32_t busIndex = 0;
     bool active = false;
     // A note-off that came while the note was still waiting: handed to the voice when it starts,
     // so that short notes still sound and release at their own note-off position.
@@ -78,9 +74,7 @@ struct NoteEvent
     std::int16_t pitch = 0;
     float tuning = 0.0f;
     float velocity = 0.0f;
-    std::int32_t length = 0;
     std::int32_t noteId = -1;
-    std::int32_t busIndex = 0;
     std::int32_t sampleOffset = 0;
 };
 

@@ -2,7 +2,7 @@
 // waveform parameter). Two are noise, read from the noise buffers; the other twelve from the bank.
 #pragma once
 
-#include "source/params/paramtable.h"
+#include "source/params/listsizes.h"
 
 namespace talvane {
 namespace waveform {

@@ -13,7 +13,7 @@ namespace talvane {
 class WavetableBank
 {
 public:
-    static constexpr int kTableLength = 4096;
+    static constexpr int kTableLength = 4096; // a power of two: readers wrap an index by a mask
     static constexpr int kNumNotes = 128;
     static constexpr int kNumSlots = 16;
     static constexpr int kNumFilledSlots = 12;
@@ -65,5 +65,8 @@ private:
     alignas(64) float silence[kTableLength];
     const float* tables[kNumSlots][kNumNotes];
 };
+
+static_assert((WavetableBank::kTableLength & (WavetableBank::kTableLength - 1)) == 0,
+              "a table index wraps by masking with kTableLength - 1");
 
 } // namespace talvane

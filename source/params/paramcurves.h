@@ -40,9 +40,10 @@ inline float releaseSeconds(float x) { return stageSeconds(kReleaseTimeLaw, x); 
 // Per-host-sample phase increment of a stage lasting `seconds`.
 inline float stageRate(float seconds, float hostRate) { return 1.0f / (seconds * hostRate); }
 
-// A normalized value held to 0..1; NaN counts as 0.
+// A normalized value from a host held to 0..1; NaN (and -0) count as 0. The engine's clamp01
+// (source/engine/scalarmath.h) passes NaN through instead, as its vector kernels do.
 template <typename T>
-constexpr T clamp01(T x)
+constexpr T clampNormalized(T x)
 {
     return x > T(0) ? (x < T(1) ? x : T(1)) : T(0);
 }
@@ -68,9 +69,11 @@ constexpr float kFineTuneSemitones = 1.0f;
 
 inline float fineTuneSemitones(float x) { return (x - 0.5f) * (2.0f * kFineTuneSemitones); }
 
-// Portamento: the glide time at the top of the knob. The engine doubles the normalized value to
-// reach it in seconds; the value text shows the same span in milliseconds.
+// Portamento: the glide time at the top of the knob, linear in the knob (0.25 glides for 0.5 s).
+// The value text shows the same span in milliseconds.
 constexpr double kLongestPortamentoSeconds = 2.0;
+
+inline float glideSeconds(float x) { return x * static_cast<float>(kLongestPortamentoSeconds); }
 
 // LFO rate: exponential from 0.1 Hz at 0 to about 2000 Hz at 1, in single precision throughout.
 constexpr float kLfoRateBase = 2000.9f;
@@ -91,5 +94,9 @@ inline float cutoffHz(float x)
 {
     return std::exp2(kCutoffOctaves * x) * kLowestCutoffHz;
 }
+
+// cutoffHz(1): 20480 Hz.
+constexpr float kHighestCutoffHz =
+    kLowestCutoffHz * static_cast<float>(1 << static_cast<int>(kCutoffOctaves));
 
 } // namespace talvane

@@ -326,7 +326,7 @@ constexpr std::array<ParamRecord, kNumParams> buildRecords()
     RecordTable t;
     t.set(kGlobalVolume, continuous(text("GlobalVolume"), text("VOLUME"), 0.8f, EngineLaw::VolumeGain,
                                     DisplayRule::VolumeCurve));
-    t.set(kPortamento, continuous(text("Portamento"), text("PORTA"), 0.0f, EngineLaw::Normalized,
+    t.set(kPortamento, continuous(text("Portamento"), text("PORTA"), 0.0f, EngineLaw::GlideTime,
                                   DisplayRule::Portamento));
     t.set(kAAttack, attackTime(text("A_Attack"), 0.0f));
     t.set(kADecay, decayTime(text("A_Decay"), 0.3f));
@@ -459,6 +459,8 @@ float engineQuantity(ParamId id, float x)
         return volumeGain(x);
     case EngineLaw::FineTune:
         return fineTuneSemitones(x);
+    case EngineLaw::GlideTime:
+        return glideSeconds(x);
     case EngineLaw::AttackTime:
         return attackSeconds(x);
     case EngineLaw::DecayTime:

@@ -4,6 +4,7 @@
 // record.
 #pragma once
 
+#include "source/params/listsizes.h"
 #include "source/params/paramids.h"
 
 #include <array>
@@ -26,6 +27,7 @@ enum class EngineLaw : std::uint8_t
     Bipolar,      // 2x - 1: -1 .. 1 with 0 at the centre
     VolumeGain,   // x^3, the output gain
     FineTune,     // (x - 0.5) * 2 semitones: -1 .. +1
+    GlideTime,    // the portamento's glide in seconds, x * 2 (paramcurves.h)
     AttackTime,   // stage seconds (paramcurves.h); the engine keeps x and the rate at the host rate
     DecayTime,    //
     ReleaseTime,  //
@@ -104,16 +106,6 @@ inline const ParamRecord& paramRecord(ParamId id)
 {
     return kParamRecords[id];
 }
-
-constexpr int kNumWaveforms = 14;
-constexpr int kNumFilterTypes = 5;
-constexpr int kNumNoteModes = 3;
-constexpr int kNumEnvTypes = 4;
-constexpr int kNumModSources = 10;
-constexpr int kNumOctaves = 10;
-constexpr int kNumNoteNames = 12;
-constexpr int kNumSyncDivisions = 39;
-constexpr int kNumModDestinations = 84;
 
 extern const char* const kWaveformNames[kNumWaveforms];
 extern const char* const kFilterTypeNames[kNumFilterTypes];

@@ -153,7 +153,6 @@ void applyLfo(SynthEngine& engine, int l, ParamId offset, const float* values, P
         break;
     case lfo_param::kFreq:
         lfo.freq = x;
-        lfo.hz = lfoFrequencyHz(x);
         break;
     case lfo_param::kRetrig:
         lfo.retrig = isOn(id, x);
@@ -268,7 +267,7 @@ void applyParameterToEngine(SynthEngine& engine, const float* values, ParamId id
         engine.outputGain = engineQuantity(id, x);
         break;
     case kPortamento:
-        engine.portamento = x;
+        engine.glideSeconds = engineQuantity(id, x);
         break;
     case kAAttack:
     case kADecay:

@@ -273,7 +273,6 @@ void Talvane::takeNoteEvents(IEventList& events, const BlockPiece& piece)
         if (events.getEvent(i, e) != kResultOk || !piece.holds(e.sampleOffset))
             continue;
         talvane::NoteEvent note;
-        note.busIndex = e.busIndex;
         note.sampleOffset = piece.local(e.sampleOffset);
         if (e.type == Event::kNoteOnEvent)
         {
@@ -282,7 +281,6 @@ void Talvane::takeNoteEvents(IEventList& events, const BlockPiece& piece)
             note.pitch = e.noteOn.pitch;
             note.tuning = sanitizedTuning(e.noteOn.tuning);
             note.velocity = sanitizedVelocity(e.noteOn.velocity);
-            note.length = e.noteOn.length;
             note.noteId = e.noteOn.noteId;
         }
         else if (e.type == Event::kNoteOffEvent)

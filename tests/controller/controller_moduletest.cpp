@@ -276,6 +276,44 @@ TEST_F(ControllerModule, ShowsValueTextsAndAnswersUnknownIdsSafely)
     EXPECT_EQ(controller()->createView(nullptr), nullptr);
 }
 
+// A host that lets the user type a value passes the text through getParamValueByString: every text
+// the controller shows must read back to a value that shows it again.
+TEST_F(ControllerModule, EveryValueTextTypedBackGivesTheSameText)
+{
+    for (ParamId id = 0; id < static_cast<ParamId>(talvane::kNumParams); ++id)
+        for (int step = 0; step <= 20; ++step)
+        {
+            String128 shown{}, again{};
+            ASSERT_EQ(controller()->getParamStringByValue(id, step / 20.0, shown), kResultOk);
+            ParamValue typed = -1.0;
+            ASSERT_EQ(controller()->getParamValueByString(id, shown, typed), kResultOk)
+                << id << " '" << narrow(shown) << "'";
+            ASSERT_EQ(controller()->getParamStringByValue(id, typed, again), kResultOk);
+            EXPECT_EQ(narrow(again), narrow(shown)) << id << " at " << step / 20.0;
+        }
+}
+
+TEST_F(ControllerModule, ReadsTypedValuesInTheirUnitsAndRefusesOthers)
+{
+    String128 typed{};
+    ParamValue value = -1.0;
+    UString(typed, 128).fromAscii("1 s");
+    ASSERT_EQ(controller()->getParamValueByString(talvane::kPortamento, typed, value), kResultOk);
+    EXPECT_EQ(value, 0.5);
+    UString(typed, 128).fromAscii("L 50 %");
+    ASSERT_EQ(controller()->getParamValueByString(talvane::kO1Panning, typed, value), kResultOk);
+    EXPECT_EQ(value, 0.25);
+    UString(typed, 128).fromAscii("Square");
+    ASSERT_EQ(controller()->getParamValueByString(talvane::kO2Waveform, typed, value), kResultOk);
+    EXPECT_EQ(value, static_cast<double>(3.0f / 13.0f));
+
+    value = 0.7;
+    UString(typed, 128).fromAscii("50 furlongs");
+    EXPECT_EQ(controller()->getParamValueByString(talvane::kO1Mix, typed, value), kResultFalse);
+    EXPECT_EQ(controller()->getParamValueByString(talvane::kO1Mix, nullptr, value), kInvalidArgument);
+    EXPECT_EQ(value, 0.7);
+}
+
 TEST_F(ControllerModule, RefusesNaNAndHoldsValuesToTheNormalizedRange)
 {
     IEditController* controller = plugin.controller();

@@ -27,6 +27,13 @@ protected:
         return buffer;
     }
 
+    // The normalized value a typed text gives, or -1 where the text is refused.
+    double read(ParamId id, const std::string& typed)
+    {
+        double x = -1.0;
+        return parseValueText(id, typed.c_str(), values, x) ? x : -1.0;
+    }
+
     float values[kNumParams];
 };
 
@@ -166,6 +173,100 @@ TEST_F(ValueText, NumbersOutsideTheRangeShowTheNearestEnd)
     }
 }
 
+TEST_F(ValueText, TypedNumbersReadBackWithOrWithoutTheirUnit)
+{
+    EXPECT_EQ(read(kO1Mix, "50 %"), 0.5);
+    EXPECT_EQ(read(kO1Mix, "50.0%"), 0.5);
+    EXPECT_EQ(read(kO1Mix, " 25 "), 0.25);
+    EXPECT_EQ(read(kO1Mix, "120 %"), 1.0) << "the nearest end";
+    EXPECT_EQ(read(kO1Mix, "-5 %"), 0.0);
+    EXPECT_NEAR(read(kGlobalVolume, "51.2 %"), 0.8, 1e-12) << "the cube root of 0.512";
+
+    EXPECT_EQ(read(kPortamento, "1000 ms"), 0.5);
+    EXPECT_EQ(read(kPortamento, "1 s"), 0.5);
+    EXPECT_EQ(read(kPortamento, "2.0 s"), 1.0);
+    // (2000 - 0.01) / 3999.99 = 0.49999875 of the span; its cube root is 0.7936999.
+    EXPECT_NEAR(read(kAAttack, "2.0 s"), 0.7936999, 1e-7);
+    EXPECT_EQ(read(kAAttack, "2000 MS"), read(kAAttack, "2.0 s"));
+    EXPECT_NEAR(read(kARelease, "2504.38 ms"), 0.5, 1e-6);
+    EXPECT_EQ(read(kARelease, "20 s"), 1.0);
+    EXPECT_EQ(read(kADecay, "1 ms"), 0.0) << "below the shortest";
+
+    EXPECT_EQ(read(kFCutoff, "640 Hz"), 0.5);
+    EXPECT_EQ(read(kFCutoff, "20480"), 1.0);
+    EXPECT_EQ(text(kFCutoff, read(kFCutoff, "1 kHz")), "1000 Hz");
+
+    EXPECT_EQ(read(kO1PhaseInit, "90 \xB0"), 0.25);
+    EXPECT_EQ(read(kO1PhaseInit, "90 deg"), 0.25);
+    EXPECT_EQ(read(kO1PhaseInit, "90"), 0.25);
+    EXPECT_EQ(read(kO1FineTune, "-25.00"), 0.25);
+    EXPECT_EQ(text(kO1FineTune, read(kO1FineTune, "-0.00")), "-0.00");
+}
+
+TEST_F(ValueText, TypedSidesAndSignsReadBack)
+{
+    EXPECT_EQ(read(kO1Panning, "L 50 %"), 0.25);
+    EXPECT_EQ(read(kO1Panning, "r 100%"), 1.0);
+    EXPECT_EQ(read(kO1Panning, "R 0 %"), 0.5);
+    EXPECT_EQ(read(kO1Panning, "-50"), 0.25);
+    EXPECT_EQ(text(kO1Panning, read(kO1Panning, "L 0 %")), "L 0 %");
+    EXPECT_EQ(read(kFAmount, "+50 %"), 0.75);
+    EXPECT_EQ(read(kFAmount, "-100 %"), 0.0);
+    EXPECT_EQ(text(kFAmount, read(kFAmount, "-0 %")), "-0 %");
+}
+
+TEST_F(ValueText, TypedNamesAndPlainNumbersReadBack)
+{
+    EXPECT_EQ(read(kO1Waveform, "Sine"), normalizedFromIndex(kO1Waveform, 1));
+    EXPECT_EQ(read(kO1Waveform, "1"), normalizedFromIndex(kO1Waveform, 1));
+    EXPECT_EQ(read(kFType, "Notch"), 1.0);
+    EXPECT_EQ(read(kO2Octave, "-3"), 0.0);
+    EXPECT_EQ(read(kO2Octave, "9"), 1.0) << "the nearest end";
+    EXPECT_EQ(read(kFOn, "0"), 0.0);
+    EXPECT_EQ(read(kLfo1Dest1, "None"), 0.0);
+
+    values[kLfo1Sync] = 1.0f;
+    EXPECT_EQ(text(kLfo1Freq, read(kLfo1Freq, "1/4")), "1/4");
+    EXPECT_EQ(read(kLfo1Freq, "1/4"), 19.5 / 39.0) << "the middle of the division's share";
+    EXPECT_EQ(read(kLfo1Freq, "3 Hz"), -1.0) << "a synced LFO reads divisions";
+    values[kLfo1Sync] = 0.0f;
+    EXPECT_EQ(read(kLfo1Freq, "1/4"), -1.0);
+    EXPECT_EQ(read(kLfo1Freq, "0.1 Hz"), 0.0);
+    EXPECT_EQ(text(kLfo1Freq, read(kLfo1Freq, "1.24 Hz")), "1.24 Hz");
+    EXPECT_NEAR(read(kLfo1Freq, "2 kHz"), 1.0, 1e-5);
+}
+
+TEST_F(ValueText, TextsThatAreNoValueAreRefused)
+{
+    for (const char* typed : {"", "  ", "abc", "50 furlongs", "nan", "inf", "1e999", "% 50"})
+        for (ParamId id : {kO1Mix, kAAttack, kFCutoff, kO1Panning, kO1PhaseInit, kO1FineTune, kO1Octave})
+            EXPECT_EQ(read(id, typed), -1.0) << paramRecord(id).title.c_str() << " '" << typed << "'";
+    EXPECT_EQ(read(kO1Waveform, "Sawtooth"), -1.0);
+    double untouched = 0.3;
+    EXPECT_FALSE(parseValueText(kO1Mix, nullptr, values, untouched));
+    EXPECT_FALSE(parseValueText(kNumParams, "50 %", values, untouched));
+    EXPECT_EQ(untouched, 0.3);
+}
+
+// Every text of every parameter reads back as a value that shows the same text: the typed value a
+// host passes on is always one the parameter can show.
+TEST_F(ValueText, EveryShownTextReadsBackToItself)
+{
+    for (bool synced : {false, true})
+    {
+        values[kLfo1Sync] = values[kLfo2Sync] = synced ? 1.0f : 0.0f;
+        for (ParamId id = 0; id < static_cast<ParamId>(kNumParams); ++id)
+            for (int step = 0; step <= 1000; ++step)
+            {
+                const double x = step / 1000.0;
+                const std::string shown = text(id, x);
+                const double back = read(id, shown);
+                ASSERT_GE(back, 0.0) << paramRecord(id).title.c_str() << " '" << shown << "'";
+                EXPECT_EQ(text(id, back), shown) << paramRecord(id).title.c_str() << " at " << x;
+            }
+    }
+}
+
 TEST(ValueTextWidening, DegreeSignBecomesOneUnitAndTheTextIsCutAt127Units)
 {
     char16_t units[kValueTextCapacity];
@@ -182,6 +283,17 @@ TEST(ValueTextWidening, DegreeSignBecomesOneUnitAndTheTextIsCutAt127Units)
     EXPECT_EQ(units[0], u'\0');
     widenLatin1(nullptr, units, kValueTextCapacity);
     EXPECT_EQ(units[0], u'\0');
+}
+
+TEST(ValueTextNarrowing, KeepsLatin1AndRefusesWiderUnitsAndOverlongTexts)
+{
+    char text[8];
+    EXPECT_TRUE(narrowToLatin1(u"90 \u00B0", text, sizeof text));
+    EXPECT_STREQ(text, "90 \xB0");
+    EXPECT_FALSE(narrowToLatin1(u"90 \u2103", text, sizeof text));
+    EXPECT_FALSE(narrowToLatin1(u"12345678", text, sizeof text)) << "no room for the terminator";
+    EXPECT_TRUE(narrowToLatin1(u"1234567", text, sizeof text));
+    EXPECT_FALSE(narrowToLatin1(nullptr, text, sizeof text));
 }
 
 TEST(ValueTextFormatting, ShortBuffersAreCutAndTerminated)

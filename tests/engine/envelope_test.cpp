@@ -91,7 +91,8 @@ TEST(EnvelopeStage, ModulatedTimesUseTheTimeLaw)
     env.modulated[mod_dest::kAmpAttack] = true;
     env.prev[mod_dest::kAmpAttack] = 0.3f; // modulated attack setting 0.5
     env.run();
-    EXPECT_FLOAT_EQ(env.state.out[1], stageRate(attackSeconds(0.5f), kRate));
+    // 0.5^3 * 3.99999 s + 10 us = 0.50000875 s: 1 / (0.50000875 * 44100) per sample.
+    EXPECT_FLOAT_EQ(env.state.out[1], 4.5350680e-05f);
 }
 
 TEST(EnvelopeStage, TwentySecondReleaseTakes882000Samples)

@@ -55,22 +55,20 @@ protected:
     std::unique_ptr<ModBus> bus;
 };
 
-double tuning(double d)
-{
-    return (1.8 - 0.8 * d) * d;
-}
-
 } // namespace
 
 TEST_F(Filter, CutoffSpansTwentyHertzToTwentyKilohertz)
 {
+    // The stage coefficient p = (1.8 - 0.8 d) d of the cutoff relative to half the internal rate,
+    // d = fc / 44100, worked by hand: 20480 Hz gives d = 0.4643991, p = 0.6633852; 20 Hz gives
+    // d = 0.00045351, p = 0.00081616198.
     stage.settings.cutoff = 1.0f;
     FilterCoefficients c = coefficients();
-    EXPECT_FLOAT_EQ(c.p, static_cast<float>(tuning(20480.0 / kHostRate)));
+    EXPECT_FLOAT_EQ(c.p, 0.66338515f);
     EXPECT_EQ(c.comp, LookupTables::shared().resonanceCompTable()[2047]) << "b = 1 uses the last entry";
     stage.settings.cutoff = 0.0f;
     c = coefficients();
-    EXPECT_FLOAT_EQ(c.p, static_cast<float>(tuning(20.0 / kHostRate)));
+    EXPECT_FLOAT_EQ(c.p, 0.00081616198f);
     EXPECT_EQ(c.comp, LookupTables::shared().resonanceCompTable()[2]);
 }
 
@@ -84,7 +82,8 @@ TEST_F(Filter, KeyFollowMovesTheCutoffAnOctavePerOctave)
     stage.settings.cutoff = 0.6f;
     const FilterCoefficients shifted = coefficients();
     EXPECT_FLOAT_EQ(up.p, shifted.p);
-    EXPECT_NEAR(up.p, tuning(20.0 * std::pow(2.0, 6.0) / kHostRate), 1e-5);
+    // Six octaves above 20 Hz: 1280 Hz, d = 0.0290249, p = 0.0515709.
+    EXPECT_NEAR(up.p, 0.0515709, 1e-5);
 }
 
 TEST_F(Filter, EnvelopeAmountAndModulationAddToTheCutoff)

@@ -188,6 +188,8 @@ TEST(ParamRecords, RoutingSlotsAndUnitsAreFoundByTheirRecords)
 TEST(ParamRecords, EngineQuantitiesOfWorkedExamples)
 {
     EXPECT_EQ(engineQuantity(kGlobalVolume, 0.5f), 0.125f);
+    EXPECT_EQ(engineQuantity(kPortamento, 0.25f), 0.5f) << "seconds";
+    EXPECT_EQ(engineQuantity(kPortamento, 1.0f), 2.0f) << "seconds";
     EXPECT_EQ(engineQuantity(kO2FineTune, 0.25f), -0.5f) << "semitones";
     EXPECT_EQ(engineQuantity(kO3Octave, 1.0f), 36.0f) << "semitones";
     EXPECT_EQ(engineQuantity(kO1Detune, 0.0f), -12.0f);

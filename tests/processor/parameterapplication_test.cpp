@@ -59,8 +59,8 @@ std::vector<Row> rows()
     };
     add(kGlobalVolume, [](const SynthEngine& e) { return e.outputGain; },
         {{0.0f, 0.0f}, {0.5f, 0.125f}, {1.0f, 1.0f}});
-    add(
-        kPortamento, [](const SynthEngine& e) { return e.portamento; }, kUnchanged);
+    add(kPortamento, [](const SynthEngine& e) { return e.glideSeconds; },
+        {{0.0f, 0.0f}, {0.25f, 0.5f}, {0.37f, 0.74f}, {1.0f, 2.0f}}); // seconds
     struct EnvIds
     {
         int env;
@@ -367,9 +367,11 @@ TEST(ParameterApplication, SampleRateChangesRecomputeTheStageRates)
     d.set(kARelease, 0.5);
     d.set(kEnv2Attack, 0.25);
     d.process(16);
-    EXPECT_EQ(d.engine().modulation.envelopes[kAmpEnv].releaseRate, 1.0f / (releaseSeconds(0.5f) * 48000.0f));
+    // Release 0.5: 0.5^3 * 19.995 s + 5 ms = 2.504375 s, 1 / 120210 per sample at 48 kHz.
+    EXPECT_FLOAT_EQ(d.engine().modulation.envelopes[kAmpEnv].releaseRate, 8.3187755e-06f);
     d.runner.context.sampleRate = 96000.0;
     d.process(16);
-    EXPECT_EQ(d.engine().modulation.envelopes[kAmpEnv].releaseRate, 1.0f / (releaseSeconds(0.5f) * 96000.0f));
-    EXPECT_EQ(d.engine().modulation.envelopes[kModEnv2].attackRate, 1.0f / (attackSeconds(0.25f) * 96000.0f));
+    EXPECT_FLOAT_EQ(d.engine().modulation.envelopes[kAmpEnv].releaseRate, 4.1593877e-06f); // 1 / 240420
+    // Attack 0.25: 0.25^3 * 3.99999 s + 10 us = 0.06250984375 s, 1 / 6000.945 per sample at 96 kHz.
+    EXPECT_FLOAT_EQ(d.engine().modulation.envelopes[kModEnv2].attackRate, 1.6664042e-04f);
 }

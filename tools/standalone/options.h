@@ -28,8 +28,9 @@ struct Options
     bool help = false;
 };
 
-constexpr unsigned kMinSampleRate = 8000;
-constexpr unsigned kMaxSampleRate = 384000;
+// The sample rates the player asks of a device: those the renderer writes files at.
+constexpr unsigned kMinSampleRate = render::kMinSampleRate;
+constexpr unsigned kMaxSampleRate = render::kMaxSampleRate;
 constexpr unsigned kMinBufferFrames = 16;
 constexpr unsigned kMaxBufferFrames = 8192;
 

@@ -36,8 +36,8 @@ struct FmModulation
 struct Oscillator
 {
     // The wavetable reading: each lane reads its table at its phase and advances the phase, sample
-    // after sample. The table index is phase × stretch × 2 × 4096; a modulated stretch is clamped
-    // to 0..1 and stepped at the host rate.
+    // after sample. The table index is phase × stretch × 2 × the table length (4096); a modulated
+    // stretch is clamped to 0..1 and stepped at the host rate.
     const float* samples;            // the bank's block of tables
     const int* tableOffset;          // per lane: where its table starts in `samples`
     float stretch;                   // the oscillator's stretch setting

@@ -41,7 +41,8 @@ HWY_INLINE void forEachLaneGroup(int lanes, const Body& body)
     coverLanes<lanes::kWidestVector, lanes::kLaneQuantum>(v, lanes, body);
 }
 
-// std::min(std::max(x, 0.0f), 1.0f): the operand order passes NaN through as the scalar code does.
+// The vector twin of clamp01 in source/engine/scalarmath.h, std::min(std::max(x, 0.0f), 1.0f): the
+// operand order passes NaN through as the scalar code does.
 template <class V>
 HWY_INLINE V clamp01(V x)
 {

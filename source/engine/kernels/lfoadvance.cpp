@@ -6,6 +6,7 @@
 
 #include "source/engine/kernels/entrypoints-inl.h"
 #include "source/engine/kernels/lanegroups-inl.h"
+#include "source/engine/wavetablebank.h"
 
 #include <hwy/highway.h>
 
@@ -13,8 +14,8 @@ HWY_BEFORE_NAMESPACE();
 namespace talvane::kernels::HWY_NAMESPACE {
 namespace {
 
-constexpr float kTableLength = 4096.0f;
-constexpr int kTableMask = 4095;
+constexpr float kTableLength = static_cast<float>(WavetableBank::kTableLength);
+constexpr int kTableMask = WavetableBank::kTableLength - 1;
 
 // frac(phase + increment), written as s − trunc(s), which for s ≥ 0 is exactly it.
 template <class D>

@@ -8,16 +8,17 @@
 #endif
 
 #include "source/engine/kernels/lanegroups-inl.h"
+#include "source/engine/wavetablebank.h"
 
 #include <hwy/highway.h>
 
 HWY_BEFORE_NAMESPACE();
 namespace talvane::kernels::HWY_NAMESPACE {
 
-// Stretch 0.5 reads the table once per period: the index is stretch × phase × 2 × 4096, and the
-// power-of-two factors are exact, so one product with their product suffices.
-constexpr float kStretchIndexScale = 2.0f * 4096.0f;
-constexpr int kWavetableMask = 4095;
+// Stretch 0.5 reads the table once per period: the index is stretch × phase × 2 × the table length,
+// and the power-of-two factors are exact, so one product with their product suffices.
+constexpr float kStretchIndexScale = 2.0f * static_cast<float>(WavetableBank::kTableLength);
+constexpr int kWavetableMask = WavetableBank::kTableLength - 1;
 
 // The index scale of a stretch setting without modulation, and under modulation m (clamped).
 template <class D>
