@@ -11,7 +11,7 @@ allowed() {
     case "$1" in
         source/params) echo "" ;;
         source/presets) echo "source/params" ;;
-        source/engine) echo "source/params" ;;
+        source/engine) echo "source/params/paramids.h source/params/listsizes.h source/params/paramcurves.h" ;;
         source/processor) echo "source/params source/engine source/presets sdk source/factory/classids.h" ;;
         gui) echo "" ;;
         sdk) echo "gui" ;;
