@@ -96,11 +96,8 @@ public:
 TEST(EditorOnX11, AttachesToTheHostWindowRedrawsFromTheTimerAndEditsOnARealClick)
 {
     Xvfb server;
-    if (!server.display)
-        GTEST_SKIP() << "no X server for this test: " << server.failure;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    if (const std::string why = server.whyNoInput(); !why.empty())
+        GTEST_SKIP() << why;
     ScopedDisplay display(server.name);
 
     Display* hostDisplay = server.display;
@@ -168,11 +165,8 @@ namespace {
 TEST(EditorOnX11, ZoomedItTakesRealClicksDragsAndTheWheelAtTheScaledPlaces)
 {
     Xvfb server("2600x1500x24");
-    if (!server.display)
-        GTEST_SKIP() << "no X server for this test: " << server.failure;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    if (const std::string why = server.whyNoInput(); !why.empty())
+        GTEST_SKIP() << why;
     ScopedDisplay display(server.name);
     Display* x = server.display;
 
@@ -278,11 +272,8 @@ TEST(EditorOnX11, ZoomedItTakesRealClicksDragsAndTheWheelAtTheScaledPlaces)
 TEST(EditorOnX11, TheSoundBarChoosesAndSavesSoundsWithARealMouseAndKeyboard)
 {
     Xvfb server("1700x900x24");
-    if (!server.display)
-        GTEST_SKIP() << "no X server for this test: " << server.failure;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    if (const std::string why = server.whyNoInput(); !why.empty())
+        GTEST_SKIP() << why;
     ScopedDisplay display(server.name);
     Display* x = server.display;
 

@@ -11,34 +11,11 @@
 
 #include "source/editor/editorlayout.h"
 
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
-
 #include <chrono>
 #include <functional>
 #include <string>
 
 namespace talvane::testing {
-
-// The editor draws text in the window: cairo and fontconfig keep caches for the life of the process.
-// Dropped when the tests end, as a host would at exit, so that the leak checker sees only real
-// leaks.
-class DropGraphicsCachesAtTheEnd : public ::testing::Environment
-{
-public:
-    void TearDown() override
-    {
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-
-    static void arrange()
-    {
-        static const ::testing::Environment* const once =
-            ::testing::AddGlobalTestEnvironment(new DropGraphicsCachesAtTheEnd);
-        (void)once;
-    }
-};
 
 class X11EditorScreen
 {
@@ -54,18 +31,9 @@ public:
 
     X11EditorScreen() : display(server.name)
     {
-        if (!server.display)
-        {
-            whyNot = "no X server for this test: " + server.failure;
+        whyNot = server.whyNoInput();
+        if (!whyNot.empty())
             return;
-        }
-        int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-        if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        {
-            whyNot = "the X server lacks the XTEST extension";
-            return;
-        }
-        DropGraphicsCachesAtTheEnd::arrange();
         Display* x = server.display;
         hostWindow = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, kEditorWidth, kEditorHeight, 0, 0, 0);
         XMapWindow(x, hostWindow);

@@ -56,11 +56,8 @@ public:
 TEST(X11Frame, EmbedsInTheHostWindowRedrawsFromTheTimerAndTakesRealClicks)
 {
     Xvfb server;
-    if (!server.display)
-        GTEST_SKIP() << "no X server for this test: " << server.failure;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    if (const std::string why = server.whyNoInput(); !why.empty())
+        GTEST_SKIP() << why;
     const char* previousDisplay = std::getenv("DISPLAY");
     const std::string savedDisplay = previousDisplay ? previousDisplay : "";
     setenv("DISPLAY", server.name.c_str(), 1);
@@ -247,11 +244,8 @@ private:
 TEST(X11Frame, RunsOnTheGuiLayersOwnEventLoop)
 {
     Xvfb server;
-    if (!server.display)
-        GTEST_SKIP() << "no X server for this test: " << server.failure;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor))
-        GTEST_SKIP() << "the X server lacks the XTEST extension";
+    if (const std::string why = server.whyNoInput(); !why.empty())
+        GTEST_SKIP() << why;
     ScopedDisplay scopedDisplay(server.name);
     Display* hostDisplay = server.display;
     const Window parentWindow =

@@ -57,6 +57,18 @@ public:
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
 
+    // Why tests cannot drive this server as a mouse and keyboard would (no server, or no XTEST
+    // extension on it), or empty when they can.
+    std::string whyNoInput() const
+    {
+        if (!display)
+            return "no X server for this test: " + failure;
+        int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+        if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
+            return "the X server lacks the XTEST extension";
+        return {};
+    }
+
     Display* display = nullptr;
     std::string name;
     std::string failure;
