@@ -1,22 +1,12 @@
 // Loads a built Talvane module through the host library and lists what a host sees: the factory,
 // its classes and the controller's parameters.
+#include "host/hosttext.h"
 #include "host/plugininstance.h"
-
-#include "pluginterfaces/base/ustring.h"
 
 #include <cstdio>
 #include <string>
 
 using namespace talvane::host;
-
-namespace {
-std::string narrow(const Steinberg::Vst::String128 text)
-{
-    char buffer[128];
-    Steinberg::UString(const_cast<Steinberg::char16*>(text), 128).toAscii(buffer, sizeof(buffer));
-    return buffer;
-}
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -3,7 +3,8 @@
 #include "tools/render/numbertext.h"
 #include "tools/render/rendererror.h"
 
-#include "pluginterfaces/base/ustring.h"
+#include "host/hosttext.h"
+
 
 #include <algorithm>
 #include <cctype>
@@ -14,24 +15,13 @@ namespace talvane::render {
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
+using host::lowered;
+using host::narrow;
+
 namespace {
 
 // Titles closer than this many edits to an unknown name are offered as the likely intent.
 constexpr std::size_t kSuggestionDistance = 3;
-
-std::string narrow(const String128 text)
-{
-    char buffer[128];
-    UString(const_cast<char16*>(text), 128).toAscii(buffer, sizeof(buffer));
-    return buffer;
-}
-
-std::string lowered(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::size_t editDistance(const std::string& a, const std::string& b)
 {

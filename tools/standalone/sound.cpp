@@ -5,11 +5,11 @@
 
 #include "source/controller/controllerstate.h"
 
-#include "pluginterfaces/base/ustring.h"
+#include "host/hosttext.h"
+
 #include "pluginterfaces/vst/ivstunits.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -21,25 +21,14 @@ namespace talvane::standalone {
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
+using host::lowered;
+using host::narrow;
+
 namespace {
 
 constexpr const char* kLastSoundFile = "last.talvane";
 constexpr const char* kLastControllerFile = "last-controller.state";
 constexpr const char* kProductName = "Talvane";
-
-std::string narrow(const String128 text)
-{
-    char buffer[128];
-    UString(const_cast<char16*>(text), 128).toAscii(buffer, sizeof(buffer));
-    return buffer;
-}
-
-std::string lowered(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The root unit's program list and the parameter that selects from it.
 struct ProgramList
