@@ -17,7 +17,7 @@ namespace talvane::host {
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
-class ParamValueQueue : public OwnerManaged<IParamValueQueue>
+class ParamValueQueue final : public OwnerManaged<IParamValueQueue>
 {
 public:
     explicit ParamValueQueue(ParamID id) : paramId(id) {}
