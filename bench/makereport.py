@@ -194,10 +194,11 @@ def main(folder):
       "counted plays.")
     w(f"- Kernels: {kernels_target()}")
     # Other work on the machine only adds time; say how busy it was, so that a reader knows whether the
-    # absolute figures mean anything or only the comparisons between builds taking turns do.
+    # absolute figures mean anything or only the comparisons between builds taking turns do. Busy means
+    # more work than cores: the build just before the timings lifts the one-minute figure by itself.
     load_avg = context.get("load_avg") or []
     if load_avg:
-        busy = load_avg[0] > 0.5 * context["num_cpus"]
+        busy = load_avg[0] > context["num_cpus"]
         w(f"- Load average as the timings began: {load_avg[0]:.1f} over a minute, {load_avg[-1]:.1f} over fifteen"
           + ("; the machine was busy, so the times are too long and only the comparison with another build "
              "(below, where there is one) and the instruction counts mean much" if busy else "; a quiet machine"))
